@@ -1,0 +1,61 @@
+// Everything that differs between Windows and other hosts. The program thinks
+// in Windows paths (cp1251, drive letter, backslashes); this layer maps them to
+// the host's file system and back, and does the few file operations whose
+// semantics the host decides.
+//
+// Off Windows a drive map turns "X:\a\b" into a host path: "Z:" is "/" by
+// default (as under Wine) and the environment variable KESSIK_DRIVES
+// ("C=/some/dir;D=/mnt/cd") adds or overrides letters.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kessik::platform {
+
+// The host path of a Windows path; nothing when its drive is not mapped (the
+// drive does not exist).
+std::optional<std::filesystem::path> toHost(std::string_view windowsPath);
+
+// The Windows path of a host path (made absolute first); nothing when the
+// host name holds a character cp1251 cannot hold, or a character a Windows
+// name cannot hold.
+std::optional<std::string> fromHost(const std::filesystem::path& hostPath);
+
+// One entry name of a host folder as cp1251; nothing when it cannot be held
+// (such entries are skipped in listings).
+std::optional<std::string> nameFromHost(const std::filesystem::path& name);
+
+// Reads KESSIK_DRIVES again (tests change it while running).
+void reloadDriveMap();
+
+// The short (8.3) form of an existing path; the path itself where the host
+// has no short names.
+std::string shortPath(std::string_view windowsPath);
+
+// Clears read-only, hidden and system (Windows), or makes the file writable
+// by its owner (elsewhere).
+bool setPlainAttributes(const std::filesystem::path& host);
+bool isReadOnly(const std::filesystem::path& host);
+
+enum class ReadStatus { Ok, Missing, CannotOpen };
+// Reads a whole regular file; sharing reads and writes with others.
+ReadStatus readWholeFile(const std::filesystem::path& host, std::string& data);
+
+// Replaces (or creates) a file with data: written to a temporary file beside
+// it, flushed, then renamed over the old one, so the file is either the old
+// one or the new one, never half of either. False when anything failed; the
+// old file is then untouched and no temporary file is left.
+bool writeFileReplacing(const std::filesystem::path& host, std::string_view data);
+
+// Writes a new file in one go (no temporary): for bulk output into a folder
+// the caller has just created and removes on failure.
+bool writeFileDirect(const std::filesystem::path& host, std::string_view data);
+
+// The folder that holds the running program, with a trailing separator.
+std::filesystem::path programFolder();
+
+}  // namespace kessik::platform

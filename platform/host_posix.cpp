@@ -1,0 +1,217 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/host.h"
+#include "util/cp1251.h"
+
+namespace fs = std::filesystem;
+
+namespace kessik::platform {
+namespace {
+
+struct DriveMap {
+  std::array<std::string, 26> roots;  // UTF-8 host folder per letter; empty: unmapped
+};
+
+DriveMap loadDriveMap() {
+  DriveMap m;
+  m.roots['Z' - 'A'].assign(1, '/');
+  if (const char* env = std::getenv("KESSIK_DRIVES")) {
+    std::string_view s(env);
+    while (!s.empty()) {
+      auto semi = s.find(';');
+      std::string_view item = s.substr(0, semi);
+      s = semi == std::string_view::npos ? std::string_view() : s.substr(semi + 1);
+      auto eq = item.find('=');
+      if (eq != 1) continue;
+      char letter = item[0];
+      if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 32);
+      if (letter < 'A' || letter > 'Z') continue;
+      std::string root(item.substr(2));
+      if (root.empty()) continue;
+      if (root.size() > 1 && root.back() == '/') root.pop_back();
+      m.roots[letter - 'A'] = root;
+    }
+  }
+  return m;
+}
+
+DriveMap& driveMap() {
+  static DriveMap m = loadDriveMap();
+  return m;
+}
+
+int driveIndex(char c) {
+  if (c >= 'a' && c <= 'z') return c - 'a';
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  return -1;
+}
+
+}  // namespace
+
+void reloadDriveMap() {
+  driveMap() = loadDriveMap();
+}
+
+std::optional<fs::path> toHost(std::string_view win) {
+  std::string rest;
+  std::string root;
+  if (win.size() >= 2 && win[1] == ':' && driveIndex(win[0]) >= 0) {
+    root = driveMap().roots[driveIndex(win[0])];
+    if (root.empty()) return std::nullopt;
+    win.remove_prefix(2);
+    while (!win.empty() && win.front() == '\\') win.remove_prefix(1);
+  }
+  std::string utf8 = cp1251ToUtf8(win);
+  std::replace(utf8.begin(), utf8.end(), '\\', '/');
+  if (root.empty()) return fs::path(utf8);
+  if (root == "/") return fs::path("/" + utf8);
+  return fs::path(utf8.empty() ? root + "/" : root + "/" + utf8);
+}
+
+std::optional<std::string> nameFromHost(const fs::path& name) {
+  const std::string& s = name.native();
+  if (s.find_first_of("\\:") != std::string::npos) return std::nullopt;
+  return utf8ToCp1251(s);
+}
+
+std::optional<std::string> fromHost(const fs::path& hostPath) {
+  std::error_code ec;
+  fs::path abs = hostPath.is_absolute() ? hostPath : fs::absolute(hostPath, ec);
+  if (ec) return std::nullopt;
+  std::string s = abs.lexically_normal().native();
+  // The mapped drive with the longest root that holds the path.
+  int best = -1;
+  std::size_t bestLen = 0;
+  const auto& roots = driveMap().roots;
+  for (int i = 0; i < 26; ++i) {
+    const std::string& r = roots[i];
+    if (r.empty()) continue;
+    bool holds = r == "/" || s == r || (s.size() > r.size() && s.compare(0, r.size(), r) == 0 && s[r.size()] == '/');
+    std::size_t len = r == "/" ? 0 : r.size();
+    if (holds && (best < 0 || len > bestLen)) { best = i; bestLen = len; }
+  }
+  if (best < 0) return std::nullopt;
+  std::string rest = s.substr(bestLen);
+  while (!rest.empty() && rest.front() == '/') rest.erase(0, 1);
+  if (rest.find_first_of("\\:") != std::string::npos) return std::nullopt;
+  auto cp = utf8ToCp1251(rest);
+  if (!cp) return std::nullopt;
+  std::replace(cp->begin(), cp->end(), '/', '\\');
+  std::string out;
+  out += static_cast<char>('A' + best);
+  out += ":\\";
+  out += *cp;
+  return out;
+}
+
+std::string shortPath(std::string_view windowsPath) { return std::string(windowsPath); }
+
+bool setPlainAttributes(const fs::path& host) {
+  struct stat st;
+  if (::stat(host.c_str(), &st) != 0) return false;
+  return ::chmod(host.c_str(), (st.st_mode | S_IWUSR) & 07777) == 0;
+}
+
+bool isReadOnly(const fs::path& host) {
+  struct stat st;
+  if (::stat(host.c_str(), &st) != 0) return false;
+  return (st.st_mode & S_IWUSR) == 0;
+}
+
+ReadStatus readWholeFile(const fs::path& host, std::string& data) {
+  data.clear();
+  struct stat st;
+  if (::stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return ReadStatus::Missing;
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return ReadStatus::CannotOpen;
+  struct stat fst;
+  if (::fstat(fd, &fst) != 0) { ::close(fd); return ReadStatus::CannotOpen; }
+  std::size_t want = static_cast<std::size_t>(fst.st_size);
+  data.resize(want);
+  std::size_t got = 0;
+  while (got < want) {
+    ssize_t n = ::read(fd, data.data() + got, want - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  // A file that grows while read gets its new bytes too; one that shrinks is
+  // cut to what was there.
+  if (got == want) {
+    char buf[65536];
+    for (;;) {
+      ssize_t n = ::read(fd, buf, sizeof buf);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      data.append(buf, static_cast<std::size_t>(n));
+    }
+  } else {
+    data.resize(got);
+  }
+  ::close(fd);
+  return ReadStatus::Ok;
+}
+
+namespace {
+
+bool writeAll(int fd, std::string_view data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool writeFileReplacing(const fs::path& host, std::string_view data) {
+  struct stat st;
+  if (::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+  mode_t mode = 0644;
+  if (::stat(host.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  fs::path tmp = host;
+  tmp += ".~kessik";
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    fs::path candidate = tmp;
+    if (attempt) candidate += std::to_string(attempt);
+    fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode | S_IWUSR);
+    if (fd >= 0) tmp = candidate;
+    else if (errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  bool ok = writeAll(fd, data) && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  if (ok) ::chmod(tmp.c_str(), mode);
+  if (ok) ok = ::rename(tmp.c_str(), host.c_str()) == 0;
+  if (!ok) ::unlink(tmp.c_str());
+  return ok;
+}
+
+bool writeFileDirect(const fs::path& host, std::string_view data) {
+  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = writeAll(fd, data);
+  ok = ::close(fd) == 0 && ok;
+  return ok;
+}
+
+fs::path programFolder() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return fs::current_path(ec);
+  return exe.parent_path();
+}
+
+}  // namespace kessik::platform

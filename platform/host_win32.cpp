@@ -1,0 +1,138 @@
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/host.h"
+
+namespace fs = std::filesystem;
+
+namespace kessik::platform {
+namespace {
+
+std::wstring wide(std::string_view cp1251) {
+  if (cp1251.empty()) return {};
+  int n = MultiByteToWideChar(1251, 0, cp1251.data(), static_cast<int>(cp1251.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(1251, 0, cp1251.data(), static_cast<int>(cp1251.size()), out.data(), n);
+  return out;
+}
+
+std::optional<std::string> narrow(const std::wstring& w) {
+  if (w.empty()) return std::string();
+  BOOL usedDefault = FALSE;
+  int n = WideCharToMultiByte(1251, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                              nullptr, &usedDefault);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(1251, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
+                      &usedDefault);
+  if (usedDefault) return std::nullopt;
+  return out;
+}
+
+}  // namespace
+
+void reloadDriveMap() {}
+
+std::optional<fs::path> toHost(std::string_view windowsPath) { return fs::path(wide(windowsPath)); }
+
+std::optional<std::string> fromHost(const fs::path& hostPath) {
+  std::error_code ec;
+  fs::path abs = hostPath.is_absolute() ? hostPath : fs::absolute(hostPath, ec);
+  if (ec) return std::nullopt;
+  std::wstring w = abs.native();
+  for (auto& c : w)
+    if (c == L'/') c = L'\\';
+  return narrow(w);
+}
+
+std::optional<std::string> nameFromHost(const fs::path& name) { return narrow(name.native()); }
+
+std::string shortPath(std::string_view windowsPath) {
+  std::wstring w = wide(windowsPath);
+  DWORD n = GetShortPathNameW(w.c_str(), nullptr, 0);
+  if (n == 0) return std::string(windowsPath);
+  std::wstring out(n, L'\0');
+  n = GetShortPathNameW(w.c_str(), out.data(), n);
+  out.resize(n);
+  auto s = narrow(out);
+  return s ? *s : std::string(windowsPath);
+}
+
+bool setPlainAttributes(const fs::path& host) {
+  return SetFileAttributesW(host.c_str(), FILE_ATTRIBUTE_ARCHIVE) != 0;
+}
+
+bool isReadOnly(const fs::path& host) {
+  DWORD a = GetFileAttributesW(host.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY);
+}
+
+ReadStatus readWholeFile(const fs::path& host, std::string& data) {
+  data.clear();
+  DWORD a = GetFileAttributesW(host.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return ReadStatus::Missing;
+  HANDLE h = CreateFileW(host.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return ReadStatus::CannotOpen;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(h, &size)) { CloseHandle(h); return ReadStatus::CannotOpen; }
+  data.resize(static_cast<std::size_t>(size.QuadPart));
+  std::size_t got = 0;
+  while (got < data.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - got, 1u << 30));
+    DWORD n = 0;
+    if (!ReadFile(h, data.data() + got, chunk, &n, nullptr) || n == 0) break;
+    got += n;
+  }
+  data.resize(got);
+  CloseHandle(h);
+  return ReadStatus::Ok;
+}
+
+namespace {
+
+bool writeHandle(HANDLE h, std::string_view data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 30));
+    DWORD n = 0;
+    if (!WriteFile(h, data.data() + done, chunk, &n, nullptr) || n == 0) return false;
+    done += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool writeFileReplacing(const fs::path& host, std::string_view data) {
+  fs::path tmp = host;
+  tmp += L".~kessik";
+  HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = writeHandle(h, data) && FlushFileBuffers(h);
+  ok = CloseHandle(h) && ok;
+  if (ok) ok = MoveFileExW(tmp.c_str(), host.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (!ok) DeleteFileW(tmp.c_str());
+  return ok;
+}
+
+bool writeFileDirect(const fs::path& host, std::string_view data) {
+  HANDLE h = CreateFileW(host.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = writeHandle(h, data);
+  ok = CloseHandle(h) && ok;
+  return ok;
+}
+
+fs::path programFolder() {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    if (n < buf.size()) { buf.resize(n); break; }
+    buf.resize(buf.size() * 2);
+  }
+  return fs::path(buf).parent_path();
+}
+
+}  // namespace kessik::platform

@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+  std::puts("kessik-db: database work without a display");
+  return 0;
+}
