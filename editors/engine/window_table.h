@@ -1,0 +1,29 @@
+// Every section editor window of the program, once: its class name (used as
+// its objectName), its game, its database and section, its schema folder,
+// its caption and the main-menu item that opens it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kessik {
+
+enum class Game { Singl, Lmp };
+
+struct WindowEntry {
+  std::string className;     // "TSinglPrintsDbR1F"
+  Game game;
+  std::string database;      // "prints.db"
+  int section;               // 1
+  std::string schemaFolder;  // "prints\\1\\": names the source and template folders
+  std::string caption;       // cp1251: "Prints.db : Blood Prints (SINGL)"
+  std::string menuName;      // objectName of the menu item: "PrintsMenu1"
+  std::string menuCaption;   // cp1251: "BloodPrints" (for levers: "levers.ldb")
+};
+
+// The 47 windows, SINGL first, in menu order.
+const std::vector<WindowEntry>& windowTable();
+// The entry of a class name, or nullptr.
+const WindowEntry* findWindow(const std::string& className);
+
+}  // namespace kessik
