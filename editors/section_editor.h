@@ -1,0 +1,116 @@
+// The section editor window: one class for every section of every database,
+// driven by the section's schema. Its objectName is the window class name of
+// the window table ("TSinglPrintsDbR1F"), so that tests and the main window
+// find it by name.
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editors/engine/window_table.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+class QToolButton;
+
+namespace kessik {
+
+struct Schema;
+class TZapisBaziZm;
+class TFileInString;
+struct ZapEntry;
+
+// Creates and shows the editor of a window table entry as a child of parent.
+// The window sets SourcesRoot and its one-instance flag while it is open.
+// Returns nullptr when the window closed at once (the section has no schema
+// yet, or its source folder is missing: the error box has then been shown).
+// The window deletes itself when closed and emits closed() first.
+QWidget* createSectionEditor(const WindowEntry& entry, QWidget* parent);
+
+// The one-instance flags of the section editors: true while the window of
+// that class name exists.
+bool isSectionEditorOpen(const std::string& className);
+// The open editor of a class name, or nullptr.
+QWidget* openSectionEditor(const std::string& className);
+// Closes every open section editor (after the source trees were rebuilt).
+void closeAllSectionEditors();
+
+class SectionEditor : public QWidget {
+  Q_OBJECT
+
+ public:
+  SectionEditor(const WindowEntry& entry, const Schema& schema, QWidget* parent);
+  ~SectionEditor() override;
+
+  const WindowEntry& entry() const { return entry_; }
+  const Schema& schema() const { return schema_; }
+
+  // Window operations, named as everywhere in the program.
+  // FormShow: false when the window had to close (source folder missing).
+  bool FormShow();
+  void FormClose();
+  void MaskiBoxClick();
+  void FilesBoxClick();
+  void LoadFil(const std::string& path);
+  bool GenZap();
+  void ActivateTable();
+  void DeActivateTable();
+  void ZashablonitButClick();
+  void SaveButClick();
+  void CloseButClick();
+  void CreateButClick();
+  void DeleteButClick();
+  void SortButClick();
+  void ValuesEdEditButtonClick();
+
+  // Window state.
+  std::string IshPath, ShabPath;
+  std::vector<ZapEntry>& ZapList();
+  std::string CurMask, CurFile;
+  bool TableActive = false;
+
+  // Value column of a row (0-based) as cp1251, and setting it.
+  std::string rowText(int row) const;
+  void setRowText(int row, const std::string& text);
+
+ signals:
+  void closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct State;
+  void buildControls();
+  void clearValues();
+  void placeRowButton();
+  void selectFileIndex(int index);
+  int selectedMaskIndex() const;
+  void loadIndex(int index);
+
+  WindowEntry entry_;
+  const Schema& schema_;
+  std::unique_ptr<State> st_;
+  bool formClosed_ = false;
+
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QComboBox* MaskiBox = nullptr;
+  QComboBox* FilesBox = nullptr;
+  QTableWidget* ValuesEd = nullptr;
+  QToolButton* EditButton = nullptr;
+  QPushButton* SortBut = nullptr;
+  QPushButton* ZashablonitBut = nullptr;
+  QPushButton* SaveBut = nullptr;
+  QPushButton* CloseBut = nullptr;
+  QPushButton* CreateBut = nullptr;
+  QPushButton* DeleteBut = nullptr;
+};
+
+}  // namespace kessik
