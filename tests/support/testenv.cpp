@@ -1,6 +1,7 @@
 #include "support/testenv.h"
 
 #include <cstdio>
+#include <unistd.h>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -27,6 +28,11 @@ std::vector<std::string> RecordingNotifier::texts() const {
 }
 
 void TempDrive::SetUp() {
+#ifdef _WIN32
+  // Windows has no drive map to point C: at a temporary folder: these tests
+  // run on the other hosts only.
+  GTEST_SKIP() << "needs a drive map";
+#else
   std::string tmpl = (fs::temp_directory_path() / "kessik-test-XXXXXX").string();
   char* made = ::mkdtemp(tmpl.data());
   ASSERT_NE(made, nullptr);
@@ -34,9 +40,13 @@ void TempDrive::SetUp() {
   ::setenv("KESSIK_DRIVES", ("C=" + root_.string()).c_str(), 1);
   platform::reloadDriveMap();
   previous_ = setNotifier(&notes_);
+#endif
 }
 
 void TempDrive::TearDown() {
+#ifdef _WIN32
+  return;
+#else
   setNotifier(previous_);
   std::error_code ec;
   // Make everything writable again so that the folder can go.
@@ -47,6 +57,7 @@ void TempDrive::TearDown() {
   fs::remove_all(root_, ec);
   ::unsetenv("KESSIK_DRIVES");
   platform::reloadDriveMap();
+#endif
 }
 
 fs::path TempDrive::host(const std::string& windowsPath) const {

@@ -161,7 +161,9 @@ TEST_F(Files, SaveFailureKeepsOldFile) {
   TFileInString buf;
   buf.Clear();
   buf.Append("new");
+#ifndef _WIN32
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+#endif
   EXPECT_FALSE(buf.SaveToFile("C:\\ro\\c.zap"));
   EXPECT_EQ(readFile("C:\\ro\\c.zap"), "old");
   EXPECT_EQ(notes_.messages.back().caption, "Error");
