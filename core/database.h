@@ -1,0 +1,90 @@
+// Unpacking a database file into its source tree and packing the tree back.
+//
+// Source tree of a database file F under a source root R:
+//   R + baseName(F) + "\"                      the database folder
+//       + section number in decimal + "\"      one folder per section
+//           + recordFileName(n)                one record node per file
+//
+// Both operations show their messages through the installed Notifier and
+// report their progress to a Progress; both return whether they succeeded.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/progress.h"
+
+namespace kessik {
+
+// Sections 1 .. kMaxPackedSections are packed; a section folder above that
+// is left out with a warning.
+inline constexpr int kMaxPackedSections = 10;
+
+// "0000001.zap" for 1; seven digits, and a single leading "0" for numbers of
+// seven or more digits ("01234567.zap").
+std::string recordFileName(std::uint64_t n);
+
+// The text after the last backslash up to the first "." after it
+// ("C:\x\items.idb" gives "items").
+std::string baseName(std::string_view path);
+
+// The layout of a database file, read without trusting its size codes.
+struct RecordSpan {
+  std::size_t offset = 0;  // of the record node in the file
+  std::size_t size = 0;    // the whole node, header included
+};
+struct SectionLayout {
+  std::uint8_t number = 0;  // the section node's type byte
+  std::size_t offset = 0;   // of the section node in the file
+  std::vector<RecordSpan> records;
+};
+struct DatabaseLayout {
+  std::uint8_t firstByte = 0;
+  std::vector<SectionLayout> sections;
+};
+
+// Why a file is not a database we can unpack.
+enum class LayoutFault {
+  None,
+  Empty,              // no bytes at all
+  FirstByteZero,      // first byte 00
+  HeaderCut,          // the database node's size code runs past the end
+  LengthMismatch,     // file size is not the database node + 10
+  SectionPastEnd,     // a section header or payload runs past the database node
+  RecordPastEnd,      // a record header or payload runs past its section
+  RepeatedSection,    // a section number seen before
+};
+struct LayoutResult {
+  LayoutFault fault = LayoutFault::None;
+  // Where the fault was found; for LengthMismatch the file size the header
+  // announces (database node + trailer).
+  std::size_t offset = 0;
+  std::uint8_t section = 0;      // the section concerned, where there is one
+  DatabaseLayout layout;         // complete only when fault is None
+};
+
+// Walks the whole structure of a database file. Every span it returns lies
+// inside data; nothing is read past its end.
+LayoutResult readDatabaseLayout(std::string_view data);
+
+// Unpacks the database file into sourceRoot + baseName + "\" (sourceRoot ends
+// with a backslash and must exist). The old database folder is deleted first.
+// A file that is not a sound database leaves the database folder empty; a
+// missing file, or a database folder that is a link or cannot be cleared,
+// leaves everything as it was. Nothing outside the database folder is
+// touched. True when the whole database was written.
+bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot,
+                    Progress& progress = noProgress());
+
+// Packs the database folder (R + name + "\") into databaseFile: sections
+// 1, 2, ... up to the first missing folder (at most kMaxPackedSections),
+// records 1, 2, ... up to the first missing file, then the 10-byte trailer.
+// The file is replaced atomically; the source tree is never changed. A
+// missing database folder or an unreadable record file is refused and the
+// file is left as it was. True when the file was written.
+bool packDatabase(std::string_view databaseFolder, std::string_view databaseFile,
+                  Progress& progress = noProgress());
+
+}  // namespace kessik

@@ -1,0 +1,304 @@
+// Unpacking a database into its source tree and packing it back.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/database.h"
+#include "core/node.h"
+#include "support/testenv.h"
+#include "util/cp1251.h"
+
+using namespace kessik;
+using kessik::test::bytes;
+using kessik::test::cp;
+using kessik::test::hex;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string node(std::uint8_t type, const std::string& payload) {
+  std::string out;
+  appendNodeHeader(out, type, payload.size());
+  return out + payload;
+}
+
+std::string record(std::size_t payloadSize, char fill) { return node(1, std::string(payloadSize, fill)); }
+
+std::string databaseFile(const std::string& sectionNodes) {
+  return node(1, sectionNodes) + std::string(kDatabaseTrailer);
+}
+
+const std::string kTrailerHex = "00 00 02 0C 02 08 01 00 00 00";
+
+}  // namespace
+
+TEST(DatabaseNames, RecordFileName) {
+  const std::pair<std::uint64_t, const char*> cases[] = {
+      {0, "0000000.zap"},      {1, "0000001.zap"},         {10, "0000010.zap"},
+      {123456, "0123456.zap"}, {1234567, "01234567.zap"},  {9999999, "09999999.zap"},
+  };
+  for (auto& [n, name] : cases) EXPECT_EQ(recordFileName(n), name) << n;
+}
+
+TEST(DatabaseNames, BaseName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\x\\items.idb", "items"}, {"C:\\x\\a.b.c", "a"}, {"C:\\x\\noext", "noext"},
+      {"C:\\x\\.db", ""},            {"items.idb", "items"}, {"C:\\x.y\\z", "z"},
+  };
+  for (auto& [path, base] : cases) EXPECT_EQ(baseName(path), base) << path;
+}
+
+class Database : public kessik::test::TempDrive {
+ protected:
+  // Every file under a Windows folder, by its path relative to it, with its
+  // bytes; folders end with "/".
+  std::map<std::string, std::string> tree(const std::string& folder) const {
+    std::map<std::string, std::string> out;
+    fs::path base = host(folder);
+    if (!fs::exists(base)) return out;
+    for (auto& e : fs::recursive_directory_iterator(base)) {
+      std::string rel = fs::relative(e.path(), base).generic_string();
+      if (e.is_directory()) out[rel + "/"] = "";
+      else out[rel] = readFile(folder + "\\" + rel);
+    }
+    return out;
+  }
+};
+
+TEST_F(Database, UnpackWritesTheTreeAndPackGivesTheSameBytes) {
+  // Section 1: a short record, a 200-byte one (4-byte code), an empty one;
+  // its payload needs a 4-byte code, and so does the database node. Section 2
+  // is empty; section 3 has one record.
+  const std::string r1 = record(3, 'a'), r2 = record(200, 'b'), r3 = node(1, ""), r4 = record(5, 'c');
+  const std::string file = databaseFile(node(1, r1 + r2 + r3) + node(2, "") + node(3, r4));
+  writeFile("C:\\r\\database_res\\prints.db", file);
+  fs::create_directories(host("C:\\s\\"));
+
+  ASSERT_TRUE(unpackDatabase("C:\\r\\database_res\\prints.db", "C:\\s\\"));
+  EXPECT_TRUE(notes_.messages.empty());
+  std::map<std::string, std::string> expected = {
+      {"prints/", ""},        {"prints/1/", ""},  {"prints/1/0000001.zap", r1}, {"prints/1/0000002.zap", r2},
+      {"prints/1/0000003.zap", r3}, {"prints/2/", ""}, {"prints/3/", ""}, {"prints/3/0000001.zap", r4},
+  };
+  EXPECT_EQ(tree("C:\\s"), expected);
+
+  ASSERT_TRUE(packDatabase("C:\\s\\prints\\", "C:\\out\\new\\prints.db"));
+  EXPECT_EQ(hex(readFile("C:\\out\\new\\prints.db")), hex(file));
+  EXPECT_EQ(tree("C:\\s"), expected);  // packing never changes the tree
+}
+
+TEST_F(Database, UnpackReplacesTheOldFolderOnly) {
+  writeFile("C:\\r\\items.idb", databaseFile(node(5, record(1, 'x'))));
+  writeFile("C:\\s\\items\\1\\0000009.zap", "old");
+  writeFile("C:\\s\\items\\notes.txt", "old");
+  writeFile("C:\\s\\items2\\keep.zap", "keep");
+  writeFile("C:\\s\\keep.txt", "keep");
+
+  ASSERT_TRUE(unpackDatabase("C:\\r\\items.idb", "C:\\s\\"));
+  // A section of type 5 goes to "5\" wherever it stands.
+  EXPECT_EQ(tree("C:\\s\\items"), (std::map<std::string, std::string>{
+                                      {"5/", ""}, {"5/0000001.zap", record(1, 'x')}}));
+  EXPECT_EQ(readFile("C:\\s\\items2\\keep.zap"), "keep");
+  EXPECT_EQ(readFile("C:\\s\\keep.txt"), "keep");
+}
+
+TEST_F(Database, FirstByteOtherThanOneWarnsAndUnpacks) {
+  std::string file = databaseFile(node(1, record(2, 'q')));
+  file[0] = 0x02;
+  writeFile("C:\\r\\acks.db", file);
+  fs::create_directories(host("C:\\s"));
+  ASSERT_TRUE(unpackDatabase("C:\\r\\acks.db", "C:\\s\\"));
+  ASSERT_EQ(notes_.messages.size(), 1u);
+  EXPECT_EQ(notes_.messages[0].icon, Icon::Warning);
+  EXPECT_EQ(notes_.texts()[0], "База начинается не на <01>. Нестандартно...");
+  EXPECT_TRUE(hostExists("C:\\s\\acks\\1\\0000001.zap"));
+}
+
+// Malformed files: one error naming the file (and the offset where there is
+// one); the database folder is left empty; nothing else is touched.
+TEST_F(Database, MalformedFilesLeaveTheFolderEmpty) {
+  const std::string good = databaseFile(node(1, record(3, 'a') + record(4, 'b')) + node(2, record(1, 'c')));
+  const std::string truncated = good.substr(0, good.size() - 3);
+  // A section claiming 10 bytes where 6 remain in the database node.
+  const std::string sectionPast = bytes("01 10 01 14 01 02 41 01 02 42") + std::string(kDatabaseTrailer);
+  // A section of 5 bytes whose second record claims 5 where none remain.
+  const std::string recordPast = bytes("01 0E 01 0A 01 02 41 01 0A") + std::string(kDatabaseTrailer);
+  const std::string repeated = databaseFile(node(1, record(1, 'a')) + node(2, "") + node(1, record(1, 'b')));
+  struct Case {
+    const char* name;
+    std::string file;
+    std::string message;  // UTF-8; the whole text
+  } cases[] = {
+      {"first byte 00", bytes("00 04 01 00") + std::string(kDatabaseTrailer),
+       "Первый байт файла C:\\r\\prints.db равен 00h. Нестандартная база или вообще не база. Нераспакован."},
+      {"one byte too many", good + "x", "ДЛ файла неправильное!"},
+      {"no trailer", node(1, node(1, "")),
+       "ДЛ файла неправильное! Файл C:\\r\\prints.db обрезан: по заголовку в нем 14 байт, а он кончается на "
+       "смещении 4 (4h). Нераспакован."},
+      {"truncated", truncated,
+       "ДЛ файла неправильное! Файл C:\\r\\prints.db обрезан: по заголовку в нем 30 байт, а он кончается на "
+       "смещении 27 (1Bh). Нераспакован."},
+      {"empty", "", "Файл C:\\r\\prints.db пустой (0 байт), смещение 0. Это не база. Нераспакован."},
+      {"size code cut", bytes("01 01 00"),
+       "Файл C:\\r\\prints.db обрезан: заголовок базы по смещению 0 не помещается в 3 байт файла. Нераспакован."},
+      {"section past the database", sectionPast,
+       "Файл C:\\r\\prints.db: раздел по смещению 2 (2h) вылезает за конец базы (ДЛ раздела неправильное). "
+       "Нераспакован."},
+      {"record past its section", recordPast,
+       "Файл C:\\r\\prints.db: запись по смещению 7 (7h) в разделе 1 вылезает за конец раздела (ДЛ записи "
+       "неправильное). Нераспакован."},
+      {"repeated section", repeated,
+       "Файл C:\\r\\prints.db: раздел 1 по смещению 9 (9h) встречается второй раз. Нестандартная база. "
+       "Нераспакован."},
+  };
+  ASSERT_EQ(good.size(), 30u);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    notes_.messages.clear();
+    writeFile("C:\\r\\prints.db", c.file);
+    writeFile("C:\\s\\prints\\1\\0000001.zap", "old");
+    writeFile("C:\\s\\other\\0000001.zap", "keep");
+
+    EXPECT_FALSE(unpackDatabase("C:\\r\\prints.db", "C:\\s\\"));
+    ASSERT_EQ(notes_.messages.size(), 1u);
+    EXPECT_EQ(notes_.messages[0].icon, Icon::Error);
+    EXPECT_EQ(notes_.messages[0].caption, "Error");
+    EXPECT_EQ(notes_.texts()[0], c.message);
+    EXPECT_TRUE(fs::is_directory(host("C:\\s\\prints")));
+    EXPECT_TRUE(tree("C:\\s\\prints").empty());
+    EXPECT_EQ(readFile("C:\\s\\other\\0000001.zap"), "keep");
+    EXPECT_EQ(readFile("C:\\r\\prints.db"), c.file);
+  }
+}
+
+TEST(DatabaseLayout, SpansStayInsideTheData) {
+  const std::string file = databaseFile(node(3, record(130, 'z') + record(0, 'y')) + node(7, ""));
+  LayoutResult r = readDatabaseLayout(file);
+  ASSERT_EQ(r.fault, LayoutFault::None);
+  ASSERT_EQ(r.layout.sections.size(), 2u);
+  EXPECT_EQ(r.layout.sections[0].number, 3);
+  ASSERT_EQ(r.layout.sections[0].records.size(), 2u);
+  EXPECT_EQ(r.layout.sections[0].records[0].size, 135u);
+  EXPECT_EQ(r.layout.sections[0].records[1].size, 2u);
+  EXPECT_EQ(r.layout.sections[1].number, 7);
+  EXPECT_TRUE(r.layout.sections[1].records.empty());
+  // A 4-byte size code near 2^32 must not wrap into a small node.
+  EXPECT_EQ(readDatabaseLayout(bytes("01 10 01 FF FF FF FF 41 01 00") + std::string(kDatabaseTrailer)).fault,
+            LayoutFault::SectionPastEnd);
+  EXPECT_EQ(readDatabaseLayout(bytes("01 FF FF FF FF") + std::string(kDatabaseTrailer)).fault,
+            LayoutFault::LengthMismatch);
+}
+
+// Refusals that leave everything as it was, the old database folder included.
+TEST_F(Database, RefusalsTouchNothing) {
+  const std::string file = databaseFile(node(1, record(1, 'n')));
+  fs::create_directories(host("C:\\outside"));
+  writeFile("C:\\outside\\precious.zap", "precious");
+  writeFile("C:\\r\\prints.db", file);
+  writeFile("C:\\r\\.db", file);
+  writeFile("C:\\r\\units.udb", file);
+  writeFile("C:\\s\\units", "a file");
+  writeFile("C:\\s\\quests\\1\\0000001.zap", "old");
+  writeFile("C:\\s\\quests\\quests.qdb", file);
+  fs::create_directories(host("C:\\s"));
+  fs::create_directory_symlink(host("C:\\outside"), host("C:\\s\\prints"));
+
+  struct Case {
+    const char* name;
+    std::string database;
+    std::string message;
+  } cases[] = {
+      {"link named like the database", "C:\\r\\prints.db",
+       "Папка C:\\s\\prints\\ - это ссылка, а не папка. Удалите ее сами, если она не нужна. Нераспакован."},
+      {"empty base name", "C:\\r\\.db",
+       "У файла C:\\r\\.db пустое имя до точки, папка базы совпала бы с папкой исходников. Нераспакован."},
+      {"a file in the folder's place", "C:\\r\\units.udb", "На месте папки C:\\s\\units\\ лежит файл. Нераспакован."},
+      {"database file inside its own folder", "C:\\s\\quests\\quests.qdb",
+       "Файл C:\\s\\quests\\quests.qdb лежит внутри папки C:\\s\\quests\\, которую распаковка удаляет. Перенесите "
+       "его. Нераспакован."},
+      {"missing database file", "C:\\r\\quests.qdb",
+       "Ошибка! Типа не могу открыть файл, т.к. открывать то нечего. Проверьте пути."},
+  };
+  auto before = tree("C:\\");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    notes_.messages.clear();
+    EXPECT_FALSE(unpackDatabase(c.database, "C:\\s\\"));
+    ASSERT_EQ(notes_.texts(), std::vector<std::string>{c.message});
+    EXPECT_EQ(tree("C:\\"), before);
+  }
+  EXPECT_TRUE(fs::is_symlink(host("C:\\s\\prints")));
+
+  notes_.messages.clear();
+  EXPECT_FALSE(unpackDatabase("C:\\r\\prints.db", "C:\\nosuchroot\\"));
+  EXPECT_EQ(notes_.texts(), std::vector<std::string>{
+                                "Не удалось создать папку C:\\nosuchroot\\prints\\ (есть ли папка исходников?). "
+                                "Нераспакован."});
+  EXPECT_FALSE(hostExists("C:\\nosuchroot"));
+}
+
+TEST_F(Database, PackFollowsTheGapRules) {
+  const std::string a = record(1, 'a'), b = record(2, 'b'), c = record(3, 'c');
+  struct Case {
+    const char* name;
+    std::map<std::string, std::string> files;  // relative to C:\p\, "/" ends a folder
+    std::string expectedHex;
+  } cases[] = {
+      {"empty folder", {}, "01 00 " + kTrailerHex},
+      {"empty section folder", {{"1/", ""}}, "01 04 01 00 " + kTrailerHex},
+      {"records up to the first gap",
+       {{"1/0000001.zap", a}, {"1/0000002.zap", b}, {"1/0000004.zap", c}},
+       "01 12 01 0E 01 02 61 01 04 62 62 " + kTrailerHex},
+      {"sections up to the first gap", {{"1/0000001.zap", a}, {"3/0000001.zap", c}}, "01 0A 01 06 01 02 61 " + kTrailerHex},
+      {"numbered from 0000001", {{"1/0000000.zap", a}, {"1/0000002.zap", b}}, "01 04 01 00 " + kTrailerHex},
+      {"a folder is no record", {{"1/0000001.zap/", ""}}, "01 04 01 00 " + kTrailerHex},
+      {"bytes packed as they are", {{"1/0000001.zap", "xyz"}}, "01 0A 01 06 78 79 7A " + kTrailerHex},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    fs::remove_all(host("C:\\p"));
+    fs::create_directories(host("C:\\p"));
+    for (auto& [rel, data] : k.files) {
+      if (rel.back() == '/') fs::create_directories(root_ / "p" / rel);
+      else writeFile("C:\\p\\" + rel.substr(0, 1) + "\\" + rel.substr(2), data);
+    }
+    ASSERT_TRUE(packDatabase("C:\\p\\", "C:\\o.db"));
+    EXPECT_EQ(hex(readFile("C:\\o.db")), k.expectedHex);
+    EXPECT_TRUE(notes_.messages.empty());
+  }
+}
+
+TEST_F(Database, PackSizeCodeWidths) {
+  // 127 bytes of records: 1-byte section code; 128: 4-byte.
+  for (std::size_t payload : {125u, 126u}) {
+    SCOPED_TRACE(payload);
+    fs::remove_all(host("C:\\p"));
+    const std::string r = record(payload, 'w');  // payload + 2 bytes
+    writeFile("C:\\p\\1\\0000001.zap", r);
+    ASSERT_TRUE(packDatabase("C:\\p", "C:\\o.db"));
+    std::string sectionHeader = payload == 125 ? "01 FE" : "01 01 01 00 00";
+    std::string dbHeader = payload == 125 ? "01 03 01 00 00" : "01 0B 01 00 00";
+    EXPECT_EQ(hex(readFile("C:\\o.db")), dbHeader + " " + sectionHeader + " " + hex(r) + " " + kTrailerHex);
+  }
+}
+
+TEST_F(Database, PackTakesTenSectionsAndSaysSo) {
+  for (int i = 1; i <= 11; ++i) writeFile("C:\\p\\" + std::to_string(i) + "\\0000001.zap", record(0, 0));
+  ASSERT_TRUE(packDatabase("C:\\p\\", "C:\\o.db"));
+  std::string expected = "01 50";
+  for (int i = 1; i <= 10; ++i) expected += " " + hex(std::string(1, static_cast<char>(i))) + " 04 01 00";
+  EXPECT_EQ(hex(readFile("C:\\o.db")), expected + " " + kTrailerHex);
+  ASSERT_EQ(notes_.messages.size(), 1u);
+  EXPECT_EQ(notes_.messages[0].icon, Icon::Warning);
+  EXPECT_EQ(notes_.texts()[0], "В папке C:\\p\\ больше 10 разделов. Разделы с 11-го в базу не попали.");
+}
+
+TEST_F(Database, PackRefusesAMissingFolder) {
+  writeFile("C:\\o.db", "old");
+  EXPECT_FALSE(packDatabase("C:\\nope\\", "C:\\o.db"));
+  EXPECT_EQ(notes_.texts(), std::vector<std::string>{"Папки исходника C:\\nope\\ нет. База C:\\o.db не запакована."});
+  EXPECT_EQ(readFile("C:\\o.db"), "old");
+}
