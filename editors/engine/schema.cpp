@@ -1,0 +1,406 @@
+#include "editors/engine/schema.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <map>
+
+#include "core/record.h"
+#include "util/cp1251.h"
+
+namespace kessik {
+
+const WindowSize& Schema::sizeOf(const std::string& className) const {
+  for (const auto& [name, s] : sizeFor)
+    if (name == className) return s;
+  return size;
+}
+
+std::vector<int> Schema::writtenFields() const {
+  std::vector<int> out;
+  for (const auto& r : rows)
+    if (std::find(out.begin(), out.end(), r.place.field) == out.end()) out.push_back(r.place.field);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+bool Schema::hasButtonRows() const {
+  return std::any_of(rows.begin(), rows.end(), [](const Row& r) { return r.button != RowButton::None; });
+}
+
+namespace {
+
+// The rows of one field, in row order.
+std::map<int, std::vector<int>> rowsByField(const Schema& schema) {
+  std::map<int, std::vector<int>> out;
+  for (int i = 0; i < static_cast<int>(schema.rows.size()); ++i) out[schema.rows[i].place.field].push_back(i);
+  return out;
+}
+
+const MinMaxRule* minMaxOf(const Schema& schema, int row) {
+  for (const auto& m : schema.minMax)
+    if (m.minRow == row || m.maxRow == row) return &m;
+  return nullptr;
+}
+
+std::string decimal(std::int64_t v) { return std::to_string(v); }
+
+// The items of a field payload, front to back; stops at the first item that
+// does not lie whole inside the payload.
+struct Items {
+  std::vector<std::string_view> payloads;
+  bool clean = true;  // every byte of the field belongs to a whole item
+};
+
+Items splitItems(std::string_view data) {
+  Items out;
+  std::size_t pos = 0;
+  while (pos < data.size()) {
+    auto h = readNodeHeader(data, pos);
+    if (!h || !fitsIn(*h, data, pos)) {
+      out.clean = false;
+      break;
+    }
+    out.payloads.push_back(data.substr(pos + h->headerSize, h->payloadLength));
+    pos += h->headerSize + h->payloadLength;
+  }
+  return out;
+}
+
+// True when a value of the codec can be read from these bytes as a whole.
+bool enoughFor(Codec c, std::string_view bytes) {
+  if (c == Codec::NameList || c == Codec::Code4List) return splitItems(bytes).clean;
+  return bytes.size() >= fixedWidth(c);
+}
+
+std::string removeBlanks(std::string_view s) {
+  std::string out;
+  for (char c : s)
+    if (c != ' ') out += c;
+  return out;
+}
+
+void appendFloat32(ByteString& out, float f) {
+  std::uint32_t u;
+  std::memcpy(&u, &f, 4);
+  for (int i = 0; i < 4; ++i) out += static_cast<char>((u >> (8 * i)) & 0xFF);
+}
+
+// A float32 field from a computed value; the texts that gave it are known to
+// be numbers or "NAN".
+EncodeResult float32Of(double v) {
+  EncodeResult r;
+  if (std::isnan(v)) {
+    r.bytes = std::string(4, '\xFF');
+    return r;
+  }
+  if (std::fabs(v) > std::numeric_limits<float>::max()) {
+    r.ok = false;
+    r.error = "Floating point overflow";
+    return r;
+  }
+  appendFloat32(r.bytes, static_cast<float>(v));
+  return r;
+}
+
+// A number shown in a cell, NaN for "NAN"; nothing for no number.
+std::optional<double> cellNumber(const std::string& text) {
+  if (text == "NAN") return std::numeric_limits<double>::quiet_NaN();
+  return parseNumber(text);
+}
+
+}  // namespace
+
+std::string unreadableText(int field, bool fieldMissing) {
+  if (fieldMissing)
+    return ru("<не прочитано: в записи нет поля ") + decimal(field) + ru("; поле не будет записано>");
+  return ru("<не прочитано: поле ") + decimal(field) + ru(" повреждено или короче, чем нужно; оно сохранится как было>");
+}
+
+RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record) {
+  const int n = static_cast<int>(schema.rows.size());
+  RecordView view;
+  view.texts.assign(n, std::string());
+  view.readable.assign(n, true);
+  view.slots.assign(n, ByteString());
+
+  for (const auto& [field, rows] : rowsByField(schema)) {
+    std::optional<ByteString> payload = record.FieldOrNothing(field);
+    bool missing = field < 1 || field > record.FieldCount;
+    if (missing) record.GetField(field);  // the record object reports the missing field
+    bool ok = payload.has_value();
+    std::string_view data = ok ? std::string_view(*payload) : std::string_view();
+    Items items;
+    bool itemsSplit = false;
+    std::string name;
+    if (ok) name = decode(Codec::Name, data);
+
+    // First read every row of the field; one unreadable row marks them all.
+    std::vector<std::pair<int, std::string>> texts;
+    for (int r : rows) {
+      if (!ok) break;
+      const Row& row = schema.rows[r];
+      std::string_view bytes;
+      switch (row.place.where) {
+        case Where::Field:
+          bytes = data;
+          break;
+        case Where::Item: {
+          if (!itemsSplit) {
+            items = splitItems(data);
+            itemsSplit = true;
+          }
+          int k = row.place.item;
+          if (k < 1 || k > static_cast<int>(items.payloads.size())) {
+            ok = false;
+            break;
+          }
+          bytes = items.payloads[k - 1];
+          break;
+        }
+        case Where::Bytes: {
+          int a = row.place.from, b = row.place.to;
+          if (a < 1 || b < a || static_cast<std::size_t>(b) > data.size()) {
+            ok = false;
+            break;
+          }
+          bytes = data.substr(a - 1, b - a + 1);
+          break;
+        }
+        case Where::NamePart:
+          texts.emplace_back(r, removeBlanks(std::string_view(name).substr(0, std::min<std::size_t>(row.place.to, name.size()))));
+          continue;
+        case Where::DescPart:
+          texts.emplace_back(r, name.size() > static_cast<std::size_t>(row.place.to) ? name.substr(row.place.to) : std::string());
+          continue;
+      }
+      if (!ok) break;
+      if (!showsDescription(row.codec) && !enoughFor(row.codec, bytes)) {
+        ok = false;
+        break;
+      }
+      if (row.slot) view.slots[r] = ByteString(bytes);
+      texts.emplace_back(r, decode(row.codec, bytes, row.labels));
+    }
+    if (!ok) {
+      for (int r : rows) {
+        view.readable[r] = false;
+        view.texts[r] = unreadableText(field, missing);
+        view.slots[r].clear();
+      }
+      continue;
+    }
+    for (auto& [r, t] : texts) view.texts[r] = std::move(t);
+  }
+
+  // Minimum and maximum: the min row scaled, the max row the spread scaled
+  // plus the min row as shown.
+  for (const auto& m : schema.minMax) {
+    if (!view.readable[m.minRow] || !view.readable[m.maxRow]) continue;
+    auto lo = cellNumber(view.texts[m.minRow]);
+    auto spread = cellNumber(view.texts[m.maxRow]);
+    if (lo && !std::isnan(*lo)) view.texts[m.minRow] = formatNumber(*lo * m.scale);
+    auto shownLo = cellNumber(view.texts[m.minRow]);
+    if (shownLo && spread) view.texts[m.maxRow] = formatNumber(*spread * m.scale + *shownLo);
+  }
+  return view;
+}
+
+std::string rowMessage(const Schema& schema, int row) {
+  const Row& r = schema.rows[row];
+  if (!r.message.empty()) return r.message;
+  switch (r.check) {
+    case CheckKind::Mask:
+      return ru("Неправильная маска - такая уже есть. Маска берется из выделенного поля.");
+    case CheckKind::MaxLen:
+      return maxLenMessage(r.maxLen);
+    case CheckKind::None:
+      return formatMessage();
+    case CheckKind::Codec:
+      break;
+  }
+  return checkMessage(r.codec);
+}
+
+std::vector<RowFailure> checkRows(const Schema& schema, RecordView& view, const CheckContext& context) {
+  std::vector<RowFailure> failures;
+  for (int i = 0; i < static_cast<int>(schema.rows.size()); ++i) {
+    if (!view.readable[i]) continue;
+    const Row& row = schema.rows[i];
+    std::string& text = view.texts[i];
+    bool passed = true;
+    switch (row.check) {
+      case CheckKind::None:
+        break;
+      case CheckKind::Mask:
+        passed = !context.maskAllowed || context.maskAllowed(text);
+        break;
+      case CheckKind::MaxLen:
+        passed = checkMaxLen(text, row.maxLen);
+        break;
+      case CheckKind::Codec: {
+        if (showsDescription(row.codec)) break;
+        RowCheck rc = checkRow(row.codec, text);
+        text = rc.text;
+        passed = rc.accepted;
+        break;
+      }
+    }
+    std::string message;
+    if (passed && schema.recordNumber && schema.recordNumber->row == i) {
+      std::int32_t expected = context.recordIndex + 1 + schema.recordNumber->offset;
+      auto v = parseInt32(text);
+      if (!v || *v != expected) {
+        passed = false;
+        message = schema.recordNumber->message + decimal(expected);
+      }
+    }
+    if (passed) {
+      for (const auto& rule : schema.typeIds) {
+        if (rule.idRow != i) continue;
+        for (const auto& [typeName, id] : rule.ids)
+          if (view.texts[rule.typeRow] == typeName) text = decimal(id);
+      }
+    }
+    if (!passed) failures.push_back({i, message.empty() ? rowMessage(schema, i) : message});
+  }
+  return failures;
+}
+
+BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& record) {
+  std::vector<std::pair<int, ByteString>> fields;
+  std::vector<std::pair<int, ByteString>> newSlots;
+  auto fail = [](std::string error) {
+    BuildResult b;
+    b.ok = false;
+    b.error = std::move(error);
+    return b;
+  };
+
+  for (const auto& [field, rowsOfField] : rowsByField(schema)) {
+    bool readable = std::all_of(rowsOfField.begin(), rowsOfField.end(), [&](int r) { return view.readable[r]; });
+    if (!readable) continue;
+
+    // Encode every row of the field.
+    std::vector<std::pair<int, ByteString>> values;  // row, bytes
+    for (int r : rowsOfField) {
+      const Row& row = schema.rows[r];
+      const std::string& text = view.texts[r];
+      if (row.place.where == Where::NamePart || row.place.where == Where::DescPart) continue;
+      if (const MinMaxRule* m = minMaxOf(schema, r)) {
+        auto lo = cellNumber(view.texts[m->minRow]);
+        auto hi = cellNumber(view.texts[m->maxRow]);
+        if (!lo) return fail(encode(Codec::Float32, view.texts[m->minRow]).error);
+        if (!hi) return fail(encode(Codec::Float32, view.texts[m->maxRow]).error);
+        double v = (r == m->minRow) ? *lo / m->scale : *hi / m->scale - *lo / m->scale;
+        EncodeResult e = float32Of(v);
+        if (!e.ok) return fail(e.error);
+        values.emplace_back(r, e.bytes);
+        continue;
+      }
+      if (row.slot) {
+        if (showsDescription(row.codec)) {
+          values.emplace_back(r, view.slots[r]);
+          continue;
+        }
+        ByteString slot = view.slots[r];
+        if (text != decode(row.codec, slot, row.labels)) {
+          EncodeResult e = encode(row.codec, text, row.itemType);
+          if (!e.ok) return fail(e.error);
+          slot = e.bytes;
+          newSlots.emplace_back(r, slot);
+        }
+        std::size_t w = fixedWidth(row.codec);
+        values.emplace_back(r, w ? slot.substr(0, w) : slot);
+        continue;
+      }
+      EncodeResult e = encode(row.codec, text, 1);
+      if (!e.ok) return fail(e.error);
+      values.emplace_back(r, e.bytes);
+    }
+
+    // Put the field together.
+    const Row& first = schema.rows[rowsOfField.front()];
+    ByteString payload;
+    switch (first.place.where) {
+      case Where::Field:
+        payload = values.empty() ? ByteString() : values.front().second;
+        break;
+      case Where::Item: {
+        std::sort(values.begin(), values.end(), [&](const auto& a, const auto& b) {
+          return schema.rows[a.first].place.item < schema.rows[b.first].place.item;
+        });
+        for (const auto& [r, bytes] : values) appendItem(payload, schema.rows[r].itemType, bytes);
+        break;
+      }
+      case Where::Bytes: {
+        std::sort(values.begin(), values.end(), [&](const auto& a, const auto& b) {
+          return schema.rows[a.first].place.from < schema.rows[b.first].place.from;
+        });
+        for (const auto& [r, bytes] : values) payload += bytes;
+        break;
+      }
+      case Where::NamePart:
+      case Where::DescPart: {
+        std::string name, desc;
+        std::size_t width = static_cast<std::size_t>(first.place.to);
+        for (int r : rowsOfField) {
+          if (schema.rows[r].place.where == Where::NamePart) name = view.texts[r];
+          if (schema.rows[r].place.where == Where::DescPart) desc = view.texts[r];
+        }
+        if (name.size() < width) name.append(width - name.size(), ' ');
+        payload = name + desc;
+        payload += '\0';
+        break;
+      }
+    }
+    fields.emplace_back(field, std::move(payload));
+  }
+
+  for (auto& [field, payload] : fields) record.SetField(field, payload);
+  record.Rebuild();
+  for (auto& [r, slot] : newSlots) view.slots[r] = std::move(slot);
+  return {};
+}
+
+std::string maskOf(TZapisBaziZm& record) {
+  auto f = record.FieldOrNothing(1);
+  if (!f || f->empty()) return std::string();
+  return f->substr(0, f->size() - 1);
+}
+
+void setMask(TZapisBaziZm& record, const std::string& mask) {
+  ByteString v = mask;
+  v += '\0';
+  record.SetField(1, v);
+}
+
+std::string chooserEntries(const Row& row) {
+  std::string out;
+  if (!row.labels) return out;
+  for (const auto& e : *row.labels) out += decimal(e.value) + e.label + '\r';
+  return out;
+}
+
+int chooserIndex(const Row& row, const std::string& text) {
+  if (!row.labels) return 0;
+  std::string code = text.substr(0, text.find(' '));
+  for (std::size_t i = 0; i < row.labels->size(); ++i)
+    if (decimal((*row.labels)[i].value) == code) return static_cast<int>(i);
+  return 0;
+}
+
+bool applyRecordNumber(const Schema& schema, TZapisBaziZm& record, int recordNumber) {
+  if (!schema.recordNumber) return false;
+  int field = schema.rows[schema.recordNumber->row].place.field;
+  auto f = record.FieldOrNothing(field);
+  if (!f) return false;
+  std::int32_t expected = recordNumber + schema.recordNumber->offset;
+  if (f->size() >= 4 && decode(Codec::Int32, *f) == decimal(expected)) return false;
+  record.SetField(field, encode(Codec::Int32, decimal(expected)).bytes);
+  record.Rebuild();
+  return true;
+}
+
+}  // namespace kessik

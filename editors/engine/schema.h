@@ -1,0 +1,219 @@
+// Section schemas and the engine that reads, checks and writes a record by
+// its schema. A schema is data: a table of rows (the field name shown, where
+// the value lives, its codec, its check and message, its row button) plus a
+// few named rules that a row table cannot say (IDs set from a type name,
+// min/max pairs, the record-number field). The engine is generic: nothing in
+// it knows a section.
+//
+// Texts are cp1251. Row numbers in the engine's interface are 0-based
+// indices into Schema::rows (row 1 of a section is index 0).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/codecs.h"
+#include "core/node.h"
+
+namespace kessik {
+
+class TZapisBaziZm;
+
+// ---------------------------------------------------------------------------
+// The data model
+
+// Where a row's value lives in the record.
+enum class Where : std::uint8_t {
+  Field,     // the whole payload of field `field`
+  Item,      // item `item` (from 1) of field `field`, items taken front to back
+  Bytes,     // bytes `from`..`to` (from 1, inclusive) of field `field`, a packed run
+  NamePart,  // the first `to` characters of the name held in field `field`,
+             // shown with every blank removed, written padded with blanks
+  DescPart,  // the characters of that name after the first `to`
+};
+
+struct Place {
+  Where where = Where::Field;
+  int field = 1;
+  int item = 0;
+  int from = 0;
+  int to = 0;
+};
+
+inline Place fieldAt(int n) { return {Where::Field, n, 0, 0, 0}; }
+inline Place itemAt(int n, int k) { return {Where::Item, n, k, 0, 0}; }
+inline Place bytesAt(int n, int a, int b) { return {Where::Bytes, n, 0, a, b}; }
+inline Place namePartOf(int n, int width) { return {Where::NamePart, n, 0, 0, width}; }
+inline Place descPartOf(int n, int width) { return {Where::DescPart, n, 0, 0, width}; }
+
+enum class CheckKind : std::uint8_t {
+  Codec,         // the codec's check (list codecs: check, normalise, check again)
+  None,          // any text
+  Mask,          // the mask row: unique among the section's masks (see MaskRule)
+  MaxLen,        // at most Row::maxLen characters
+};
+
+enum class RowButton : std::uint8_t {
+  None,
+  Raw,        // the raw value dialog over the row's slot
+  Chooser,    // the value chooser over the row's labels
+  SoundList,  // the sound list editor over the row's slot
+};
+
+struct Row {
+  std::string name;  // cp1251, exactly as the first column shows it
+  Place place;
+  Codec codec = Codec::Name;
+  CheckKind check = CheckKind::Codec;
+  std::string message;  // cp1251; empty: the check's standard message
+  std::size_t maxLen = 0;          // for CheckKind::MaxLen
+  std::uint8_t itemType = 1;       // type byte written for an Item row
+  RowButton button = RowButton::None;
+  const LabelTable* labels = nullptr;  // int32label labels; the chooser's list
+  // The field's bytes are kept in a slot outside the table (raw and sound
+  // rows, and number rows that can also be loaded from a file). The cell
+  // shows the codec's text of the slot; a number row whose text differs from
+  // its slot's number replaces the slot when the record is built.
+  bool slot = false;
+};
+
+// A row with the usual check of its codec and no button.
+inline Row makeRow(std::string name, Place place, Codec codec, CheckKind check = CheckKind::Codec) {
+  Row r;
+  r.name = std::move(name);
+  r.place = place;
+  r.codec = codec;
+  r.check = check;
+  return r;
+}
+
+enum class MaskRule : std::uint8_t {
+  Unique,      // a warning per repetition at the scan; unique on save and create
+  Repeatable,  // masks may repeat: no warning, no check, lists in step by position
+};
+
+// A type name in one row sets the ID in another row before the record is
+// built (exact comparison, with case); other names leave the ID as typed.
+struct TypeIdRule {
+  int typeRow = 0;  // 0-based
+  int idRow = 0;
+  std::vector<std::pair<std::string, std::int32_t>> ids;
+};
+
+// A minimum and a maximum stored as the minimum and the spread, both divided
+// by `scale`: the min row shows the min field's float32 text times scale, the
+// max row shows the spread field's float32 text times scale plus the min row.
+struct MinMaxRule {
+  int minRow = 0;  // 0-based; both rows are whole float32 fields
+  int maxRow = 0;
+  double scale = 1;
+};
+
+// A row that must hold the record's own number plus `offset` (offset -1: the
+// index, as Materials; 0: the number, as Quests). The scan writes it into
+// each record whose field differs; saving refuses any other value.
+struct RecordNumberRule {
+  int row = 0;  // 0-based; an int32 whole-field row
+  int offset = 0;
+  std::string message;  // cp1251, the expected value is appended
+};
+
+// Window geometry: client area, table size and the two column widths.
+struct WindowSize {
+  int clientWidth = 0, clientHeight = 0;
+  int tableWidth = 0, tableHeight = 0;
+  int column1 = 0, column2 = 0;
+};
+
+struct Schema {
+  std::string folder;  // "prints\\1\\": source and template folder below their roots
+  WindowSize size;
+  // Windows of one schema whose geometry differs, by class name.
+  std::vector<std::pair<std::string, WindowSize>> sizeFor;
+  std::vector<Row> rows;  // row 1 (index 0) is the mask
+  MaskRule masks = MaskRule::Unique;
+  std::string freeMask;  // a mask exempt from uniqueness ("dummy"); lists by position then
+  std::vector<TypeIdRule> typeIds;
+  std::vector<MinMaxRule> minMax;
+  std::optional<RecordNumberRule> recordNumber;
+
+  const WindowSize& sizeOf(const std::string& className) const;
+  // Masks may repeat in the record list: no scan warning, lists by position.
+  bool masksMayRepeat() const { return masks == MaskRule::Repeatable || !freeMask.empty(); }
+  // The fields the engine writes, ascending.
+  std::vector<int> writtenFields() const;
+  bool hasButtonRows() const;
+};
+
+// ---------------------------------------------------------------------------
+// The engine
+
+// A record read by its schema: one cell text per row, whether the row could
+// be read, and the slots of the slot rows.
+struct RecordView {
+  std::vector<std::string> texts;
+  std::vector<bool> readable;
+  std::vector<ByteString> slots;  // one per row; used by slot rows only
+};
+
+// Reads every row of the record. A row whose field is missing, or whose item
+// or bytes lie past the end of its field, cannot be read: its cell says so,
+// and every row of that field is marked unreadable so that the field keeps
+// its bytes when the record is written.
+RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record);
+
+// The text of a cell whose row could not be read.
+std::string unreadableText(int field, bool fieldMissing);
+
+// What the checks need to know about the record list.
+struct CheckContext {
+  int recordIndex = 0;  // the loaded record's list index (record number - 1)
+  // True when the mask may be given to the loaded record (MaskUniqueExcept
+  // for the record's own list item, with the schema's mask rule).
+  std::function<bool(const std::string& mask)> maskAllowed;
+};
+
+struct RowFailure {
+  int row = 0;  // 0-based
+  std::string message;
+};
+
+// Checks every readable row in row order; fills in what the checks change
+// (normalised lists, IDs from type names) in view.texts. Returns the failing
+// rows in row order.
+std::vector<RowFailure> checkRows(const Schema& schema, RecordView& view, const CheckContext& context);
+
+// The message of a failed check of a row.
+std::string rowMessage(const Schema& schema, int row);
+
+struct BuildResult {
+  bool ok = true;
+  std::string error;  // cp1251 conversion message when not ok
+};
+
+// Encodes the rows (which passed checkRows) and replaces the written fields
+// of the record, then rebuilds its bytes. Fields whose rows could not be read
+// and fields no row names keep their bytes. Slot rows may update their slot.
+// Nothing changes in the record when a conversion fails.
+BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& record);
+
+// A record's mask: field 1 less its last byte (empty when there is none).
+std::string maskOf(TZapisBaziZm& record);
+// Replaces field 1 with the name encoding of the text.
+void setMask(TZapisBaziZm& record, const std::string& mask);
+
+// The chooser's list of a Chooser row (each entry followed by CR) and its
+// start index for the row's current text.
+std::string chooserEntries(const Row& row);
+int chooserIndex(const Row& row, const std::string& text);
+
+// Applies the record-number rule to record k (from 1): true when the field
+// was changed (the record is then rebuilt).
+bool applyRecordNumber(const Schema& schema, TZapisBaziZm& record, int recordNumber);
+
+}  // namespace kessik

@@ -1,0 +1,84 @@
+// The work of a section editor that needs no window: scanning a section's
+// source folder into its record list, the mask rules, creating a record from
+// a template, deleting with renumbering, sorting by mask with a backup
+// folder, and saving a record as a template. Messages go through the
+// installed Notifier; the command-line tool and the window both use these.
+//
+// The record list holds every record of the folder, however many: a section
+// of more than 1000 records is listed whole (the scan reads each file once).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/filebuf.h"
+#include "core/record.h"
+#include "editors/engine/schema.h"
+
+namespace kessik {
+
+// Entry k - 1 of the list is record number k.
+struct ZapEntry {
+  std::string file;  // "0000001.zap"
+  std::string mask;
+};
+using ZapListT = std::vector<ZapEntry>;
+
+// The section's source folder: the game's source root and the schema folder.
+std::string sectionSourceFolder(const std::string& sourcesRoot, const Schema& schema);
+// The section's template folder: the program folder, "shablons\" and the
+// schema folder.
+std::string sectionTemplateFolder(const std::string& programDir, const Schema& schema);
+
+// Reads record files 1, 2, 3 ... of the folder up to the first missing one,
+// taking each one's mask; in a unique-mask section shows the warning
+// "ВНИМАНИЕ!!, встречается повтор маски!" once per earlier record with the
+// same mask; applies the schema's record-number rule, writing the record file
+// at once when it changes. Nothing when the folder does not exist (no
+// message: the caller decides).
+std::optional<ZapListT> scanSection(const Schema& schema, const std::string& ishPath);
+
+// The mask checks over the list: no entry (other than the one at index)
+// carries the mask. maskAllowed adds the schema's rule: repeatable masks and
+// the schema's free mask always pass.
+bool MaskUnique(const ZapListT& list, const std::string& mask);
+bool MaskUniqueExcept(const ZapListT& list, const std::string& mask, int index);
+bool maskAllowed(const Schema& schema, const ZapListT& list, const std::string& mask, int exceptIndex = -1);
+
+// The record file name of the smallest number whose name is not in the list.
+std::string nextFreeFileName(const ZapListT& list);
+
+// Reads a record file into the buffer and the record object. False when the
+// file could not be read (the buffer has shown its message).
+bool loadRecordFile(const std::string& path, TFileInString& buffer, TZapisBaziZm& record);
+// Writes the record's bytes through the buffer (the file is replaced whole).
+bool writeRecordFile(const std::string& path, TFileInString& buffer, const TZapisBaziZm& record);
+
+// A new record file: the template with field 1 replaced by the mask. False
+// (with a message) when the template is unreadable or holds no field.
+bool createRecordFromTemplate(const std::string& templatePath, const std::string& mask,
+                              const std::string& recordPath);
+
+// Closes the first gap in the folder's record numbering: the records after
+// it move down one number each. False (with a message) when a rename failed.
+bool CompactZapFiles(const std::string& folder);
+// Deletes a record file and closes the gap.
+bool deleteRecord(const std::string& ishPath, const std::string& file);
+
+// The list indices in mask order (case ignored; equal masks keep their order).
+std::vector<int> sortedOrder(const ZapListT& list);
+// Renumbers the records of the list in mask order through the backup folder
+// (the source folder's name with "_old"). Files of the folder that are not
+// records of the list stay in the source folder. When a step fails the error
+// names the folder where the records are; false then.
+bool sortSection(const std::string& ishPath, const ZapListT& list);
+// The backup folder of a source folder: "...\prints\1_old\".
+std::string backupFolderOf(const std::string& ishPath);
+
+// The template name of a template path: the file name without its extension.
+std::string templateNameOf(const std::string& templatePath);
+// Writes a copy of the record, its field 1 replaced by the template name.
+bool saveRecordAsTemplate(const TZapisBaziZm& record, const std::string& templatePath);
+
+}  // namespace kessik

@@ -1,0 +1,248 @@
+// The schema engine on a schema that uses every kind of place and rule, and
+// on malformed records.
+#include <gtest/gtest.h>
+
+#include "editors/engine/schema.h"
+#include "record_fixtures.h"
+#include "support/testenv.h"
+
+using namespace kessik;
+using namespace kessik::test;
+
+namespace {
+
+const LabelTable kKinds = {{50, "     HUMAN"}, {51, "     MONSTER"}};
+
+// Rows (0-based):
+//  0 mask, field 1          5 id, field 5 (set from row 4)      10 list, field 9
+//  1 float, field 2 bytes 1-4   6 min, field 6 (x10)            11 kind, field 10 (int32label, chooser)
+//  2 float, field 2 bytes 5-8   7 max, field 7 (x10)            12 raw, field 11 (slot)
+//  3 number with slot, field 3  8 name part, field 8 (24)       13 index, field 12 (record number - 1)
+//  4 type name, field 4         9 description, field 8
+Schema makeSchema() {
+  Schema s;
+  s.folder = "test\\1\\";
+  s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
+  s.rows.push_back(makeRow("A", bytesAt(2, 1, 4), Codec::Float32));
+  s.rows.push_back(makeRow("B", bytesAt(2, 5, 8), Codec::Float32));
+  Row slotted = makeRow("Unknown", fieldAt(3), Codec::Int32);
+  slotted.slot = true;
+  slotted.button = RowButton::Raw;
+  s.rows.push_back(slotted);
+  s.rows.push_back(makeRow("Type", fieldAt(4), Codec::Name, CheckKind::None));
+  s.rows.push_back(makeRow("ID", fieldAt(5), Codec::Int32));
+  s.rows.push_back(makeRow("Min", fieldAt(6), Codec::Float32));
+  s.rows.push_back(makeRow("Max", fieldAt(7), Codec::Float32));
+  Row name = makeRow("Name part", namePartOf(8, 24), Codec::Name, CheckKind::MaxLen);
+  name.maxLen = 24;
+  s.rows.push_back(name);
+  s.rows.push_back(makeRow("Desc", descPartOf(8, 24), Codec::Name, CheckKind::None));
+  s.rows.push_back(makeRow("List", fieldAt(9), Codec::NameList));
+  Row kind = makeRow("Kind", fieldAt(10), Codec::Int32Label);
+  kind.labels = &kKinds;
+  kind.button = RowButton::Chooser;
+  s.rows.push_back(kind);
+  Row raw = makeRow("Raw", fieldAt(11), Codec::Raw, CheckKind::None);
+  raw.slot = true;
+  raw.button = RowButton::Raw;
+  s.rows.push_back(raw);
+  s.rows.push_back(makeRow("Index", fieldAt(12), Codec::Int32));
+  s.typeIds.push_back({4, 5, {{"sword", 0}, {"bow", 5}}});
+  s.minMax.push_back({6, 7, 10});
+  s.recordNumber = RecordNumberRule{13, -1, "Index must be "};
+  return s;
+}
+
+std::vector<std::pair<int, std::string>> fullFields() {
+  return {{1, nameBytes("Rec")},
+          {2, floatBytes(1.5f) + floatBytes(-2.0f)},
+          {3, int32Bytes(77)},
+          {4, nameBytes("bow")},
+          {5, int32Bytes(17)},
+          {6, floatBytes(1.5f)},
+          {7, floatBytes(0.5f)},
+          {8, nameBytes("Lever01" + std::string(17, ' ') + "Door switch")},
+          {9, itemsOf({{1, nameBytes("a")}, {1, nameBytes("b")}})},
+          {10, int32Bytes(51)},
+          {11, std::string("\0\0\x01", 3)},
+          {12, int32Bytes(4)},
+          {13, "tail"}};
+}
+
+CheckContext context(int index = 4) {
+  CheckContext c;
+  c.recordIndex = index;
+  c.maskAllowed = [](const std::string& m) { return m != "Taken"; };
+  return c;
+}
+
+class SchemaEngine : public TempDrive {
+ protected:
+  Schema schema_ = makeSchema();
+};
+
+}  // namespace
+
+TEST_F(SchemaEngine, DecodesEveryKindOfPlace) {
+  TZapisBaziZm z = parsed(recordOf(fullFields()));
+  RecordView v = decodeRecord(schema_, z);
+  std::vector<std::string> expected = {"Rec", "1,5", "-2,0", "77", "bow", "17", "15,0", "20,0",
+                                       "Lever01", "Door switch", "a,b", "51     MONSTER",
+                                       cp("Поле НЕ пустое (НЕ все байты нули). Длина поля 3 байтов."), "4"};
+  EXPECT_EQ(v.texts, expected);
+  EXPECT_EQ(v.slots[3], int32Bytes(77));
+  EXPECT_EQ(v.slots[12], std::string("\0\0\x01", 3));
+  EXPECT_EQ(chooserEntries(schema_.rows[11]), "50     HUMAN\r51     MONSTER\r");
+  EXPECT_EQ(chooserIndex(schema_.rows[11], v.texts[11]), 1);
+  EXPECT_EQ(chooserIndex(schema_.rows[11], "7"), 0);
+}
+
+TEST_F(SchemaEngine, UnchangedRecordIsWrittenBackByteForByte) {
+  std::string original = recordOf(fullFields());
+  TZapisBaziZm z = parsed(original);
+  RecordView v = decodeRecord(schema_, z);
+  auto failures = checkRows(schema_, v, context());
+  ASSERT_TRUE(failures.empty()) << failures[0].row;
+  // The type name "bow" sets the ID to 5; everything else comes back as it was.
+  EXPECT_EQ(v.texts[5], "5");
+  ASSERT_TRUE(encodeRecord(schema_, v, z).ok);
+  auto fields = fullFields();
+  fields[4].second = int32Bytes(5);
+  EXPECT_EQ(hex(z.Bytes), hex(recordOf(fields)));
+}
+
+TEST_F(SchemaEngine, ChecksChangeTheirCellsAndReportTheirRows) {
+  TZapisBaziZm z = parsed(recordOf(fullFields()));
+  RecordView v = decodeRecord(schema_, z);
+  v.texts[0] = "Taken";
+  v.texts[4] = "Bow";                            // no ID rule for another case
+  v.texts[8] = std::string(25, 'x');             // 25 characters
+  v.texts[10] = "a, ,b";                          // passes the first step, then fails
+  v.texts[11] = "12 abc";                         // only the code counts
+  v.texts[13] = "9";                              // the record's index is 4
+  auto failures = checkRows(schema_, v, context());
+  ASSERT_EQ(failures.size(), 4u);
+  EXPECT_EQ(failures[0].row, 0);
+  EXPECT_EQ(failures[1].row, 8);
+  EXPECT_EQ(failures[1].message, cp("Выделенное поле имеет неправильный формат - оно не должно быть длинее 24 символов."));
+  EXPECT_EQ(failures[2].row, 10);
+  EXPECT_EQ(v.texts[10], "a,,b");
+  EXPECT_EQ(failures[3].row, 13);
+  EXPECT_EQ(failures[3].message, "Index must be 4");
+  EXPECT_EQ(v.texts[5], "17");
+
+  v.texts[5] = "x";  // an ID that fails its check is not set from the type
+  v.texts[4] = "sword";
+  failures = checkRows(schema_, v, context());
+  EXPECT_EQ(v.texts[5], "x");
+}
+
+TEST_F(SchemaEngine, EditedRowsAreEncodedInTheirPlaces) {
+  TZapisBaziZm z = parsed(recordOf(fullFields()));
+  RecordView v = decodeRecord(schema_, z);
+  v.texts[2] = "3";
+  v.texts[3] = "7";          // differs from the slot: the slot takes the int32 7
+  v.texts[6] = "20";         // min 20, max 25: fields 2 and 0,5
+  v.texts[7] = "25";
+  v.texts[8] = std::string(24, 'N');
+  v.texts[9] = "";
+  v.texts[10] = "x, y,z";
+  v.texts[11] = "52";
+  v.slots[12] = "NEW";       // as the raw value dialog leaves it
+  ASSERT_TRUE(checkRows(schema_, v, context()).empty());
+  ASSERT_TRUE(encodeRecord(schema_, v, z).ok);
+  TZapisBaziZm back = parsed(z.Bytes);
+  EXPECT_EQ(hex(back.GetField(2)), hex(floatBytes(1.5f) + floatBytes(3.0f)));
+  EXPECT_EQ(back.GetField(3), int32Bytes(7));
+  EXPECT_EQ(v.slots[3], int32Bytes(7));
+  EXPECT_EQ(hex(back.GetField(6)), hex(floatBytes(2.0f)));
+  EXPECT_EQ(hex(back.GetField(7)), hex(floatBytes(0.5f)));
+  EXPECT_EQ(back.GetField(8), std::string(24, 'N') + std::string(1, '\0'));
+  EXPECT_EQ(hex(back.GetField(9)), hex(itemsOf({{1, nameBytes("x")}, {1, nameBytes("y")}, {1, nameBytes("z")}})));
+  EXPECT_EQ(back.GetField(10), int32Bytes(52));
+  EXPECT_EQ(back.GetField(11), "NEW");
+  EXPECT_EQ(back.GetField(13), "tail");
+}
+
+TEST_F(SchemaEngine, SlotNumberKeepsLongerFileBytesUntilRetyped) {
+  auto fields = fullFields();
+  fields[2].second = "ABCDEF";  // a 6-byte file was loaded into the 4-byte field
+  TZapisBaziZm z = parsed(recordOf(fields));
+  RecordView v = decodeRecord(schema_, z);
+  ASSERT_TRUE(checkRows(schema_, v, context()).empty());
+  ASSERT_TRUE(encodeRecord(schema_, v, z).ok);
+  EXPECT_EQ(parsed(z.Bytes).GetField(3), "ABCD");
+}
+
+TEST_F(SchemaEngine, ConversionFailureLeavesTheRecordAlone) {
+  std::string original = recordOf(fullFields());
+  TZapisBaziZm z = parsed(original);
+  RecordView v = decodeRecord(schema_, z);
+  v.texts[5] = "2147483648";  // passes the check, cannot be converted
+  v.texts[4] = "dagger";
+  ASSERT_TRUE(checkRows(schema_, v, context()).empty());
+  BuildResult r = encodeRecord(schema_, v, z);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, "'2147483648' is not a valid integer value");
+  EXPECT_EQ(z.Bytes, original);
+}
+
+TEST_F(SchemaEngine, MalformedRecordsKeepWhatCannotBeShown) {
+  struct Case {
+    const char* what;
+    int field;                 // the damaged field (1-based)
+    std::string payload;       // its damaged payload; empty text: the field is left out
+    std::vector<int> unreadable;
+  };
+  const Case cases[] = {
+      {"packed run too short", 2, floatBytes(1.0f) + "\x01\x02", {1, 2}},
+      {"number field too short", 5, "\x05\x00", {5}},
+      {"list with a broken item", 9, itemsOf({{1, nameBytes("a")}}) + "\x01\x20x", {10}},
+  };
+  for (const auto& c : cases) {
+    auto fields = fullFields();
+    fields[c.field - 1].second = c.payload;
+    std::string original = recordOf(fields);
+    TZapisBaziZm z = parsed(original);
+    RecordView v = decodeRecord(schema_, z);
+    for (int r : c.unreadable) {
+      EXPECT_FALSE(v.readable[r]) << c.what;
+      EXPECT_EQ(v.texts[r], unreadableText(c.field, false)) << c.what;
+    }
+    v.texts[0] = "Renamed";
+    ASSERT_TRUE(checkRows(schema_, v, context()).empty()) << c.what;
+    ASSERT_TRUE(encodeRecord(schema_, v, z).ok);
+    TZapisBaziZm back = parsed(z.Bytes);
+    EXPECT_EQ(back.GetField(1), nameBytes("Renamed")) << c.what;
+    EXPECT_EQ(hex(back.GetField(c.field)), hex(c.payload)) << c.what;
+  }
+  EXPECT_TRUE(notes_.messages.empty());
+}
+
+TEST_F(SchemaEngine, MissingFieldsAreReportedAndNotWritten) {
+  auto fields = fullFields();
+  fields.resize(9);  // fields 10 to 13 are missing
+  TZapisBaziZm z = parsed(recordOf(fields));
+  RecordView v = decodeRecord(schema_, z);
+  // The record object tells once per missing field.
+  ASSERT_EQ(notes_.messages.size(), 3u);
+  EXPECT_EQ(notes_.messages[0].text, cp("Неправильный номер поля базы!"));
+  EXPECT_FALSE(v.readable[11]);
+  EXPECT_EQ(v.texts[11], unreadableText(10, true));
+  EXPECT_TRUE(v.readable[10]);
+  v.texts[1] = "2";
+  ASSERT_TRUE(checkRows(schema_, v, context()).empty());
+  ASSERT_TRUE(encodeRecord(schema_, v, z).ok);
+  TZapisBaziZm back = parsed(z.Bytes);
+  EXPECT_EQ(back.FieldCount, 9);
+  EXPECT_EQ(hex(back.GetField(2)), hex(floatBytes(2.0f) + floatBytes(-2.0f)));
+
+  // A record file cut off in the middle of a field.
+  std::string cut = recordOf(fullFields());
+  cut.resize(cut.size() - 30);
+  TZapisBaziZm t;
+  t.Parse(cut);
+  RecordView tv = decodeRecord(schema_, t);
+  EXPECT_TRUE(tv.readable[0]);
+  EXPECT_FALSE(tv.readable[13]);
+}
