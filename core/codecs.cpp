@@ -10,7 +10,8 @@
 // - ticks15: a number whose 15-fold does not fit 32 bits signed is refused
 //   with "Integer overflow" instead of being stored wrapped around.
 // - ticks15f: a number whose stored value does not fit 32 bits signed is
-//   refused with "Integer overflow"; "NAN" is no number here.
+//   refused with "Integer overflow"; "NAN" is no number here. The display cut
+//   to three characters never cuts into the integer part.
 // - Fixed-width decoders count missing bytes as 00.
 #include "core/codecs.h"
 
@@ -241,7 +242,11 @@ ByteString encodeBitset30(std::string_view text) {
 
 std::string decodeTicks15f(std::int32_t n) {
   double v = (static_cast<double>(n) - 1.0) / 15.0 + 0.1;
-  std::string cut = formatNumber(v).substr(0, 3);
+  // One decimal survives below 10, none from 10 on; the integer part itself
+  // is never cut (1234,5 shows as 1234,0, not as 123,0).
+  std::string shown = formatNumber(v);
+  std::size_t keep = std::max<std::size_t>(3, std::min(shown.find(','), shown.size()));
+  std::string cut = shown.substr(0, keep);
   double back = 0;
   if (parseDecimal(cut, back) != NumberStatus::Ok) back = 0;
   return formatFloat32(static_cast<float>(back) + 0.0f);  // no "-0,0" here

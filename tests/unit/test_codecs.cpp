@@ -1,0 +1,494 @@
+// Field value codecs: decode, check and encode of every codec, the item and
+// run operations, and the number display rules.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/codecs.h"
+#include "support/testenv.h"
+
+using namespace kessik;
+using kessik::test::bytes;
+using kessik::test::cp;
+using kessik::test::hex;
+
+namespace {
+
+struct DecodeCase {
+  Codec codec;
+  const char* hexBytes;
+  const char* text;  // UTF-8
+  bool roundTrip;    // encode(text) gives the bytes back
+};
+
+void expectDecodes(const DecodeCase* cases, std::size_t n, const LabelTable* labels = nullptr) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto& c = cases[i];
+    std::string b = bytes(c.hexBytes);
+    SCOPED_TRACE(std::string(codecName(c.codec)) + " " + c.hexBytes);
+    EXPECT_EQ(decode(c.codec, b, labels), cp(c.text));
+    if (c.roundTrip) {
+      auto e = encode(c.codec, cp(c.text));
+      EXPECT_TRUE(e.ok) << e.error;
+      EXPECT_EQ(hex(e.bytes), hex(b));
+    }
+  }
+}
+
+struct EncodeCase {
+  Codec codec;
+  const char* text;
+  const char* hexBytes;  // nullptr: the conversion fails with `error`
+  const char* error;
+};
+
+void expectEncodes(const EncodeCase* cases, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto& c = cases[i];
+    SCOPED_TRACE(std::string(codecName(c.codec)) + " '" + c.text + "'");
+    auto e = encode(c.codec, cp(c.text));
+    if (c.hexBytes) {
+      EXPECT_TRUE(e.ok) << e.error;
+      EXPECT_EQ(hex(e.bytes), hex(bytes(c.hexBytes)));
+    } else {
+      EXPECT_FALSE(e.ok);
+      EXPECT_TRUE(e.bytes.empty());
+      EXPECT_EQ(e.error, c.error);
+    }
+  }
+}
+
+struct CheckCase {
+  Codec codec;
+  const char* text;
+  bool accepted;
+};
+
+void expectChecks(const CheckCase* cases, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto& c = cases[i];
+    EXPECT_EQ(check(c.codec, cp(c.text)), c.accepted) << codecName(c.codec) << " '" << c.text << "'";
+  }
+}
+
+template <typename T, std::size_t N>
+constexpr std::size_t count(const T (&)[N]) {
+  return N;
+}
+
+std::string floatBytes(float f) {
+  std::string b(4, '\0');
+  std::memcpy(b.data(), &f, 4);
+  return b;
+}
+
+}  // namespace
+
+TEST(Codecs, NamesParseBothWays) {
+  for (int i = 0; i <= static_cast<int>(Codec::SoundList); ++i) {
+    auto c = static_cast<Codec>(i);
+    EXPECT_EQ(codecFromName(codecName(c)), c);
+  }
+  EXPECT_EQ(codecFromName("float32"), Codec::Float32);
+  EXPECT_FALSE(codecFromName("maxlen"));
+  EXPECT_FALSE(codecFromName("Float32"));
+  EXPECT_EQ(maxLenFromName("maxlen 24"), 24u);
+  EXPECT_EQ(maxLenFromName("maxlen24"), 24u);
+  EXPECT_FALSE(maxLenFromName("maxlen"));
+  EXPECT_FALSE(maxLenFromName("maxlen x"));
+  EXPECT_EQ(fixedWidth(Codec::Float32), 4u);
+  EXPECT_EQ(fixedWidth(Codec::Bool), 1u);
+  EXPECT_EQ(fixedWidth(Codec::NameList), 0u);
+}
+
+TEST(Codecs, IntegerFamily) {
+  const DecodeCase decodes[] = {
+      {Codec::Int32, "FF FF FF FF", "-1", true},
+      {Codec::Int32, "00 00 00 80", "-2147483648", true},
+      {Codec::Int32, "FF FF FF 7F", "2147483647", true},
+      {Codec::Int32, "2A 00 00 00 99", "42", false},  // extra bytes are not part of the value
+      {Codec::Int32, "2A", "42", false},              // missing bytes count as 00
+      {Codec::Int32, "", "0", false},
+      {Codec::Ticks15, "2C 00 00 00", "2", false},    // 44 div 15
+      {Codec::Ticks15, "D4 FF FF FF", "-2", false},   // -44 rounds toward zero
+      {Codec::Ticks15, "2D 00 00 00", "3", true},
+      {Codec::Ticks15, "00 00 00 80", "-143165576", false},
+  };
+  expectDecodes(decodes, count(decodes));
+
+  const LabelTable labels = {{0, "     ELEMENTAL"}, {-1, "     NONE"}};
+  const DecodeCase labelled[] = {
+      {Codec::Int32Label, "00 00 00 00", "0     ELEMENTAL", true},
+      {Codec::Int32Label, "FF FF FF FF", "-1     NONE", true},
+      {Codec::Int32Label, "07 00 00 00", "7", true},  // unlisted: the number alone
+  };
+  expectDecodes(labelled, count(labelled), &labels);
+  EXPECT_EQ(decode(Codec::Int32Label, bytes("00 00 00 00")), "0");
+
+  const CheckCase checks[] = {
+      {Codec::Int32, "0", true},          {Codec::Int32, "-12", true},
+      {Codec::Int32, "2147483648", true}, {Codec::Int32, "", false},
+      {Codec::Int32, "-", false},         {Codec::Int32, "+1", false},
+      {Codec::Int32, " 1", false},        {Codec::Int32, "1 ", false},
+      {Codec::Int32, "1,0", false},       {Codec::Int32, "--1", false},
+      {Codec::Ticks15, "3", true},        {Codec::Ticks15, "x", false},
+      {Codec::Int32Label, "0     ELEMENTAL", true},
+      {Codec::Int32Label, "15", true},    {Codec::Int32Label, "-3 anything", true},
+      {Codec::Int32Label, " 0", false},   {Codec::Int32Label, "x     A", false},
+  };
+  expectChecks(checks, count(checks));
+
+  const EncodeCase encodes[] = {
+      {Codec::Int32, "-2147483648", "00 00 00 80", nullptr},
+      {Codec::Int32, "0000000000000012", "0C 00 00 00", nullptr},
+      {Codec::Int32, "2147483648", nullptr, "'2147483648' is not a valid integer value"},
+      {Codec::Int32, "-2147483649", nullptr, "'-2147483649' is not a valid integer value"},
+      {Codec::Int32, "99999999999999999999", nullptr, "'99999999999999999999' is not a valid integer value"},
+      {Codec::Int32, "12x", nullptr, "'12x' is not a valid integer value"},
+      {Codec::Int32Label, "0     ELEMENTAL", "00 00 00 00", nullptr},
+      {Codec::Int32Label, "3000000000     BIG", nullptr, "'3000000000' is not a valid integer value"},
+      {Codec::Ticks15, "3", "2D 00 00 00", nullptr},
+      {Codec::Ticks15, "-3", "D3 FF FF FF", nullptr},
+      {Codec::Ticks15, "143165576", "F8 FF FF 7F", nullptr},
+      // The 15-fold no longer fits: refused rather than stored wrapped around.
+      {Codec::Ticks15, "143165577", nullptr, "Integer overflow"},
+      {Codec::Ticks15, "-143165577", nullptr, "Integer overflow"},
+      {Codec::Ticks15, "2147483648", nullptr, "'2147483648' is not a valid integer value"},
+  };
+  expectEncodes(encodes, count(encodes));
+}
+
+TEST(Codecs, Float32Display) {
+  const std::pair<float, const char*> cases[] = {
+      {0.1f, "0,1"},
+      {1.2345678f, "1,234568"},
+      {2.5f, "2,5"},
+      {0.99999994f, "1,0"},
+      {-3.75f, "-3,75"},
+      {0.000005f, "5E-6,0"},
+      {0.0000012f, "1,2E-6"},
+      {0.00001f, "0,00001"},
+      {123456.7f, "123456,703125"},  // all six digits of the fraction survive
+      {1.0000001f, "1,0000001"},
+      {9.9999999e-1f, "1,0"},
+      {0.0f, "0,0"},
+      {-0.0f, "-0,0"},
+      {1e-45f, "0,0"},   // denormal
+      {-1e-45f, "-0,0"},
+      {1e-7f, "1E-7,0"},
+      {4e-8f, "0,0"},
+      {8388607.5f, "8388607,5"},
+      {16777216.0f, "16777216,0"},
+      {1e15f, "999999986991104,0"},
+      {1e20f, "100000002004087734272,0"},  // written out whole
+      {-3.4028235e38f, "-340282346638528859811704183484516925440,0"},
+  };
+  for (auto [value, text] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(decode(Codec::Float32, floatBytes(value)), text);
+  }
+}
+
+TEST(Codecs, Float32SpecialValues) {
+  const DecodeCase decodes[] = {
+      {Codec::Float32, "FF FF FF FF", "NAN", true},
+      {Codec::Float32, "00 00 C0 7F", "NAN", false},  // other NaNs are saved back as FF FF FF FF
+      {Codec::Float32, "01 00 80 FF", "NAN", false},
+      {Codec::Float32, "00 00 80 7F", "INF", false},
+      {Codec::Float32, "00 00 80 FF", "-INF", false},
+      {Codec::Float32, "00 00 C0 3F", "1,5", true},
+      {Codec::Float32, "00 00 00 80", "-0,0", true},
+      {Codec::Float32, "FF FF 7F 7F", "340282346638528859811704183484516925440,0", true},
+      {Codec::Float32, "00 00 80 3F 55", "1,0", false},
+  };
+  expectDecodes(decodes, count(decodes));
+  EXPECT_FALSE(check(Codec::Float32, "INF"));
+  EXPECT_FALSE(check(Codec::Float32, "-INF"));
+  EXPECT_FALSE(check(Codec::Float32, "5E-6,0"));
+}
+
+TEST(Codecs, Float32CheckAndEncode) {
+  const CheckCase checks[] = {
+      {Codec::Float32, "NAN", true},  {Codec::Float32, "1,5", true},  {Codec::Float32, "-1,5", true},
+      {Codec::Float32, "5,", true},   {Codec::Float32, ",5", true},   {Codec::Float32, ",", true},
+      {Codec::Float32, "-,", true},   {Codec::Float32, "12", true},   {Codec::Float32, "1.5", false},
+      {Codec::Float32, "", false},    {Codec::Float32, "-", false},   {Codec::Float32, "1,5,", false},
+      {Codec::Float32, "nan", false}, {Codec::Float32, "+1", false},  {Codec::Float32, "1 ", false},
+      {Codec::Ticks15f, "1,1", true}, {Codec::Ticks15f, "1.1", false},
+  };
+  expectChecks(checks, count(checks));
+
+  const std::string big = "1" + std::string(39, '0');
+  const std::string tiny = "0," + std::string(60, '0') + "1";
+  const EncodeCase encodes[] = {
+      {Codec::Float32, "NAN", "FF FF FF FF", nullptr},
+      {Codec::Float32, "1,5", "00 00 C0 3F", nullptr},
+      {Codec::Float32, "5,", "00 00 A0 40", nullptr},
+      {Codec::Float32, ",5", "00 00 00 3F", nullptr},
+      {Codec::Float32, "-0,0", "00 00 00 80", nullptr},
+      {Codec::Float32, "0,000005", "AC C5 A7 36", nullptr},
+      {Codec::Float32, "340282350000000000000000000000000000000", "FF FF 7F 7F", nullptr},
+      {Codec::Float32, ",", nullptr, "',' is not a valid floating point value"},
+      {Codec::Float32, "-,", nullptr, "'-,' is not a valid floating point value"},
+      {Codec::Float32, "1.5x", nullptr, "'1.5x' is not a valid floating point value"},
+      {Codec::Float32, big.c_str(), nullptr, "Floating point overflow"},
+      {Codec::Float32, "340282360000000000000000000000000000000", nullptr, "Floating point overflow"},
+      {Codec::Float32, tiny.c_str(), "00 00 00 00", nullptr},  // too small: zero
+  };
+  expectEncodes(encodes, count(encodes));
+  // The shown text of a stored value converts back to it.
+  for (float f : {0.1f, 2.5f, -3.75f, 1234.5f, 1e20f, 1e-3f, 8388607.5f}) {
+    auto e = encode(Codec::Float32, decode(Codec::Float32, floatBytes(f)));
+    EXPECT_EQ(hex(e.bytes), hex(floatBytes(f))) << f;
+  }
+}
+
+TEST(Codecs, Ticks15f) {
+  auto stored = [](std::int32_t n) { return std::string(reinterpret_cast<const char*>(&n), 4); };
+  const std::pair<std::int32_t, const char*> decodes[] = {
+      {16, "1,1"}, {1, "0,1"},     {0, "0,0"},      {-1, "0,0"},   {44, "2,9"},
+      {151, "10,0"}, {-100, "-6,0"}, {1501, "100,0"},
+      // From 1000 on the whole integer part stays (then single precision).
+      {15001, "1000,0"}, {-15000, "-999,0"}, {2147483647, "143165568,0"},
+  };
+  for (auto [n, text] : decodes) EXPECT_EQ(decode(Codec::Ticks15f, stored(n)), text) << n;
+
+  const EncodeCase encodes[] = {
+      {Codec::Ticks15f, "1,1", "10 00 00 00", nullptr},
+      {Codec::Ticks15f, "0,1", "01 00 00 00", nullptr},
+      {Codec::Ticks15f, "0,2", "02 00 00 00", nullptr},  // 2.5 halves to the even 2
+      {Codec::Ticks15f, "0,0", "00 00 00 00", nullptr},  // -0.5 halves to 0
+      {Codec::Ticks15f, "10,", "96 00 00 00", nullptr},  // 149.5 -> 150
+      {Codec::Ticks15f, ",", nullptr, "',' is not a valid floating point value"},
+      {Codec::Ticks15f, "NAN", nullptr, "'NAN' is not a valid floating point value"},
+      {Codec::Ticks15f, "999999999", nullptr, "Integer overflow"},
+  };
+  expectEncodes(encodes, count(encodes));
+}
+
+TEST(Codecs, NumberFormatting) {
+  const std::pair<double, const char*> cases[] = {
+      {5, "5,0"},
+      {5e-6, "5E-6,0"},
+      {-5e-6, "-5E-6,0"},
+      {1.5e20, "1,5E20"},
+      {0.00001, "0,00001"},
+      {123456789012345.0, "123456789012345,0"},
+      {1234567890123456.0, "1,23456789012346E15"},
+      {0.1 + 0.2, "0,3"},
+      {-2.5, "-2,5"},
+      {1.0 / 3, "0,333333333333333"},
+  };
+  for (auto [value, text] : cases) EXPECT_EQ(formatNumber(value), text) << value;
+  EXPECT_EQ(parseNumber("5,"), 5.0);
+  EXPECT_EQ(parseNumber(",25"), 0.25);
+  EXPECT_EQ(parseNumber("-1,5"), -1.5);
+  EXPECT_FALSE(parseNumber(","));
+  EXPECT_FALSE(parseNumber("1e5"));
+  EXPECT_FALSE(parseNumber(""));
+}
+
+TEST(Codecs, ByteAndBool) {
+  const DecodeCase decodes[] = {
+      {Codec::Byte, "80", "128", true}, {Codec::Byte, "FF", "255", true}, {Codec::Byte, "00", "0", true},
+      {Codec::Byte, "", "0", false},    {Codec::Bool, "02", "1", false},  {Codec::Bool, "01", "1", true},
+      {Codec::Bool, "00", "0", true},   {Codec::Bool, "", "0", false},
+  };
+  expectDecodes(decodes, count(decodes));
+  const CheckCase checks[] = {
+      {Codec::Byte, "-128", true},       {Codec::Byte, "255", true},  {Codec::Byte, "256", false},
+      {Codec::Byte, "-129", false},      {Codec::Byte, "", false},    {Codec::Byte, "1,0", false},
+      {Codec::Byte, "99999999999", false}, {Codec::Bool, "0", true},  {Codec::Bool, "1", true},
+      {Codec::Bool, "2", false},         {Codec::Bool, "01", false},  {Codec::Bool, "", false},
+  };
+  expectChecks(checks, count(checks));
+  const EncodeCase encodes[] = {
+      {Codec::Byte, "-128", "80", nullptr}, {Codec::Byte, "-1", "FF", nullptr},
+      {Codec::Byte, "x", nullptr, "'x' is not a valid integer value"},
+      {Codec::Bool, "1", "01", nullptr},    {Codec::Bool, "0", "00", nullptr},
+  };
+  expectEncodes(encodes, count(encodes));
+  EXPECT_EQ(checkMessage(Codec::Byte), cp("Выделенное поле имеет неправильный формат. Не больше 255 и не меньше -128 (1 байт)"));
+  EXPECT_EQ(checkMessage(Codec::Bool),
+            cp("Выделенное поле имеет неправильный формат. Либо ноль - значит \"нет\", либо единица - значит "
+               "\"да\" (тобиш 0=False, 1=True)"));
+}
+
+TEST(Codecs, Bitset30) {
+  const DecodeCase decodes[] = {
+      {Codec::Bitset30, "05 00 00 00", "1,3", true},
+      {Codec::Bitset30, "00 00 00 00", "0", true},
+      {Codec::Bitset30, "00 00 00 20", "30", true},
+      {Codec::Bitset30, "FF FF FF 3F",
+       "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30", true},
+      {Codec::Bitset30, "00 00 00 40", "", false},  // 2^30 and above: no numbers
+      {Codec::Bitset30, "05 00 00 40", "", false},
+      {Codec::Bitset30, "FF FF FF FF", "", false},  // negative masks likewise
+      {Codec::Bitset30, "05 00 00 80", "", false},
+  };
+  expectDecodes(decodes, count(decodes));
+  const CheckCase checks[] = {
+      {Codec::Bitset30, "1,3", true},  {Codec::Bitset30, "1,3 abc", true}, {Codec::Bitset30, "31", true},
+      {Codec::Bitset30, "0", true},    {Codec::Bitset30, "1, 3", false},   {Codec::Bitset30, "1,,3", false},
+      {Codec::Bitset30, ",1", false},  {Codec::Bitset30, "1,", false},     {Codec::Bitset30, "", false},
+      {Codec::Bitset30, " 1", false},  {Codec::Bitset30, "1a", false},     {Codec::Bitset30, "-1", false},
+  };
+  expectChecks(checks, count(checks));
+  const EncodeCase encodes[] = {
+      {Codec::Bitset30, "3,1", "05 00 00 00", nullptr},     {Codec::Bitset30, "1,3 abc", "05 00 00 00", nullptr},
+      {Codec::Bitset30, "31", "00 00 00 00", nullptr},      {Codec::Bitset30, "0", "00 00 00 00", nullptr},
+      {Codec::Bitset30, "30,1,1", "01 00 00 20", nullptr},  {Codec::Bitset30, "99999999999,2", "02 00 00 00", nullptr},
+  };
+  expectEncodes(encodes, count(encodes));
+}
+
+TEST(Codecs, NameAndFixedCodes) {
+  const DecodeCase decodes[] = {
+      {Codec::Name, "41 42 00", "AB", true},   {Codec::Name, "41 42 00 43", "AB", false},
+      {Codec::Name, "41 42", "AB", false},     {Codec::Name, "00", "", true},
+      {Codec::Name, "", "", false},            {Codec::Code4, "61 62 00 00", "ab", true},
+      {Codec::Code4, "61 62 63 64 65", "abcd", false}, {Codec::Code4, "61 00 62 00", "a", false},
+      {Codec::Char1, "78 00 00 00", "x", true}, {Codec::Char1, "", "", false},
+  };
+  expectDecodes(decodes, count(decodes));
+  EXPECT_EQ(decode(Codec::Name, cp("Меч") + '\0'), cp("Меч"));
+  const CheckCase checks[] = {
+      {Codec::Code4, "", true},   {Codec::Code4, "abcd", true}, {Codec::Code4, "abcde", false},
+      {Codec::Char1, "", true},   {Codec::Char1, "x", true},    {Codec::Char1, "xy", false},
+      {Codec::Name, "any, text", true},
+  };
+  expectChecks(checks, count(checks));
+  const EncodeCase encodes[] = {
+      {Codec::Name, "", "00", nullptr},
+      {Codec::Char1, "x", "78 00 00 00", nullptr},
+      {Codec::Code4, "abcd", "61 62 63 64", nullptr},
+      {Codec::Code4, "abcde", "00 00 00 00", nullptr},  // refused by the check before
+  };
+  expectEncodes(encodes, count(encodes));
+  EXPECT_EQ(checkMessage(Codec::Char1),
+            cp("Выделенное поле имеет неправильный формат. Не больше 1 символа (любого), либо без символов."));
+  EXPECT_EQ(checkMessage(Codec::Code4),
+            cp("Выделенное поле имеет неправильный формат. Не больше 4 символов (любых), либо вообще без символов."));
+}
+
+TEST(Codecs, Lists) {
+  struct RowCase {
+    Codec codec;
+    const char* typed;
+    bool accepted;
+    const char* cell;       // the cell's text after the check
+    const char* hexBytes;   // the encoding of the cell when accepted
+  };
+  const RowCase rows[] = {
+      {Codec::NameList, "a, b", true, "a,b", "01 04 61 00 01 04 62 00"},
+      {Codec::NameList, "", true, "", ""},
+      {Codec::NameList, "a b,  c d", true, "a b,c d", "01 08 61 20 62 00 01 08 63 20 64 00"},
+      {Codec::NameList, "a,,b", false, "a,,b", nullptr},
+      {Codec::NameList, "a,", false, "a,", nullptr},
+      {Codec::NameList, ",a", false, ",a", nullptr},
+      {Codec::NameList, "a, ,b", false, "a,,b", nullptr},  // passes as typed, fails normalised
+      {Codec::Code4List, "ab,c", true, "ab,c", "01 08 61 62 00 00 01 08 63 00 00 00"},
+      {Codec::Code4List, "ab, abcd", true, "ab,abcd", "01 08 61 62 00 00 01 08 61 62 63 64"},
+      {Codec::Code4List, "ab,abcde", false, "ab,abcde", nullptr},
+      {Codec::Code4List, "", true, "", ""},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::string(codecName(r.codec)) + " '" + r.typed + "'");
+    RowCheck rc = checkRow(r.codec, r.typed);
+    EXPECT_EQ(rc.accepted, r.accepted);
+    EXPECT_EQ(rc.text, r.cell);
+    if (r.hexBytes) {
+      auto e = encode(r.codec, rc.text);
+      EXPECT_EQ(hex(e.bytes), hex(bytes(r.hexBytes)));
+      EXPECT_EQ(decode(r.codec, e.bytes), rc.text);
+    }
+  }
+  EXPECT_EQ(checkRow(Codec::Int32, "1 ").text, "1 ");  // other codecs keep the text
+  EXPECT_EQ(hex(encode(Codec::NameList, "a", 7).bytes), hex(bytes("07 04 61 00")));
+
+  const DecodeCase decodes[] = {
+      {Codec::NameList, "01 04 61 00 02 06 62 00 63", "a,b", false},  // type bytes are ignored
+      {Codec::NameList, "01 00", "", false},
+      {Codec::NameList, "01 04 61 00 01", "a,", false},             // a header cut short: an empty element
+      {Codec::NameList, "01 0A 61 62", "ab", false},                // a payload cut short: what exists
+      {Codec::Code4List, "01 08 61 62 63 64 01 02 65", "abcd,e", false},
+  };
+  expectDecodes(decodes, count(decodes));
+
+  const std::string listMessage =
+      cp("Выделенное поле имеет неправильный формат.") + "\r" +
+      cp("Это должен быть список текстовых значений, разделенный запятыми. Запятой в конце и начале быть не "
+         "должно, 2-х запятых подряд быть не должно, лишние пробелы (после запятых) удаляются.");
+  EXPECT_EQ(checkMessage(Codec::NameList), listMessage);
+  EXPECT_EQ(checkMessage(Codec::Code4List),
+            listMessage + "\r" + cp("Каждый элемент списка не должен быть длиннее 4 символов."));
+  EXPECT_EQ(checkMessage(Codec::Bitset30),
+            cp("Выделенное поле имеет неправильный формат. Это должен быть список номеров магазинов, разделенный "
+               "запятыми, и заканчивающийся последней цифрой магазина (никаких других символов дальше)"));
+  EXPECT_EQ(checkMessage(Codec::Int32), cp("Выделенное поле имеет неправильный формат."));
+}
+
+TEST(Codecs, RawSoundListAndMaxLen) {
+  EXPECT_EQ(decode(Codec::Raw, std::string(12, '\0')), cp("Поле пустое (все байты нули). Длина поля 12 байтов."));
+  EXPECT_EQ(decode(Codec::Raw, ""), cp("Поле пустое (все байты нули). Длина поля 0 байтов."));
+  EXPECT_EQ(decode(Codec::Raw, bytes("00 00 01")), cp("Поле НЕ пустое (НЕ все байты нули). Длина поля 3 байтов."));
+  EXPECT_EQ(hex(encode(Codec::Raw, bytes("00 01")).bytes), "00 01");
+
+  EXPECT_EQ(decode(Codec::SoundList, ""), cp("Пусто. Элементов (звуков) в поле нет."));
+  EXPECT_EQ(decode(Codec::SoundList, bytes("01 02 41 01 00 01 04 41 42")),
+            cp("В поле содержится 3 элементов (звуков)."));
+
+  EXPECT_TRUE(checkMaxLen(std::string(24, 'a'), 24));
+  EXPECT_FALSE(checkMaxLen(std::string(25, 'a'), 24));
+  EXPECT_EQ(maxLenMessage(24),
+            cp("Выделенное поле имеет неправильный формат - оно не должно быть длинее 24 символов."));
+  EXPECT_EQ(maxLenMessage(8), cp("Выделенное поле имеет неправильный формат - оно не должно быть длинее 8 символов."));
+}
+
+TEST(Codecs, ItemAndRunOperations) {
+  struct TakeCase {
+    const char* data;
+    const char* payload;
+    const char* rest;
+  };
+  const TakeCase takes[] = {
+      {"01 04 41 00 02 00", "41 00", "02 00"},
+      {"09 00", "", ""},
+      {"01 0A 41 42", "41 42", ""},          // payload runs past the end: what exists
+      {"01", "", ""},                        // a type byte alone
+      {"01 05 01 00", "", ""},               // a four-byte size code cut short
+      {"01 FF FF FF FF 41", "41", ""},       // a huge size code
+      {"", "", ""},
+  };
+  for (const auto& t : takes) {
+    SCOPED_TRACE(t.data);
+    ByteString data = bytes(t.data);
+    EXPECT_EQ(hex(takeItem(data)), hex(bytes(t.payload)));
+    EXPECT_EQ(hex(data), hex(bytes(t.rest)));
+    std::string_view view = bytes(t.data);
+    std::string keep(view);
+    view = keep;
+    EXPECT_EQ(hex(takeItem(view)), hex(bytes(t.payload)));
+    EXPECT_EQ(hex(std::string(view)), hex(bytes(t.rest)));
+  }
+
+  ByteString four = std::string(130, 'x');
+  ByteString out = "AB";
+  appendItem(out, 3, four);
+  EXPECT_EQ(hex(out.substr(0, 7)), "41 42 03 05 01 00 00");
+  EXPECT_EQ(out.size(), 2u + 5 + 130);
+  ByteString run = out.substr(2);
+  EXPECT_EQ(takeItem(run), four);
+  EXPECT_TRUE(run.empty());
+
+  ByteString packed = bytes("01 02 03 04 05");
+  EXPECT_EQ(hex(takeBytes(packed, 4)), "01 02 03 04");
+  EXPECT_EQ(hex(takeBytes(packed, 4)), "05");
+  EXPECT_EQ(takeBytes(packed, 4), "");
+
+  EXPECT_EQ(countItems(""), 0u);
+  EXPECT_EQ(countItems(bytes("01 00 01 02 41")), 2u);
+  EXPECT_EQ(countItems(bytes("01 00 01")), 2u);  // a trailing fragment is an item
+  EXPECT_EQ(countItems(bytes("01 7E")), 1u);
+}
