@@ -1,0 +1,44 @@
+// The please-wait window that deletes a folder tree: the caller stores the
+// folder and shows it modally; once it has painted its line it deletes the
+// folder (and the folder itself) and closes.
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+
+class QLabel;
+
+namespace kessik {
+
+class TDelForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TDelForm(QWidget* parent = nullptr);
+  ~TDelForm() override;
+
+  static TDelForm* instance();
+
+  // The folder to delete (Windows path); set before showing.
+  std::string DelPath;
+  // Whether the last deletion removed everything.
+  bool Deleted = false;
+
+  QLabel* InfoLab = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void runDeletion();
+  bool pending_ = false;
+};
+
+// Deletes a folder tree (the folder itself too) behind the modal wait window;
+// true when the folder is gone afterwards. Without the window (tests, no
+// display) the folder is deleted directly.
+bool deleteFolderWithWaitWindow(const std::string& folder);
+
+}  // namespace kessik

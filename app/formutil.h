@@ -1,0 +1,18 @@
+// Small helpers shared by the program's windows.
+#pragma once
+
+class QPushButton;
+class QWidget;
+
+namespace kessik {
+
+// Moves a top-level window to the middle of the primary screen.
+void centreOnScreen(QWidget* window);
+// A fixed-size dialog with the given client area.
+void setFixedClientSize(QWidget* window, int width, int height);
+
+// A push button with its objectName and text (UTF-8) at a place and size.
+QPushButton* addButton(QWidget* parent, const char* objectName, const char* utf8Text, int x, int y,
+                       int width = 81, int height = 25);
+
+}  // namespace kessik

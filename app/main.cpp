@@ -1,0 +1,63 @@
+// The window program: start-up, the windows that live for the whole run, and
+// the message loop.
+#include <QApplication>
+#include <QScreen>
+
+#include "app/config/settings.h"
+#include "app/config/startup.h"
+#include "app/delform.h"
+#include "app/interaction.h"
+#include "app/mainform.h"
+#include "app/progressform.h"
+#include "app/qtext.h"
+#include "app/startup.h"
+#include "editors/templatedialogs.h"
+#include "editors/valuedialogs.h"
+#include "platform/registry.h"
+#include "util/cp1251.h"
+#include "util/notify.h"
+
+using namespace kessik;
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  // The title names the program in the task bar and captions the message
+  // boxes that have no caption of their own; tool tips are always on.
+  QApplication::setApplicationName(toQ(appTitle()));
+  installInteractionNotifier();
+
+  auto registry = platform::openHostRegistry();
+  const auto programDir = programDirectory();
+  if (!programDir) {
+    messageDialog(Icon::Error, ru("Путь к папке программы нельзя записать в кодировке Windows-1251. "
+                                  "Перенесите программу в другую папку."));
+    return 1;
+  }
+  QSize screen(1024, 768);
+  if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->size();
+  loadConfiguration(*programDir, screen.width(), screen.height(), *registry);
+
+  // The windows of the run, each created once, in this order.
+  TMainForm mainForm;
+  TDelForm delForm(&mainForm);
+  TAskFnForm askFnForm(&mainForm);
+  // The text options and database options dialogs come here.
+  // ---- The sources window (TIshF) is created here: ----
+  //   auto* ishF = new TIshF(&mainForm);
+  //   mainForm.setSourcesWindow([ishF] { return ishF->showChanged(); });
+  // ---- end of the sources window ----
+  TShowProcessF showProcessF(&mainForm);
+  TShablonimF shablonimF(&mainForm);
+  TCheckShablF checkShablF(&mainForm, &shablonimF);
+  TUncAskF uncAskF(&mainForm);
+  TValueSelectorF valueSelectorF(&mainForm);
+  // The sound list editor comes here.
+  // ---- The archive tool's RUNNING window (TResbuildF) is created here. ----
+  // ---- end of the RUNNING window ----
+  installDialogHooks();
+
+  mainForm.FormShow();
+  const int result = app.exec();
+  // The other windows are freed before the main window (reverse order).
+  return result;
+}

@@ -1,0 +1,95 @@
+// The two template dialogs: the save-as-template window and the template
+// chooser. Both work in the folder ShabFolder kept in the save-as-template
+// window and give the chosen template's full path in ShabFile.
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace kessik {
+
+// The template names of a folder (trailing backslash): every "*.zap" file,
+// without the extension. A missing folder gives none.
+std::vector<std::string> listTemplates(const std::string& shabFolder);
+
+// Whether a typed template name can be a file name inside the template folder:
+// not empty, not "." or "..", and free of \ / : * ? " < > | and control
+// characters.
+bool isValidTemplateName(const std::string& name);
+
+class TShablonimF : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TShablonimF(QWidget* parent = nullptr);
+  ~TShablonimF() override;
+  static TShablonimF* instance();
+
+  std::string ShabFolder;  // in: with trailing backslash
+  std::string ShabFile;    // out: ShabFolder + name + ".zap"
+
+  // Handlers, named after their controls.
+  void FormShow();
+  void ShabNamEdChange();
+  void ShabListClick();
+  void OkButClick();
+  void CancelButClick();
+  void DelButClick();
+
+  QLabel* Label1 = nullptr;
+  QLineEdit* ShabNamEd = nullptr;
+  QListWidget* ShabList = nullptr;
+  QPushButton* OkBut = nullptr;
+  QPushButton* CancelBut = nullptr;
+  QPushButton* DelBut = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // The typed name as cp1251 when it may name a template file; otherwise the
+  // reason has been shown and nothing comes back.
+  std::optional<std::string> typedName();
+};
+
+class TCheckShablF : public QDialog {
+  Q_OBJECT
+
+ public:
+  // folderOwner: the save-as-template window that keeps ShabFolder and
+  // ShabFile (TShablonimF::instance() when nullptr).
+  explicit TCheckShablF(QWidget* parent = nullptr, TShablonimF* folderOwner = nullptr);
+  ~TCheckShablF() override;
+  static TCheckShablF* instance();
+
+  void FormShow();
+  void ShabListClick();
+  void OkButClick();
+  void CancelButClick();
+
+  QListWidget* ShabList = nullptr;
+  QPushButton* OkBut = nullptr;
+  QPushButton* CancelBut = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  TShablonimF* owner() const;
+  TShablonimF* owner_;
+};
+
+// The two dialogs as the record editors call them (installed into the
+// dialog hooks at start-up): the template file to write or to read, or
+// nothing when cancelled.
+std::optional<std::string> saveAsTemplateDialog(const std::string& shabFolder);
+std::optional<std::string> chooseTemplateDialog(const std::string& shabFolder);
+
+}  // namespace kessik
