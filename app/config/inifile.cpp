@@ -113,7 +113,12 @@ void TAnIniFile::WriteString(std::string_view section, std::string_view key, std
     for (;;) {
       std::int64_t next = nextLine(last);
       if (next > buf_.Size()) {
-        if (data.back() != '\n') data += "\r\n";
+        // A last line ending in a lone CR gets its LF; a line break added
+        // after that CR would hide the new key behind it.
+        if (data.back() == '\r')
+          data += '\n';
+        else if (data.back() != '\n')
+          data += "\r\n";
         data += line;
         return;
       }

@@ -43,6 +43,7 @@ TEST(IniFile, WriteStringChangesExactlyTheDescribedBytes) {
       {"append after a last line without CR LF", "[S]\r\na=1", "S", "b", "2", "[S]\r\na=1\r\nb=2\r\n"},
       {"append at the end", "[S]\r\na=1\r\n", "S", "b", "2", "[S]\r\na=1\r\nb=2\r\n"},
       {"append after a header without CR LF", "[S]", "S", "a", "1", "[S]\r\na=1\r\n"},
+      {"append after a last lone CR", "[S]\r\nb=2\r", "S", "a", "1", "[S]\r\nb=2\r\na=1\r\n"},
       {"append after a header alone", "[S]\r\n", "S", "a", "1", "[S]\r\na=1\r\n"},
       {"append after trailing empty line", "[S]\r\na=1\r\n\r\n", "S", "b", "2", "[S]\r\na=1\r\n\r\nb=2\r\n"},
       {"before the next header: one empty line", "[S]\r\na=1\r\n[T]\r\nx=1\r\n", "S", "b", "2",
@@ -112,6 +113,14 @@ TEST(IniFile, ReadString) {
     TAnIniFile ini = iniWith(c.file);
     EXPECT_EQ(ini.ReadString(c.section, c.key), c.value) << visible(c.file);
   }
+}
+
+TEST(IniFile, KeyWrittenAfterALastLoneCrReadsBack) {
+  TAnIniFile ini = iniWith("[S]\r");
+  ini.WriteString("S", "a", "1");
+  ini.WriteString("S", "a", "2");
+  EXPECT_EQ(ini.ReadString("S", "a"), "2");
+  EXPECT_EQ(ini.buffer().data(), "[S]\r\na=2\r\n");
 }
 
 TEST(IniFile, LookingUpAnEmptySectionAddsOneEmptyLine) {
