@@ -1,0 +1,108 @@
+// The sources window "Исходники": brings the two database archives into
+// source trees and back, one step at a time or in one go, for the
+// single-player game (database.res) and the multiplayer game
+// (databaselmp.res). Created once at start-up and shown modally from the main
+// window, which closes its section editors when a source tree was rebuilt.
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace kessik {
+
+class Progress;
+
+class TIshF : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TIshF(QWidget* parent = nullptr);
+  ~TIshF() override;
+
+  static TIshF* instance();
+
+  // Clears the changed flag, shows the window modally and tells whether it
+  // rebuilt a source tree.
+  bool showChanged();
+
+  // Handlers.
+  void FormShow();
+  void RefreshFbUtClick();
+  void CloseButClick();
+  void UnPackBasButClick();
+  void KlepIshButClick();
+  void FullGetBaseButClick();
+  void DelBaseButClick();
+  void ResbildnutBaseButClick();
+  void FullMakeBaseButClick();
+  void UnPackLmpBasButClick();
+  void KlepIshLmpButClick();
+  void FullGetLmpBaseButClick();
+  void DelBaseLmpButClick();
+  void ResbildnutBaseLmpButClick();
+  void FullMakeLmpBaseButClick();
+
+  // Readiness, recomputed by every refresh: work folder holds every database
+  // file; source root holds every database folder.
+  bool SinglWorkReady = false, SinglSourcesReady = false;
+  bool LmpWorkReady = false, LmpSourcesReady = false;
+  // The steps ask their questions; the "full" buttons clear it while they run.
+  bool Ask = true;
+  // Set when a source tree was regenerated.
+  bool Changed = false;
+  // Where database unpacking and packing report; nullptr: the progress window.
+  Progress* ProgressSink = nullptr;
+
+  // The database lists, in the order each step handles them.
+  static const std::vector<std::string>& singlCheckList();   // also unpacking
+  static const std::vector<std::string>& singlPackList();
+  static const std::vector<std::string>& lmpCheckList();
+  static const std::vector<std::string>& lmpUnpackList();    // also packing
+
+  QGroupBox* SinglBox = nullptr;
+  QGroupBox* LmpBox = nullptr;
+  QLabel* databasedirLab = nullptr;
+  QLabel* IshDirLab = nullptr;
+  QLabel* databaselmpdirLab = nullptr;
+  QLabel* IshLmpDirLab = nullptr;
+  QPushButton* UnPackBasBut = nullptr;
+  QPushButton* KlepIshBut = nullptr;
+  QPushButton* FullGetBaseBut = nullptr;
+  QPushButton* DelBaseBut = nullptr;
+  QPushButton* ResbildnutBaseBut = nullptr;
+  QPushButton* FullMakeBaseBut = nullptr;
+  QPushButton* UnPackLmpBasBut = nullptr;
+  QPushButton* KlepIshLmpBut = nullptr;
+  QPushButton* FullGetLmpBaseBut = nullptr;
+  QPushButton* DelBaseLmpBut = nullptr;
+  QPushButton* ResbildnutBaseLmpBut = nullptr;
+  QPushButton* FullMakeLmpBaseBut = nullptr;
+  QPushButton* RefreshFbUt = nullptr;
+  QPushButton* CloseBut = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  struct Game;
+  Game& singl();
+  Game& lmp();
+  void refreshGame(Game& g);
+  void unpackArchiveStep(Game& g);
+  void generateSourcesStep(Game& g);
+  void generateDatabasesStep(Game& g);
+  void packArchiveStep(Game& g);
+  void fullGet(Game& g);
+  void fullMake(Game& g);
+  Progress& progress();
+
+  std::vector<Game> games_;
+};
+
+}  // namespace kessik

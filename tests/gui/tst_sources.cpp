@@ -1,0 +1,368 @@
+// The RUNNING window and the sources window, with the stand-in archive tool
+// as a real child process and drive C: mapped to a temporary folder.
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/config/settings.h"
+#include "app/scriptedinteraction.h"
+#include "archives/resbuildform.h"
+#include "core/node.h"
+#include "core/progress.h"
+#include "platform/host.h"
+#include "sources/ishform.h"
+#include "util/cp1251.h"
+#include "util/files.h"
+
+using namespace kessik;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string node(std::uint8_t type, const std::string& payload) {
+  ByteString out;
+  appendNodeHeader(out, type, payload.size());
+  return out + payload;
+}
+
+// A small database whose bytes tell which file it is.
+std::string database(const std::string& seed, int sections = 2) {
+  std::string payload;
+  for (int s = 1; s <= sections; ++s) {
+    std::string records;
+    for (int r = 1; r <= 2; ++r) records += node(1, node(1, seed + char('0' + s) + char('0' + r)) + node(2, "x"));
+    payload += node(static_cast<std::uint8_t>(s), records);
+  }
+  return node(1, payload) + std::string(kDatabaseTrailer);
+}
+
+fs::path host(const std::string& win) { return *platform::toHost(win); }
+
+void writeHost(const std::string& win, const std::string& data) {
+  fs::create_directories(host(win).parent_path());
+  std::ofstream(host(win), std::ios::binary) << data;
+}
+
+std::string readHost(const std::string& win) {
+  std::ifstream in(host(win), std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::vector<std::string> readLines(const fs::path& p) {
+  std::ifstream in(p);
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  return lines;
+}
+
+bool isRed(QLabel* l) { return l->palette().color(QPalette::WindowText) == QColor(255, 0, 0); }
+bool isGreen(QLabel* l) { return l->palette().color(QPalette::WindowText) == QColor(0, 128, 0); }
+
+class FirstLines : public Progress {
+ public:
+  std::vector<std::string> lines;
+  void setLine1(const std::string& t) override {
+    if (lines.empty() || lines.back() != t) lines.push_back(t);
+  }
+};
+
+const char* const kArchive = "C:\\game\\data\\database.res";
+const char* const kLmpArchive = "C:\\game\\data\\databaselmp.res";
+const char* const kWork = "C:\\game\\data\\database_res\\";
+const char* const kLmpWork = "C:\\game\\data\\databaselmp_res\\";
+const char* const kRoot = "C:\\ish\\";
+const char* const kLmpRoot = "C:\\ishlmp\\";
+
+}  // namespace
+
+class TestSources : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  fs::path log_;
+  TResbuildF* resbuild_ = nullptr;
+  TIshF* ish_ = nullptr;
+
+  void fillWork(const char* work, const std::vector<std::string>& files) {
+    for (const auto& f : files) writeHost(std::string(work) + f, database(f));
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    ::setenv("KESSIK_DRIVES", ("C=" + dir_.path().toStdString()).c_str(), 1);
+    platform::reloadDriveMap();
+    ::setenv("KESSIK_RESBUILD", KESSIK_FAKE_RESBUILD, 1);
+    log_ = fs::path(dir_.path().toStdString()) / "calls.log";
+    Settings& s = settings();
+    s.ProgramDir = "C:\\prog\\";
+    s.DatabaseResPath = kArchive;
+    s.DatabaselmpResPath = kLmpArchive;
+    s.DatabaseResIsh = kRoot;
+    s.DatabaselmpResIsh = kLmpRoot;
+    resbuild_ = new TResbuildF;
+    ish_ = new TIshF;
+  }
+
+  void init() {
+    std::error_code ec;
+    for (auto& e : fs::directory_iterator(dir_.path().toStdString())) fs::remove_all(e.path(), ec);
+    ::setenv("KESSIK_RESBUILD", KESSIK_FAKE_RESBUILD, 1);
+    ::setenv("FAKERESBUILD_LOG", log_.c_str(), 1);
+    ::unsetenv("FAKERESBUILD_DELAY_MS");
+  }
+
+  void cleanupTestCase() {
+    delete ish_;
+    delete resbuild_;
+  }
+
+  void runningWindowLooks() {
+    QCOMPARE(resbuild_->windowTitle(), QString("RUNNING RESBUILD..."));
+    QVERIFY(!(resbuild_->windowFlags() & Qt::WindowCloseButtonHint));
+    QCOMPARE(resbuild_->InfoLab->text(), QString::fromUtf8("Подождите немного, типа работает резбилд..."));
+    QCOMPARE(resbuild_->minimumSize(), resbuild_->maximumSize());
+  }
+
+  // The window keeps its event loop going while the tool runs: a timer fires
+  // many times during a tool run of 400 ms.
+  void runningWindowWaitsWithoutBlocking() {
+    ScopedScriptedInteraction script;
+    writeHost("C:\\src\\a.txt", "a");
+    fs::create_directories(host("C:\\out"));
+    ::setenv("FAKERESBUILD_DELAY_MS", "400", 1);
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(20);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(packFolderWithTool("C:\\out\\a.res", "C:\\src\\"), std::string());
+    QVERIFY(clock.elapsed() >= 400);
+    QVERIFY2(ticks >= 5, std::to_string(ticks).c_str());
+    QVERIFY(fileExists("C:\\out\\a.res"));
+    QVERIFY(script->messages.empty());
+    QVERIFY(!resbuild_->isVisible());
+  }
+
+  // A tool that cannot be started is reported, naming the program.
+  void toolNotStartedIsReported() {
+    ScopedScriptedInteraction script;
+    writeHost("C:\\a.res", "x");
+    ::setenv("KESSIK_RESBUILD", "/no/such/resbuild-tool", 1);
+    std::string result = unpackArchiveWithTool("C:\\a.res", "C:\\a_res\\");
+    QVERIFY(result.find("/no/such/resbuild-tool") != std::string::npos);
+    QCOMPARE(script->messages.size(), size_t(1));
+    QCOMPARE(script->messages[0].text, result);
+    QCOMPARE(script->messages[0].caption, ru("Ошибка!"));
+
+    resbuild_->Operation = archives::ResbuildOperation::Optimize;
+    resbuild_->FirstPath = "C:\\a.res";
+    resbuild_->ShowErrors = false;
+    resbuild_->exec();
+    QVERIFY(resbuild_->Result.find("/no/such/resbuild-tool") != std::string::npos);
+    QCOMPARE(script->messages.size(), size_t(1));
+  }
+
+  void refreshShowsReadiness() {
+    ScopedScriptedInteraction script;
+    ish_->FormShow();
+    QVERIFY(isRed(ish_->databasedirLab) && isRed(ish_->IshDirLab));
+    QVERIFY(isRed(ish_->databaselmpdirLab) && isRed(ish_->IshLmpDirLab));
+    for (auto* b : ish_->findChildren<QPushButton*>()) {
+      bool always = b == ish_->RefreshFbUt || b == ish_->CloseBut;
+      QCOMPARE(b->isEnabled(), always);
+    }
+    QCOMPARE(ish_->databasedirLab->text(), QString::fromLatin1(kWork));
+    QCOMPARE(ish_->IshLmpDirLab->text(), QString::fromLatin1(kLmpRoot));
+    QCOMPARE(settings().SourcesRoot, std::string(kRoot));
+
+    // SINGL: archive there, work folder without quests.qdb. LMP: six files
+    // are enough, neither acks.db nor quests.qdb is needed.
+    writeHost(kArchive, "x");
+    std::vector<std::string> files = TIshF::singlCheckList();
+    files.erase(std::find(files.begin(), files.end(), "quests.qdb"));
+    fillWork(kWork, files);
+    fillWork(kLmpWork, TIshF::lmpCheckList());
+    for (const auto& f : TIshF::singlCheckList()) fs::create_directories(host(kRoot + baseNameOf(f)));
+    ish_->RefreshFbUtClick();
+    QVERIFY(ish_->UnPackBasBut->isEnabled() && ish_->FullGetBaseBut->isEnabled());
+    QVERIFY(!ish_->UnPackLmpBasBut->isEnabled() && !ish_->FullGetLmpBaseBut->isEnabled());
+    QVERIFY(!ish_->KlepIshBut->isEnabled() && isRed(ish_->databasedirLab));
+    QVERIFY(ish_->KlepIshLmpBut->isEnabled() && isGreen(ish_->databaselmpdirLab));
+    QVERIFY(isGreen(ish_->IshDirLab));
+    QVERIFY(ish_->DelBaseBut->isEnabled() && ish_->ResbildnutBaseBut->isEnabled() && ish_->FullMakeBaseBut->isEnabled());
+    QVERIFY(!ish_->DelBaseLmpBut->isEnabled() && isRed(ish_->IshLmpDirLab));
+    QVERIFY(ish_->SinglSourcesReady && !ish_->SinglWorkReady && ish_->LmpWorkReady && !ish_->LmpSourcesReady);
+  }
+
+  // Generating the sources empties the whole root (links removed as links,
+  // what they point to left alone) and unpacks the eight databases in order.
+  void generateSourcesEmptiesRootAndKeepsOrder() {
+    ScopedScriptedInteraction script;
+    fillWork(kWork, TIshF::singlCheckList());
+    writeHost("C:\\ish\\junk.txt", "j");
+    writeHost("C:\\ish\\old\\x.zap", "j");
+    writeHost("C:\\outside\\keep.txt", "keep");
+    fs::create_directory_symlink(host("C:\\outside"), host("C:\\ish\\link"));
+    FirstLines lines;
+    ish_->ProgressSink = &lines;
+    ish_->FormShow();
+    ish_->Changed = false;
+    script->answers = {Answer::Yes};
+    ish_->KlepIshButClick();
+    ish_->ProgressSink = nullptr;
+    QCOMPARE(script->texts(), std::vector<std::string>{"Внимание, старый исходник базы сингла будет удален! Продолжить?"});
+    QCOMPARE(script->messages[0].icon, Icon::Warning);
+    QVERIFY(ish_->Changed);
+    QVERIFY(!fs::exists(fs::symlink_status(host("C:\\ish\\link"))));
+    QVERIFY(!fs::exists(host("C:\\ish\\junk.txt")) && !fs::exists(host("C:\\ish\\old")));
+    QCOMPARE(readHost("C:\\outside\\keep.txt"), std::string("keep"));
+    std::vector<std::string> expected;
+    for (const char* f : {"items.idb", "perks.pdb", "acks.db", "prints.db", "levers.ldb", "quests.qdb", "spells.sdb",
+                          "units.udb"}) {
+      expected.push_back(std::string(kWork) + f);
+    }
+    QCOMPARE(lines.lines, expected);
+    QVERIFY(fileExists("C:\\ish\\prints\\2\\0000002.zap"));
+    QVERIFY(ish_->SinglSourcesReady && ish_->DelBaseBut->isEnabled());
+
+    // Answered No: nothing changes.
+    script->clear();
+    script->answers = {Answer::No};
+    ish_->Changed = false;
+    writeHost("C:\\ish\\junk.txt", "j");
+    ish_->KlepIshButClick();
+    QVERIFY(!ish_->Changed && fileExists("C:\\ish\\junk.txt"));
+  }
+
+  // "Полная распаковка" answered No still regenerates the sources from the
+  // work folder as it is, without the second question.
+  void fullGetAnsweredNo() {
+    ScopedScriptedInteraction script;
+    writeHost(kLmpArchive, "x");
+    fillWork(kLmpWork, TIshF::lmpCheckList());
+    writeHost("C:\\ishlmp\\junk.txt", "j");
+    ish_->FormShow();
+    ish_->Changed = false;
+    script->answers = {Answer::No};
+    ish_->FullGetLmpBaseButClick();
+    QCOMPARE(script->texts(),
+             std::vector<std::string>{"После распаковки все незапакованные изменения будут утеряны. Вы уверены?"});
+    QVERIFY(ish_->Changed && ish_->Ask);
+    QVERIFY(!fileExists("C:\\ishlmp\\junk.txt"));
+    for (const auto& f : TIshF::lmpCheckList()) QVERIFY(folderExists(kLmpRoot + baseNameOf(f)));
+    QVERIFY(!folderExists("C:\\ishlmp\\acks\\"));
+    QVERIFY(readLines(log_).empty());  // the tool did not run
+  }
+
+  // Unpacking the archive replaces a work folder that is a link by a real
+  // folder and leaves what the link pointed to alone.
+  void unpackArchiveReplacesLinkedWorkFolder() {
+    ScopedScriptedInteraction script;
+    fillWork("C:\\pack\\", TIshF::singlCheckList());
+    fs::create_directories(host("C:\\game\\data"));
+    QCOMPARE(packFolderWithTool(kArchive, "C:\\pack\\"), std::string());
+    writeHost("C:\\elsewhere\\precious.txt", "p");
+    fs::create_directory_symlink(host("C:\\elsewhere"), host(std::string(kWork).substr(0, strlen(kWork) - 1)));
+    ish_->FormShow();
+    script->answers = {Answer::Yes};
+    ish_->UnPackBasButClick();
+    QCOMPARE(script->messages.size(), size_t(1));
+    QCOMPARE(readHost("C:\\elsewhere\\precious.txt"), std::string("p"));
+    QVERIFY(!fs::is_symlink(host(std::string(kWork).substr(0, strlen(kWork) - 1))));
+    for (const auto& f : TIshF::singlCheckList()) QCOMPARE(readHost(std::string(kWork) + f), database(f));
+    QVERIFY(ish_->SinglWorkReady && ish_->KlepIshBut->isEnabled());
+  }
+
+  // "Полная запаковка" for the multiplayer game packs databaselmp.res from
+  // databaselmp_res\ and optimizes it.
+  void fullMakeLmp() {
+    ScopedScriptedInteraction script;
+    writeHost(kLmpArchive, "old");
+    fillWork(kLmpWork, TIshF::lmpCheckList());
+    ish_->FormShow();
+    ish_->KlepIshLmpButClick();  // the root is new: no question
+    QVERIFY(script->messages.empty());
+    fs::remove_all(host(kLmpWork));
+    fs::remove(log_);
+    script->answers = {Answer::Yes};
+    ish_->FullMakeLmpBaseButClick();
+    QCOMPARE(script->texts(), std::vector<std::string>{"Затереть старую databaselmp.res и сгенерить новую из исходника?"});
+    auto calls = readLines(log_);
+    QCOMPARE(calls.size(), size_t(2));
+    QCOMPARE(calls[0], host("C:\\game\\data\\databaselmp_res").string() + "|a|C:\\game\\data\\tr1.res|*");
+    QCOMPARE(calls[1], fs::current_path().string() + "|o|" + kLmpArchive + "|*");
+    QCOMPARE(readHost(kLmpArchive).substr(0, 8), std::string("FAKERES2"));
+    QVERIFY(!fileExists("C:\\game\\data\\databaselmp.res.old"));
+    // Unpacked again, the archive holds the six databases as they were.
+    QCOMPARE(unpackArchiveWithTool(kLmpArchive, "C:\\again\\"), std::string());
+    for (const auto& f : TIshF::lmpCheckList()) QCOMPARE(readHost("C:\\again\\" + f), database(f));
+    QVERIFY(!fileExists("C:\\again\\acks.db"));
+  }
+
+  // When the tool cannot make the new archive, the old one comes back.
+  void failedPackKeepsOldArchive() {
+    ScopedScriptedInteraction script;
+    writeHost(kArchive, "old archive");
+    fillWork(kWork, TIshF::singlCheckList());
+    for (const auto& f : TIshF::singlCheckList()) fs::create_directories(host(kRoot + baseNameOf(f) + "\\1"));
+    ish_->FormShow();
+    ::setenv("KESSIK_RESBUILD", "/no/such/resbuild-tool", 1);
+    script->answers = {Answer::Yes};
+    ish_->ResbildnutBaseButClick();
+    QCOMPARE(script->messages.size(), size_t(3));  // question, pack error, optimize error
+    QVERIFY(script->messages[1].text.find("/no/such/resbuild-tool") != std::string::npos);
+    QCOMPARE(readHost(kArchive), std::string("old archive"));
+    QVERIFY(!fileExists(std::string(kArchive) + ".old"));
+  }
+
+  void generateDatabasesRefusals() {
+    ScopedScriptedInteraction script;
+    ish_->FormShow();
+    ish_->DelBaseButClick();
+    QCOMPARE(script->texts(), std::vector<std::string>{"Собрать из исходника базу невозможно, т.к. папка с исходником "
+                                                       "отсутствует, или в ней присутствуют не все необходимые файлы"});
+    QCOMPARE(script->messages[0].icon, Icon::Error);
+    script->clear();
+    ish_->KlepIshButClick();
+    QCOMPARE(script->texts(), std::vector<std::string>{"Получить исходник невозможно, т.к. папка с распаковкой базы "
+                                                       "отсутствует, или в ней присутствуют не все необходимые файлы"});
+    script->clear();
+    for (const auto& f : TIshF::singlCheckList()) fs::create_directories(host(kRoot + baseNameOf(f)));
+    ish_->FormShow();
+    ish_->DelBaseButClick();
+    QCOMPARE(script->texts(), std::vector<std::string>{"Путь к папке, показывающий где лежат папки с распакованными "
+                                                       "базами неправильный. Такой папки не существует!"});
+    // With the work folder there, the question; only Yes packs.
+    fillWork(kWork, {"acks.db"});
+    script->clear();
+    script->answers = {Answer::No};
+    ish_->DelBaseButClick();
+    QCOMPARE(script->messages.size(), size_t(1));
+    QCOMPARE(script->messages[0].icon, Icon::Question);
+    QCOMPARE(readHost(std::string(kWork) + "acks.db"), database("acks.db"));
+    script->answers = {Answer::Yes};
+    ish_->DelBaseButClick();
+    QCOMPARE(readHost(std::string(kWork) + "acks.db"), node(1, "") + std::string(kDatabaseTrailer));
+    QVERIFY(ish_->SinglWorkReady);
+  }
+
+ private:
+  static std::string baseNameOf(const std::string& f) { return f.substr(0, f.find('.')); }
+};
+
+QTEST_MAIN(TestSources)
+#include "tst_sources.moc"
