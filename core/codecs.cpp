@@ -7,11 +7,17 @@
 //   saved back as 00 00 00 80; denormals and other values below 0.0000001 show
 //   as "0,0" (or "-0,0") by the seven-digit rounding; integer parts of more
 //   than 15 digits are written out whole so that they convert back unchanged.
+//   When the nearest single-precision value of a typed number shows as
+//   another number (the display cuts after seven digits), the neighbour that
+//   shows as the typed number is stored.
 // - ticks15: a number whose 15-fold does not fit 32 bits signed is refused
 //   with "Integer overflow" instead of being stored wrapped around.
 // - ticks15f: a number whose stored value does not fit 32 bits signed is
 //   refused with "Integer overflow"; "NAN" is no number here. The display cut
-//   to three characters never cuts into the integer part.
+//   to three characters never cuts into the integer part. When the stored
+//   value of the rounding formula would show as another number than the one
+//   typed, the nearest value that shows as the typed number is stored, so a
+//   record saved unchanged keeps its values.
 // - Fixed-width decoders count missing bytes as 00.
 #include "core/codecs.h"
 
@@ -276,6 +282,30 @@ EncodeResult encodeFloat32(std::string_view text) {
   if (text == "NAN") return done(ByteString(4, '\xFF'));
   float f = 0;
   if (auto error = readFloatText(text, f)) return fail(*error);
+  // The display cuts a fraction after seven digits, so the nearest value may
+  // show as another number ("0,1682061" as "0,168206"). Then a neighbour that
+  // shows as the number typed is stored instead, so a record saved unchanged
+  // keeps its values.
+  const double typed = *parseNumber(text);
+  auto shows = [typed](float x) {
+    auto back = parseNumber(formatFloat32(x));
+    return back && *back == typed;
+  };
+  if (std::isfinite(f) && !shows(f)) {
+    float down = f, up = f;
+    for (int step = 0; step < 4; ++step) {
+      down = std::nextafter(down, -std::numeric_limits<float>::infinity());
+      up = std::nextafter(up, std::numeric_limits<float>::infinity());
+      if (std::isfinite(down) && shows(down)) {
+        f = down;
+        break;
+      }
+      if (std::isfinite(up) && shows(up)) {
+        f = up;
+        break;
+      }
+    }
+  }
   std::uint32_t bits;
   std::memcpy(&bits, &f, 4);
   return done(le32(bits));
@@ -285,8 +315,27 @@ EncodeResult encodeTicks15f(std::string_view text) {
   double v = 0;
   if (auto error = readFloatText(text, v)) return fail(*error);
   double r = std::nearbyint((v - 0.1) * 15 + 1);  // halves to even
-  if (!(r >= std::numeric_limits<std::int32_t>::min() && r <= std::numeric_limits<std::int32_t>::max()))
-    return fail(kIntOverflow);
+  constexpr double kMin = std::numeric_limits<std::int32_t>::min(), kMax = std::numeric_limits<std::int32_t>::max();
+  if (!(r >= kMin && r <= kMax)) return fail(kIntOverflow);
+  // The display cuts while the formula rounds, so the formula's value may show
+  // as another number ("11,0" would come back as "10,0"). Then the nearest
+  // value that shows as the number typed is stored instead.
+  auto shows = [v](double n) {
+    auto back = parseNumber(decodeTicks15f(static_cast<std::int32_t>(n)));
+    return back && *back == v;
+  };
+  if (!shows(r)) {
+    for (double d = 1; d <= 20; ++d) {
+      if (r - d >= kMin && shows(r - d)) {
+        r -= d;
+        break;
+      }
+      if (r + d <= kMax && shows(r + d)) {
+        r += d;
+        break;
+      }
+    }
+  }
   return done(le32(static_cast<std::uint32_t>(static_cast<std::int32_t>(r))));
 }
 

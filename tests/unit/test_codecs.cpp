@@ -242,6 +242,18 @@ TEST(Codecs, Float32CheckAndEncode) {
     auto e = encode(Codec::Float32, decode(Codec::Float32, floatBytes(f)));
     EXPECT_EQ(hex(e.bytes), hex(floatBytes(f))) << f;
   }
+  // 0,1682061 is nearest to a value that shows 0,168206; its neighbour shows
+  // 0,1682061 and is stored.
+  EXPECT_EQ(decode(Codec::Float32, encode(Codec::Float32, "0,1682061").bytes), "0,1682061");
+  // A number no value shows keeps the nearest value.
+  EXPECT_EQ(decode(Codec::Float32, encode(Codec::Float32, "0,123456789").bytes), "0,123457");
+  // A shown value is saved as a value that shows the same.
+  for (std::uint32_t bits = 0x3E000000; bits < 0x3F800000; bits += 0x1357) {
+    float f;
+    std::memcpy(&f, &bits, 4);
+    std::string text = decode(Codec::Float32, floatBytes(f));
+    EXPECT_EQ(decode(Codec::Float32, encode(Codec::Float32, text).bytes), text) << f;
+  }
 }
 
 TEST(Codecs, Ticks15f) {
@@ -257,14 +269,27 @@ TEST(Codecs, Ticks15f) {
   const EncodeCase encodes[] = {
       {Codec::Ticks15f, "1,1", "10 00 00 00", nullptr},
       {Codec::Ticks15f, "0,1", "01 00 00 00", nullptr},
-      {Codec::Ticks15f, "0,2", "02 00 00 00", nullptr},  // 2.5 halves to the even 2
+      {Codec::Ticks15f, "0,2", "03 00 00 00", nullptr},  // 2.5 halves to 2, which shows 0,1
       {Codec::Ticks15f, "0,0", "00 00 00 00", nullptr},  // -0.5 halves to 0
-      {Codec::Ticks15f, "10,", "96 00 00 00", nullptr},  // 149.5 -> 150
+      {Codec::Ticks15f, "10,", "96 00 00 00", nullptr},  // 149.5 halves to the even 150
       {Codec::Ticks15f, ",", nullptr, "',' is not a valid floating point value"},
       {Codec::Ticks15f, "NAN", nullptr, "'NAN' is not a valid floating point value"},
       {Codec::Ticks15f, "999999999", nullptr, "Integer overflow"},
+      // The formula's value would show as another number: the nearest value
+      // that shows as the typed one is stored.
+      {Codec::Ticks15f, "2,8", "2A 00 00 00", nullptr},   // not 41 ("2,7")
+      {Codec::Ticks15f, "11,0", "A5 00 00 00", nullptr},  // not 164 ("10,0")
+      {Codec::Ticks15f, "11", "A5 00 00 00", nullptr},
+      {Codec::Ticks15f, "2,85", "2A 00 00 00", nullptr},  // no value shows 2,85: the formula
   };
   expectEncodes(encodes, count(encodes));
+  // A shown value is saved as a value that shows the same.
+  for (std::int32_t n = -2000; n <= 20000; n += 7) {
+    std::string text = decode(Codec::Ticks15f, stored(n));
+    auto e = encode(Codec::Ticks15f, text);
+    ASSERT_TRUE(e.ok) << n;
+    EXPECT_EQ(decode(Codec::Ticks15f, e.bytes), text) << n;
+  }
 }
 
 TEST(Codecs, NumberFormatting) {
