@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test; then builds the
+# libFuzzer targets with clang in build-fuzz and runs each one briefly on its
+# seeds (KESSIK_FUZZ_SECONDS, 10 by default; KESSIK_SKIP_FUZZ=1 skips them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
-cd build
-ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+(cd build && ctest --output-on-failure --parallel "$(nproc)" --timeout 300)
+
+if [ "${KESSIK_SKIP_FUZZ:-0}" != 1 ]; then
+  cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+        -DKESSIK_FUZZ=ON -DKESSIK_GUI=OFF -DKESSIK_TESTS=OFF -DKESSIK_BENCH=OFF \
+        -DKESSIK_FUZZ_SECONDS="${KESSIK_FUZZ_SECONDS:-10}" >/dev/null
+  cmake --build build-fuzz --parallel "$(nproc)"
+  (cd build-fuzz && ctest --output-on-failure --parallel "$(nproc)" --timeout 300)
+fi
