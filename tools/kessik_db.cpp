@@ -2,6 +2,9 @@
 //
 //   kessik-db unpack DATABASE_FILE SOURCE_ROOT
 //   kessik-db pack DATABASE_FOLDER DATABASE_FILE
+//   kessik-db export SECTION_FOLDER [--schema DB/N] [-o FILE]
+//   kessik-db import SECTION_FOLDER FILE [--schema DB/N]
+//   kessik-db sample PROGRAM_FOLDER
 //
 // Exit status: 0 done, 1 refused or failed, 2 usage error. Messages go to
 // standard error in UTF-8. A new command is one function and one row of
@@ -15,7 +18,17 @@
 #include "tools/kessik_db.h"
 
 namespace kessik::tool {
+
+// The section commands (kessik_db_sections.cpp).
+int commandExport(const std::vector<std::string>& args);
+int commandImport(const std::vector<std::string>& args);
+int commandSample(const std::vector<std::string>& args);
+void printSchemaList(std::FILE* out);
+
 namespace {
+
+// A command that reads its own options and counts its own arguments.
+constexpr std::size_t kOwnArguments = static_cast<std::size_t>(-1);
 
 struct Command {
   const char* name;
@@ -34,12 +47,27 @@ const Command kCommands[] = {
      "Packs a database folder (sections 1, 2, ... and records 0000001.zap, ...\n"
      "      up to the first gap, at most 10 sections) into DATABASE_FILE.",
      commandPack},
+    {"export", "SECTION_FOLDER [--schema DB/N] [-o FILE]", kOwnArguments,
+     "Writes a section as CSV (UTF-8): \"File\" and the field names, one line per record.",
+     commandExport},
+    {"import", "SECTION_FOLDER FILE [--schema DB/N]", kOwnArguments,
+     "Applies such a CSV as the editor's save would; on any refusal lists them and writes nothing.",
+     commandImport},
+    {"sample", "PROGRAM_FOLDER", 1,
+     "Writes sample records of every known section under bases\\ and templates under shablons\\.",
+     commandSample},
 };
 
 void printUsage(std::FILE* out) {
   std::fputs("Usage: kessik-db COMMAND ARGUMENTS...\n\nCommands:\n", out);
-  for (const Command& c : kCommands) std::fprintf(out, "  %s %s\n      %s\n", c.name, c.arguments, c.summary);
-  std::fputs("\nArguments are host paths. Exit status: 0 done, 1 refused or failed, 2 usage error.\n"
+  for (const Command& c : kCommands) {
+    std::string summary = c.summary;
+    std::string usage = std::string(c.name) + " " + c.arguments;
+    std::fprintf(out, "  %-50s %s\n", usage.c_str(), summary.substr(0, summary.find('\n')).c_str());
+  }
+  printSchemaList(out);
+  std::fputs("\nThe schema of a section folder comes from its last two names (.../prints/1/).\n"
+             "Arguments are host paths. Exit status: 0 done, 1 refused or failed, 2 usage error.\n"
              "Messages go to standard error (UTF-8); a progress bar too when it is a terminal.\n",
              out);
 }
@@ -72,6 +100,10 @@ int main(int argc, char** argv) {
         printCommandUsage(stdout, c);
         return ExitOk;
       }
+    }
+    if (c.argumentCount == kOwnArguments) {
+      installStderrNotifier();
+      return c.run(rest);
     }
     // "--" ends the options, so that a path may begin with "-".
     if (!rest.empty() && rest[0] == "--") rest.erase(rest.begin());

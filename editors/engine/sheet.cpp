@@ -1,0 +1,370 @@
+#include "editors/engine/sheet.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "core/database.h"
+#include "core/filebuf.h"
+#include "editors/engine/section.h"
+#include "util/cp1251.h"
+#include "util/files.h"
+
+namespace kessik {
+
+// ---------------------------------------------------------------------------
+// CSV
+
+std::string csvLine(const CsvLine& fields) {
+  std::string out;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i) out += ',';
+    const std::string& f = fields[i];
+    if (f.find_first_of(",\"\r\n") == std::string::npos) {
+      out += f;
+      continue;
+    }
+    out += '"';
+    for (char c : f) {
+      if (c == '"') out += '"';
+      out += c;
+    }
+    out += '"';
+  }
+  out += "\r\n";
+  return out;
+}
+
+CsvParse parseCsv(std::string_view text) {
+  CsvParse out;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  std::size_t pos = 0, textLine = 1;
+  auto fault = [&](const std::string& message) {
+    out.ok = false;
+    out.errorLine = textLine;
+    out.error = message;
+    out.lines.clear();
+    return out;
+  };
+  while (pos < text.size()) {
+    CsvLine line;
+    std::string field;
+    bool lineDone = false;
+    while (!lineDone) {
+      field.clear();
+      if (pos < text.size() && text[pos] == '"') {
+        ++pos;
+        for (;;) {
+          if (pos >= text.size()) return fault(ru("кавычка поля не закрыта"));
+          char c = text[pos++];
+          if (c == '"') {
+            if (pos < text.size() && text[pos] == '"') {
+              field += '"';
+              ++pos;
+              continue;
+            }
+            break;
+          }
+          if (c == '\n') ++textLine;
+          field += c;
+        }
+        if (pos < text.size() && text[pos] != ',' && text[pos] != '\r' && text[pos] != '\n')
+          return fault(ru("после закрывающей кавычки идёт текст"));
+      } else {
+        while (pos < text.size() && text[pos] != ',' && text[pos] != '\r' && text[pos] != '\n') {
+          if (text[pos] == '"') return fault(ru("кавычка внутри поля без кавычек"));
+          field += text[pos++];
+        }
+      }
+      line.push_back(field);
+      if (pos >= text.size()) {
+        lineDone = true;
+      } else if (text[pos] == ',') {
+        ++pos;
+      } else {
+        // CR LF, LF, or a lone CR ends the line.
+        if (text[pos] == '\r') ++pos;
+        if (pos < text.size() && text[pos] == '\n') ++pos;
+        ++textLine;
+        lineDone = true;
+      }
+    }
+    out.lines.push_back(std::move(line));
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// Reading and exporting
+
+std::vector<std::string> sheetHeader(const Schema& schema) {
+  std::vector<std::string> out{std::string(kFileColumn)};
+  for (const Row& r : schema.rows) out.push_back(r.name);
+  return out;
+}
+
+std::optional<std::vector<SheetRecord>> readSection(const Schema& schema, const std::string& ishPath) {
+  if (!folderExists(ishPath)) return std::nullopt;
+  std::vector<SheetRecord> out;
+  for (std::uint64_t k = 1;; ++k) {
+    SheetRecord r;
+    r.file = recordFileName(k);
+    const std::string path = ishPath + r.file;
+    if (!fileExists(path)) break;
+    TFileInString buffer;
+    loadRecordFile(path, buffer, r.record);
+    r.bytes = buffer.data();
+    applyRecordNumber(schema, r.record, static_cast<int>(k));
+    r.view = decodeRecord(schema, r.record);
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+std::optional<std::string> exportSectionCsv(const Schema& schema, const std::string& ishPath) {
+  auto records = readSection(schema, ishPath);
+  if (!records) return std::nullopt;
+  auto utf8Line = [](const std::vector<std::string>& cp1251) {
+    CsvLine line;
+    for (const auto& t : cp1251) line.push_back(cp1251ToUtf8(t));
+    return csvLine(line);
+  };
+  std::string out = utf8Line(sheetHeader(schema));
+  for (const SheetRecord& r : *records) {
+    std::vector<std::string> fields{r.file};
+    fields.insert(fields.end(), r.view.texts.begin(), r.view.texts.end());
+    out += utf8Line(fields);
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// Importing
+
+std::string problemLine(const SheetProblem& problem) {
+  std::string message;
+  for (std::size_t i = 0; i < problem.message.size(); ++i) {
+    char c = problem.message[i];
+    if (c == '\r' || c == '\n') {
+      if (!message.empty() && message.back() != ' ') message += ' ';
+      continue;
+    }
+    message += c;
+  }
+  while (!message.empty() && message.back() == ' ') message.pop_back();
+  return problem.file + ": " + problem.field + ": " + message;
+}
+
+namespace {
+
+// The cp1251 text of a UTF-8 value, or the message refusing it.
+std::optional<std::string> toCp1251(const std::string& utf8, std::string& message) {
+  if (auto t = utf8ToCp1251(utf8)) return t;
+  auto c = firstUnmappable(utf8);
+  if (!c || c->empty()) {
+    message = ru("значение не является текстом UTF-8; не принято");
+    return std::nullopt;
+  }
+  // The character itself has no cp1251 form: it is named by its code point.
+  const auto* s = reinterpret_cast<const unsigned char*>(c->data());
+  std::uint32_t cp = s[0];
+  if (c->size() == 2) cp = ((s[0] & 0x1Fu) << 6) | (s[1] & 0x3Fu);
+  if (c->size() == 3) cp = ((s[0] & 0x0Fu) << 12) | ((s[1] & 0x3Fu) << 6) | (s[2] & 0x3Fu);
+  if (c->size() >= 4) cp = ((s[0] & 0x07u) << 18) | ((s[1] & 0x3Fu) << 12) | ((s[2] & 0x3Fu) << 6) | (s[3] & 0x3Fu);
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+  message = ru("символ ") + code + ru(" нельзя записать в кодировке Windows-1251; значение не принято");
+  return std::nullopt;
+}
+
+// Rows whose column is read but not applied: their cell is a description, or
+// their field could not be read.
+bool columnIgnored(const Schema& schema, const RecordView& view, int row) {
+  return showsDescription(schema.rows[row].codec) || !view.readable[row];
+}
+
+struct Pending {
+  int index = 0;          // record list index
+  RecordView view;        // the imported texts
+  std::string finalMask;  // the mask the record will have
+};
+
+// The row whose text the codec cannot convert, for a failed build.
+int failingRow(const Schema& schema, const RecordView& view) {
+  for (int i = 0; i < static_cast<int>(schema.rows.size()); ++i) {
+    const Row& r = schema.rows[i];
+    if (!view.readable[i] || showsDescription(r.codec)) continue;
+    if (!encode(r.codec, view.texts[i], r.itemType).ok) return i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath, std::string_view csvUtf8,
+                               const std::string& csvName, bool dryRun) {
+  ImportOutcome out;
+  auto problem = [&](std::string file, std::string field, std::string message) {
+    out.problems.push_back({std::move(file), std::move(field), std::move(message)});
+  };
+  const std::string fileColumn(kFileColumn);
+
+  CsvParse csv = parseCsv(csvUtf8);
+  if (!csv.ok) {
+    problem(csvName, ru("строка ") + std::to_string(csv.errorLine), ru("неверный CSV: ") + csv.error);
+    return out;
+  }
+  if (csv.lines.empty()) {
+    problem(csvName, fileColumn, ru("файл пуст: нет строки заголовка"));
+    return out;
+  }
+
+  // The header: "File" and every field name, each once.
+  const int rowCount = static_cast<int>(schema.rows.size());
+  int fileCol = -1;
+  std::vector<int> rowOfColumn(csv.lines[0].size(), -1);
+  std::vector<int> columnOfRow(rowCount, -1);
+  for (std::size_t c = 0; c < csv.lines[0].size(); ++c) {
+    std::string message;
+    auto name = toCp1251(csv.lines[0][c], message);
+    if (!name) {
+      problem(csvName, ru("столбец ") + std::to_string(c + 1), message);
+      continue;
+    }
+    if (*name == fileColumn) {
+      if (fileCol >= 0) problem(csvName, *name, ru("столбец повторяется в заголовке"));
+      fileCol = static_cast<int>(c);
+      continue;
+    }
+    auto it = std::find_if(schema.rows.begin(), schema.rows.end(), [&](const Row& r) { return r.name == *name; });
+    if (it == schema.rows.end()) {
+      problem(csvName, *name, ru("в разделе ") + schema.folder + ru(" нет поля с таким именем"));
+      continue;
+    }
+    int row = static_cast<int>(it - schema.rows.begin());
+    if (columnOfRow[row] >= 0) {
+      problem(csvName, *name, ru("столбец повторяется в заголовке"));
+      continue;
+    }
+    columnOfRow[row] = static_cast<int>(c);
+    rowOfColumn[c] = row;
+  }
+  if (fileCol < 0) problem(csvName, fileColumn, ru("в заголовке нет столбца с именами файлов записей"));
+  for (int r = 0; r < rowCount; ++r)
+    if (columnOfRow[r] < 0) problem(csvName, schema.rows[r].name, ru("в заголовке нет столбца этого поля"));
+  if (!out.problems.empty()) return out;
+
+  auto records = readSection(schema, ishPath);
+  if (!records) {
+    problem(ishPath, fileColumn, ru("папки раздела нет"));
+    return out;
+  }
+  std::map<std::string, int> indexOf;
+  for (int i = 0; i < static_cast<int>(records->size()); ++i) indexOf[(*records)[i].file] = i;
+
+  // Every line: its record and its texts.
+  std::vector<Pending> pending;
+  std::vector<bool> named(records->size(), false);
+  const std::size_t width = csv.lines[0].size();
+  for (std::size_t l = 1; l < csv.lines.size(); ++l) {
+    const CsvLine& line = csv.lines[l];
+    if (line.size() == 1 && line[0].empty() && width > 1) continue;  // a blank line
+    const std::string where = ru("строка ") + std::to_string(l + 1);
+    std::string message;
+    std::optional<std::string> file = fileCol < static_cast<int>(line.size())
+                                          ? toCp1251(line[fileCol], message)
+                                          : std::optional<std::string>(std::string());
+    std::string fileName = file ? *file : where;
+    if (line.size() != width) {
+      problem(fileName, fileColumn,
+              where + ru(": значений ") + std::to_string(line.size()) + ru(", а столбцов ") + std::to_string(width));
+      continue;
+    }
+    if (!file) {
+      problem(where, fileColumn, message);
+      continue;
+    }
+    auto it = indexOf.find(*file);
+    if (it == indexOf.end()) {
+      problem(fileName, fileColumn, ru("в папке ") + ishPath + ru(" нет такого файла записи"));
+      continue;
+    }
+    const int index = it->second;
+    if (named[index]) {
+      problem(fileName, fileColumn, ru("запись названа в файле второй раз (") + where + ")");
+      continue;
+    }
+    named[index] = true;
+    ++out.lines;
+
+    const SheetRecord& rec = (*records)[index];
+    Pending p;
+    p.index = index;
+    p.view = rec.view;
+    bool valuesOk = true;
+    for (int r = 0; r < rowCount; ++r) {
+      if (columnIgnored(schema, rec.view, r)) continue;
+      auto text = toCp1251(line[columnOfRow[r]], message);
+      if (!text) {
+        problem(fileName, schema.rows[r].name, message);
+        valuesOk = false;
+        continue;
+      }
+      p.view.texts[r] = std::move(*text);
+    }
+    if (!valuesOk || p.view.texts == rec.view.texts) continue;
+    pending.push_back(std::move(p));
+  }
+
+  // The masks as the section will stand after the import.
+  ZapListT finalList;
+  for (SheetRecord& r : *records) finalList.push_back({r.file, maskOf(r.record)});
+  for (Pending& p : pending) {
+    if (p.view.readable[0]) finalList[p.index].mask = p.view.texts[0];
+  }
+
+  // Check and rebuild every changed record, as "Сохранить" does.
+  struct Write {
+    std::string path;
+    ByteString bytes;
+  };
+  std::vector<Write> writes;
+  for (Pending& p : pending) {
+    const SheetRecord& rec = (*records)[p.index];
+    CheckContext context;
+    context.recordIndex = p.index;
+    context.maskAllowed = [&](const std::string& mask) { return maskAllowed(schema, finalList, mask, p.index); };
+    auto failures = checkRows(schema, p.view, context);
+    for (const RowFailure& f : failures) problem(rec.file, schema.rows[f.row].name, f.message);
+    if (!failures.empty()) continue;
+    TZapisBaziZm record = rec.record;
+    BuildResult built = encodeRecord(schema, p.view, record);
+    if (!built.ok) {
+      problem(rec.file, schema.rows[failingRow(schema, p.view)].name, built.error);
+      continue;
+    }
+    if (record.Bytes != rec.bytes) writes.push_back({ishPath + rec.file, record.Bytes});
+  }
+  std::stable_sort(out.problems.begin(), out.problems.end(), [&](const SheetProblem& a, const SheetProblem& b) {
+    auto order = [&](const SheetProblem& s) {
+      auto it = indexOf.find(s.file);
+      return it == indexOf.end() ? -1 : it->second;
+    };
+    return order(a) < order(b);
+  });
+  if (!out.problems.empty()) return out;
+  if (dryRun) {
+    out.changed = static_cast<int>(writes.size());
+    return out;
+  }
+
+  for (const Write& w : writes) {
+    TFileInString buffer;
+    buffer.Assign(w.bytes);
+    if (buffer.SaveToFile(w.path)) ++out.changed;
+    else out.writeFailed = true;
+  }
+  return out;
+}
+
+}  // namespace kessik

@@ -1,0 +1,106 @@
+// A section as a sheet: every record one line, every row of the schema one
+// column, each value the text the editor's table shows. Exporting writes it
+// as CSV (RFC 4180, UTF-8); importing applies such a CSV to the section as
+// the editor's "Сохранить" would, record by record, with the same checks, the
+// same normalisation and the same rules between rows, and writes nothing
+// unless every line passes.
+//
+//   std::string csv = exportSectionCsv(schema, "C:\\bases\\database\\prints\\1\\");
+//   ImportOutcome r = importSectionCsv(schema, ishPath, csv, "C:\\prints1.csv");
+//   for (auto& p : r.problems) print(problemLine(p));   // nothing was written
+//
+// Texts inside are cp1251; the CSV itself is UTF-8. Qt-free.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/node.h"
+#include "core/record.h"
+#include "editors/engine/schema.h"
+
+namespace kessik {
+
+// ---------------------------------------------------------------------------
+// CSV (RFC 4180): fields holding a comma, a quote, CR or LF are quoted and
+// their quotes doubled; lines end with CR LF on output; LF alone is accepted
+// on input, and so is a UTF-8 byte order mark before the first field.
+
+using CsvLine = std::vector<std::string>;
+
+// One line with its CR LF.
+std::string csvLine(const CsvLine& fields);
+
+struct CsvParse {
+  std::vector<CsvLine> lines;
+  bool ok = true;
+  std::size_t errorLine = 0;  // 1-based text line of the fault when not ok
+  std::string error;          // cp1251
+};
+// Splits the text into lines of fields. A final line break adds no line.
+// A quote left open, or text after a closing quote, is a fault.
+CsvParse parseCsv(std::string_view text);
+
+// ---------------------------------------------------------------------------
+// The section as the editor shows it
+
+// The name of the record-file column, first in every sheet.
+inline constexpr std::string_view kFileColumn = "File";
+
+// "File" and the field names of the rows, in row order (cp1251).
+std::vector<std::string> sheetHeader(const Schema& schema);
+
+struct SheetRecord {
+  std::string file;     // "0000001.zap"
+  ByteString bytes;     // the record file as read
+  TZapisBaziZm record;  // parsed; the record-number rule applied in memory
+  RecordView view;      // the table's texts
+};
+
+// Reads record files 1, 2, 3 ... of the section folder up to the first
+// missing one and decodes each by the schema, as the editor's table shows it
+// after its scan. Nothing is written (the scan's record-number fix is applied
+// in memory only). Nothing when the folder does not exist.
+std::optional<std::vector<SheetRecord>> readSection(const Schema& schema, const std::string& ishPath);
+
+// The sheet of the section as CSV text (UTF-8, CR LF line ends). Nothing when
+// the folder does not exist.
+std::optional<std::string> exportSectionCsv(const Schema& schema, const std::string& ishPath);
+
+// ---------------------------------------------------------------------------
+// Applying a sheet
+
+struct SheetProblem {
+  std::string file;     // the record file, or the CSV's path for the header
+  std::string field;    // the column's field name ("File" for the file column)
+  std::string message;  // cp1251
+};
+// "FILE: field name: message" on one line (cp1251; CR line breaks of a
+// message become blanks).
+std::string problemLine(const SheetProblem& problem);
+
+struct ImportOutcome {
+  std::vector<SheetProblem> problems;  // nothing was written when not empty
+  int lines = 0;     // records named by the sheet
+  int changed = 0;   // record files written
+  bool writeFailed = false;  // a file could not be written (its message shown)
+};
+
+// Applies a CSV (UTF-8) to the section. The header holds "File" and field
+// names of the schema, each once, in any order; every field name of the
+// schema must be there. Each line names a record file of the section; its
+// values replace the table's texts (columns of raw and sound-list rows, and
+// of rows that could not be read, are ignored). A line whose values all equal
+// the table's texts leaves its record alone. Every other line is checked as
+// "Сохранить" checks, the mask against the masks the section will have after
+// the import, and rebuilt; its file is written when its bytes change. When
+// any problem is found nothing is written. csvName names the CSV in header
+// problems. With dryRun nothing is written either way; `changed` then counts
+// the files that would be written.
+ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath, std::string_view csvUtf8,
+                               const std::string& csvName, bool dryRun = false);
+
+}  // namespace kessik

@@ -1,0 +1,207 @@
+// The section commands of kessik-db: export a section as CSV, import a CSV
+// into a section as the editor's "Сохранить" would, and write a sample
+// workspace into a program folder. They work for every section that has a
+// schema, with no code of their own per section.
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/filebuf.h"
+#include "editors/engine/sample.h"
+#include "editors/engine/schema_registry.h"
+#include "editors/engine/sheet.h"
+#include "editors/engine/window_table.h"
+#include "tools/kessik_db.h"
+#include "util/cp1251.h"
+#include "util/files.h"
+#include "util/paths.h"
+
+namespace kessik::tool {
+namespace {
+
+void say(std::FILE* to, const std::string& cp1251) {
+  clearProgressLine();
+  std::string text = cp1251ToUtf8(cp1251);
+  std::fprintf(to, "%s\n", text.c_str());
+}
+
+// Arguments of a section command: positional ones and the options it knows.
+struct Parsed {
+  std::vector<std::string> positional;
+  std::string schema;  // --schema DB/N
+  std::string output;  // -o FILE
+  bool ok = true;
+};
+
+Parsed parseArgs(const char* command, const char* usage, const std::vector<std::string>& args, bool takesOutput,
+                 std::size_t positionalCount) {
+  Parsed p;
+  bool options = true;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (options && a == "--") {
+      options = false;
+      continue;
+    }
+    bool isSchema = a == "--schema", isOutput = takesOutput && (a == "-o" || a == "--output");
+    if (options && (isSchema || isOutput)) {
+      if (i + 1 >= args.size()) {
+        std::fprintf(stderr, "kessik-db %s: %s needs a value\n", command, a.c_str());
+        p.ok = false;
+        break;
+      }
+      (isSchema ? p.schema : p.output) = args[++i];
+      continue;
+    }
+    if (options && a.size() > 1 && a[0] == '-') {
+      std::fprintf(stderr, "kessik-db %s: unknown option %s\n", command, a.c_str());
+      p.ok = false;
+      break;
+    }
+    p.positional.push_back(a);
+  }
+  if (p.ok && p.positional.size() != positionalCount) {
+    std::fprintf(stderr, "kessik-db %s: expected %zu arguments, got %zu\n", command, positionalCount,
+                 p.positional.size());
+    p.ok = false;
+  }
+  if (!p.ok) std::fprintf(stderr, "Usage: kessik-db %s %s\n", command, usage);
+  return p;
+}
+
+// The schema folder named by --schema ("prints/1", "prints\1\") or by the
+// section folder's last two names.
+std::string schemaFolderOf(const std::string& option, const std::string& sectionFolder) {
+  std::string name = option;
+  for (char& c : name)
+    if (c == '/') c = '\\';
+  if (option.empty()) {
+    std::string path = withoutTrailingBackslash(sectionFolder);
+    std::string section = fileNamePart(path);
+    std::string database = fileNamePart(withoutTrailingBackslash(folderPart(path)));
+    name = database + "\\" + section;
+  }
+  return withTrailingBackslash(name);
+}
+
+std::string shownName(std::string folder) {
+  folder = withoutTrailingBackslash(folder);
+  for (char& c : folder)
+    if (c == '\\') c = '/';
+  return folder;
+}
+
+// The section's schema and Windows folder, or a message and nothing.
+struct Target {
+  const Schema* schema = nullptr;
+  std::string folder;  // with a trailing backslash
+};
+
+std::optional<Target> targetOf(const std::string& hostFolder, const std::string& schemaOption) {
+  auto folder = windowsPathOf(hostFolder);
+  if (!folder) return std::nullopt;
+  Target t;
+  t.folder = withTrailingBackslash(*folder);
+  std::string schemaFolder = schemaFolderOf(schemaOption, t.folder);
+  t.schema = findSchema(schemaFolder);
+  if (!t.schema) {
+    say(stderr, ru("Схема раздела ") + shownName(schemaFolder) +
+                    ru(" неизвестна. Укажите её ключом --schema БАЗА/N (список: kessik-db --help)."));
+    return std::nullopt;
+  }
+  if (!folderExists(t.folder)) {
+    say(stderr, ru("Проверьте наличие исходника! Отсутствует папка ") + t.folder + ".");
+    return std::nullopt;
+  }
+  return t;
+}
+
+}  // namespace
+
+int commandExport(const std::vector<std::string>& args) {
+  const char* usage = "SECTION_FOLDER [--schema DB/N] [-o FILE]";
+  Parsed p = parseArgs("export", usage, args, true, 1);
+  if (!p.ok) return ExitUsage;
+  auto target = targetOf(p.positional[0], p.schema);
+  if (!target) return ExitFailed;
+  auto csv = exportSectionCsv(*target->schema, target->folder);
+  if (!csv) return ExitFailed;
+  if (p.output.empty()) {
+    std::fwrite(csv->data(), 1, csv->size(), stdout);
+    std::fflush(stdout);
+    return std::ferror(stdout) ? ExitFailed : ExitOk;
+  }
+  auto out = windowsPathOf(p.output);
+  if (!out) return ExitFailed;
+  TFileInString buffer;
+  buffer.Assign(*csv);
+  return buffer.SaveToFile(*out) ? ExitOk : ExitFailed;
+}
+
+int commandImport(const std::vector<std::string>& args) {
+  const char* usage = "SECTION_FOLDER FILE [--schema DB/N]";
+  Parsed p = parseArgs("import", usage, args, false, 2);
+  if (!p.ok) return ExitUsage;
+  auto target = targetOf(p.positional[0], p.schema);
+  if (!target) return ExitFailed;
+  auto csvPath = windowsPathOf(p.positional[1]);
+  if (!csvPath) return ExitFailed;
+  TFileInString csv;
+  if (!csv.LoadFromFile(*csvPath)) return ExitFailed;
+
+  ImportOutcome r = importSectionCsv(*target->schema, target->folder, csv.data(), *csvPath);
+  if (!r.problems.empty()) {
+    for (const SheetProblem& problem : r.problems) say(stderr, problemLine(problem));
+    say(stderr, ru("Ничего не записано: ошибок ") + std::to_string(r.problems.size()) + ".");
+    return ExitFailed;
+  }
+  say(stdout, ru("Изменено записей: ") + std::to_string(r.changed) + ru(" из ") + std::to_string(r.lines) + ".");
+  return r.writeFailed ? ExitFailed : ExitOk;
+}
+
+int commandSample(const std::vector<std::string>& args) {
+  auto dir = windowsPathOf(args[0]);
+  if (!dir) return ExitFailed;
+  const std::string programDir = withTrailingBackslash(*dir);
+  if (!folderExists(programDir)) {
+    say(stderr, ru("Папки программы ") + programDir + ru(" нет. Ничего не сделано."));
+    return ExitFailed;
+  }
+  SampleReport r = writeSampleWorkspace(programDir);
+  for (const std::string& problem : r.problems) say(stderr, problem);
+  say(stdout, ru("Образец в ") + programDir + ru(": записей ") + std::to_string(r.records) + ru(", шаблонов ") +
+                  std::to_string(r.templates) + ru("; уже было и не тронуто: ") + std::to_string(r.kept) + ".");
+  return r.problems.empty() ? ExitOk : ExitFailed;
+}
+
+void printSchemaList(std::FILE* out) {
+  std::fputs("\nSchemas (for export, import and sample):\n", out);
+  std::vector<std::string> done;
+  for (const WindowEntry& w : windowTable()) {
+    if (!findSchema(w.schemaFolder)) continue;
+    bool seen = false;
+    for (const auto& d : done) seen = seen || d == w.schemaFolder;
+    if (seen) continue;
+    done.push_back(w.schemaFolder);
+    // The caption says "Prints.db : Blood Prints (SINGL)": the section's name
+    // stands between the colon and the game.
+    std::string name = w.caption;
+    if (auto colon = name.find(" : "); colon != std::string::npos) name = name.substr(colon + 3);
+    if (auto game = name.rfind(" ("); game != std::string::npos) name = name.substr(0, game);
+    std::string games;
+    for (const WindowEntry& g : windowTable()) {
+      if (g.schemaFolder != w.schemaFolder) continue;
+      if (!games.empty()) games += ", ";
+      games += g.game == Game::Singl ? "SINGL" : "LMP";
+    }
+    std::string line = "  " + shownName(w.schemaFolder);
+    line.resize(std::max<std::size_t>(line.size() + 1, 14), ' ');
+    line += cp1251ToUtf8(name) + " (" + w.database + ": " + games + ")";
+    std::fprintf(out, "%s\n", line.c_str());
+  }
+}
+
+}  // namespace kessik::tool
