@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "editors/engine/section.h"
 #include "editors/engine/window_table.h"
 
 class QComboBox;
@@ -19,11 +20,6 @@ class QTableWidget;
 class QToolButton;
 
 namespace kessik {
-
-struct Schema;
-class TZapisBaziZm;
-class TFileInString;
-struct ZapEntry;
 
 // Creates and shows the editor of a window table entry as a child of parent.
 // The window sets SourcesRoot and its one-instance flag while it is open.
@@ -70,9 +66,15 @@ class SectionEditor : public QWidget {
 
   // Window state.
   std::string IshPath, ShabPath;
-  std::vector<ZapEntry>& ZapList();
+  ZapListT ZapList;
   std::string CurMask, CurFile;
   bool TableActive = false;
+
+  // Raw slots and the buffer and record of the loaded record.
+  std::vector<ByteString>& slotData();
+  TZapisBaziZm* record();
+  // The list index of the loaded record, -1 when none is loaded.
+  int loadedIndex() const { return loadedIndex_; }
 
   // Value column of a row (0-based) as cp1251, and setting it.
   std::string rowText(int row) const;
@@ -83,20 +85,22 @@ class SectionEditor : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct State;
   void buildControls();
   void clearValues();
+  void showView();
+  void readCells();
   void placeRowButton();
-  void selectFileIndex(int index);
-  int selectedMaskIndex() const;
   void loadIndex(int index);
+  bool isButtonRow(int row) const;
 
   WindowEntry entry_;
   const Schema& schema_;
-  std::unique_ptr<State> st_;
+  std::unique_ptr<TFileInString> buffer_;
+  std::unique_ptr<TZapisBaziZm> record_;
+  RecordView view_;
+  int loadedIndex_ = -1;
   bool formClosed_ = false;
 
   QLabel* Label1 = nullptr;

@@ -123,7 +123,7 @@ RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record) {
   RecordView view;
   view.texts.assign(n, std::string());
   view.readable.assign(n, true);
-  view.slots.assign(n, ByteString());
+  view.slotData.assign(n, ByteString());
 
   for (const auto& [field, rows] : rowsByField(schema)) {
     std::optional<ByteString> payload = record.FieldOrNothing(field);
@@ -180,14 +180,14 @@ RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record) {
         ok = false;
         break;
       }
-      if (row.slot) view.slots[r] = ByteString(bytes);
+      if (row.slot) view.slotData[r] = ByteString(bytes);
       texts.emplace_back(r, decode(row.codec, bytes, row.labels));
     }
     if (!ok) {
       for (int r : rows) {
         view.readable[r] = false;
         view.texts[r] = unreadableText(field, missing);
-        view.slots[r].clear();
+        view.slotData[r].clear();
       }
       continue;
     }
@@ -301,10 +301,10 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
       }
       if (row.slot) {
         if (showsDescription(row.codec)) {
-          values.emplace_back(r, view.slots[r]);
+          values.emplace_back(r, view.slotData[r]);
           continue;
         }
-        ByteString slot = view.slots[r];
+        ByteString slot = view.slotData[r];
         if (text != decode(row.codec, slot, row.labels)) {
           EncodeResult e = encode(row.codec, text, row.itemType);
           if (!e.ok) return fail(e.error);
@@ -360,7 +360,7 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
 
   for (auto& [field, payload] : fields) record.SetField(field, payload);
   record.Rebuild();
-  for (auto& [r, slot] : newSlots) view.slots[r] = std::move(slot);
+  for (auto& [r, slot] : newSlots) view.slotData[r] = std::move(slot);
   return {};
 }
 

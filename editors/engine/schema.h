@@ -158,7 +158,7 @@ struct Schema {
 struct RecordView {
   std::vector<std::string> texts;
   std::vector<bool> readable;
-  std::vector<ByteString> slots;  // one per row; used by slot rows only
+  std::vector<ByteString> slotData;  // one per row; used by slot rows only
 };
 
 // Reads every row of the record. A row whose field is missing, or whose item

@@ -90,8 +90,8 @@ TEST_F(SchemaEngine, DecodesEveryKindOfPlace) {
                                        "Lever01", "Door switch", "a,b", "51     MONSTER",
                                        cp("Поле НЕ пустое (НЕ все байты нули). Длина поля 3 байтов."), "4"};
   EXPECT_EQ(v.texts, expected);
-  EXPECT_EQ(v.slots[3], int32Bytes(77));
-  EXPECT_EQ(v.slots[12], std::string("\0\0\x01", 3));
+  EXPECT_EQ(v.slotData[3], int32Bytes(77));
+  EXPECT_EQ(v.slotData[12], std::string("\0\0\x01", 3));
   EXPECT_EQ(chooserEntries(schema_.rows[11]), "50     HUMAN\r51     MONSTER\r");
   EXPECT_EQ(chooserIndex(schema_.rows[11], v.texts[11]), 1);
   EXPECT_EQ(chooserIndex(schema_.rows[11], "7"), 0);
@@ -148,13 +148,13 @@ TEST_F(SchemaEngine, EditedRowsAreEncodedInTheirPlaces) {
   v.texts[9] = "";
   v.texts[10] = "x, y,z";
   v.texts[11] = "52";
-  v.slots[12] = "NEW";       // as the raw value dialog leaves it
+  v.slotData[12] = "NEW";       // as the raw value dialog leaves it
   ASSERT_TRUE(checkRows(schema_, v, context()).empty());
   ASSERT_TRUE(encodeRecord(schema_, v, z).ok);
   TZapisBaziZm back = parsed(z.Bytes);
   EXPECT_EQ(hex(back.GetField(2)), hex(floatBytes(1.5f) + floatBytes(3.0f)));
   EXPECT_EQ(back.GetField(3), int32Bytes(7));
-  EXPECT_EQ(v.slots[3], int32Bytes(7));
+  EXPECT_EQ(v.slotData[3], int32Bytes(7));
   EXPECT_EQ(hex(back.GetField(6)), hex(floatBytes(2.0f)));
   EXPECT_EQ(hex(back.GetField(7)), hex(floatBytes(0.5f)));
   EXPECT_EQ(back.GetField(8), std::string(24, 'N') + std::string(1, '\0'));

@@ -1,0 +1,480 @@
+// The section editor window on real record files, driven by its widgets'
+// objectNames, with scripted messages and dialogs.
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/config/settings.h"
+#include "app/scriptedinteraction.h"
+#include "core/codecs.h"
+#include "core/database.h"
+#include "editors/engine/dialog_hooks.h"
+#include "editors/engine/schema_registry.h"
+#include "editors/section_editor.h"
+#include "platform/host.h"
+#include "util/cp1251.h"
+
+using namespace kessik;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kIsh = "C:\\src\\prints\\1\\";
+const std::string kShab = "C:\\prog\\shablons\\prints\\1\\";
+
+std::string item(int type, const std::string& payload) {
+  std::string out;
+  appendItem(out, static_cast<std::uint8_t>(type), payload);
+  return out;
+}
+std::string i32(std::int32_t v) {
+  std::string out(4, '\0');
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
+  return out;
+}
+std::string f32(float f) {
+  std::uint32_t u;
+  std::memcpy(&u, &f, 4);
+  return i32(static_cast<std::int32_t>(u));
+}
+std::string group(float o, int life, int fade) { return item(1, f32(o)) + item(2, i32(life)) + item(3, i32(fade)); }
+std::string prints(const std::string& mask, int life = 30) {
+  return item(1, item(1, mask + std::string(1, '\0')) + item(2, group(0.5f, life, 45)) + item(3, group(1.0f, 15, 15)));
+}
+
+fs::path host(const std::string& win) { return *platform::toHost(win); }
+void writeHost(const std::string& win, const std::string& data) {
+  fs::create_directories(host(win).parent_path());
+  std::ofstream(host(win), std::ios::binary) << data;
+}
+std::string readHost(const std::string& win) {
+  std::ifstream in(host(win), std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Types each character as a key press carrying its text (any script).
+void typeText(QWidget* w, const QString& text) {
+  for (QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(w, &release);
+  }
+}
+
+}  // namespace
+
+class TstSectionEditor : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  std::unique_ptr<ScopedScriptedInteraction> script_;
+  std::deque<std::optional<std::string>> prompts_, templates_, templateSaves_, raws_;
+  std::deque<std::string> choices_;
+  std::vector<std::string> asked_;
+  QPointer<SectionEditor> w_;
+
+  SectionEditor* open(const std::string& className = "TSinglPrintsDbR1F") {
+    QWidget* w = createSectionEditor(*findWindow(className), nullptr);
+    w_ = qobject_cast<SectionEditor*>(w);
+    return w_;
+  }
+  template <class T>
+  T* child(const char* name) {
+    T* c = w_->findChild<T*>(name);
+    if (!c) qFatal("no widget %s", name);
+    return c;
+  }
+  QTableWidget* table() { return child<QTableWidget>("ValuesEd"); }
+  void pickFile(int index) {
+    auto* box = child<QComboBox>("FilesBox");
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+  }
+  void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+  void setCell(int row, const char* utf8) { table()->item(row, 1)->setText(q(utf8)); }
+  QString cell(int row) { return table()->item(row, 1)->text(); }
+  QStringList items(const char* box) {
+    QStringList out;
+    auto* b = child<QComboBox>(box);
+    for (int i = 0; i < b->count(); ++i) out << b->itemText(i);
+    return out;
+  }
+  void writeRecords(const std::vector<std::string>& masks) {
+    for (std::size_t i = 0; i < masks.size(); ++i) writeHost(kIsh + recordFileName(i + 1), prints(masks[i]));
+  }
+
+ private slots:
+  void init() {
+    QVERIFY(dir_.isValid());
+    fs::remove_all(dir_.path().toStdString());
+    fs::create_directories(dir_.path().toStdString());
+    ::setenv("KESSIK_DRIVES", ("C=" + dir_.path().toStdString()).c_str(), 1);
+    platform::reloadDriveMap();
+    settings().DatabaseResIsh = "C:\\src\\";
+    settings().DatabaselmpResIsh = "C:\\lmp\\";
+    settings().ProgramDir = "C:\\prog\\";
+    script_ = std::make_unique<ScopedScriptedInteraction>();
+    prompts_.clear();
+    templates_.clear();
+    templateSaves_.clear();
+    raws_.clear();
+    choices_.clear();
+    asked_.clear();
+    auto take = [](auto& queue) {
+      if (queue.empty()) return std::optional<std::string>();
+      auto v = queue.front();
+      queue.pop_front();
+      return v;
+    };
+    dialogs::askText = [this, take](const std::string& prompt) {
+      asked_.push_back(prompt);
+      return take(prompts_);
+    };
+    dialogs::chooseTemplate = [this, take](const std::string& folder) {
+      asked_.push_back(folder);
+      return take(templates_);
+    };
+    dialogs::saveAsTemplate = [this, take](const std::string&) { return take(templateSaves_); };
+    dialogs::rawValue = [this, take](const std::string& bytes) {
+      asked_.push_back(bytes);
+      return take(raws_);
+    };
+    dialogs::chooseValue = [this](const std::string& entries, int index) {
+      asked_.push_back(entries + "#" + std::to_string(index));
+      if (choices_.empty()) return std::string("\r");
+      std::string c = choices_.front();
+      choices_.pop_front();
+      return c;
+    };
+  }
+  void cleanup() {
+    if (w_) w_->close();
+    QCoreApplication::processEvents();
+    script_.reset();
+  }
+
+  void layoutAndListing() {
+    writeRecords({"Swamp", "Sand"});
+    writeHost(kIsh + "0000004.zap", prints("after a gap"));
+    QVERIFY(open());
+    QCOMPARE(w_->objectName(), q("TSinglPrintsDbR1F"));
+    QCOMPARE(w_->windowTitle(), q("Prints.db : Blood Prints (SINGL)"));
+    QCOMPARE(w_->size(), QSize(597, 246));
+    QCOMPARE(table()->width(), 561);
+    QCOMPARE(table()->columnWidth(0), 180);
+    QCOMPARE(table()->columnWidth(1), 375);
+    QCOMPARE(table()->horizontalHeaderItem(0)->text(), q("Имя поля"));
+    QCOMPARE(table()->horizontalHeaderItem(1)->text(), q("Значение"));
+    QCOMPARE(table()->item(5, 0)->text(), q("Weather Precipitation Lifetime"));
+    QVERIFY(!(table()->item(0, 0)->flags() & Qt::ItemIsEditable));
+    QCOMPARE(child<QLabel>("Label1")->text(), q("Маска:"));
+    QCOMPARE(child<QLabel>("Label2")->text(), q("Файл записи:"));
+    // The buttons stand left to right in their order, under the table.
+    const char* order[] = {"SortBut", "ZashablonitBut", "SaveBut", "CloseBut", "CreateBut", "DeleteBut"};
+    const char* texts[] = {"Отсортировать", "Зашаблонить", "Сохранить", "Закрыть", "Создать", "Удалить"};
+    int x = -1;
+    for (int i = 0; i < 6; ++i) {
+      auto* b = child<QPushButton>(order[i]);
+      QCOMPARE(b->text(), q(texts[i]));
+      QVERIFY(b->x() > x);
+      QVERIFY(b->geometry().bottom() < 246);
+      QVERIFY(b->y() > table()->geometry().bottom());
+      x = b->x();
+    }
+    QCOMPARE(items("MaskiBox"), QStringList({"Swamp", "Sand"}));
+    QCOMPARE(items("FilesBox"), QStringList({"0000001.zap", "0000002.zap"}));
+    QCOMPARE(child<QComboBox>("MaskiBox")->currentIndex(), -1);
+    QVERIFY(!child<QPushButton>("SaveBut")->isEnabled());
+    QVERIFY(!child<QPushButton>("DeleteBut")->isEnabled());
+    QVERIFY(!child<QPushButton>("ZashablonitBut")->isEnabled());
+    QVERIFY(child<QPushButton>("CreateBut")->isEnabled());
+    QCOMPARE(settings().SourcesRoot, std::string("C:\\src\\"));
+    QCOMPARE(w_->IshPath, kIsh);
+    QCOMPARE(w_->ShabPath, kShab);
+    QVERIFY(isSectionEditorOpen("TSinglPrintsDbR1F"));
+    QVERIFY(!isSectionEditorOpen("TPrintsDbR1F"));
+
+    QSignalSpy closed(w_.data(), &SectionEditor::closed);
+    click("CloseBut");
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!isSectionEditorOpen("TSinglPrintsDbR1F"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!w_);
+  }
+
+  void missingSourceFolder() {
+    QVERIFY(!createSectionEditor(*findWindow("TPrintsDbR1F"), nullptr));
+    QCOMPARE((*script_)->texts(),
+             std::vector<std::string>{"Проверьте наличие исходника! Отсутствует папка с исходником данного раздела!"});
+    QCOMPARE((*script_)->messages[0].icon, Icon::Error);
+    QVERIFY(!isSectionEditorOpen("TPrintsDbR1F"));
+  }
+
+  void pickingLoadsAndSaving() {
+    writeRecords({"Swamp", "Sand", "Snow"});
+    QVERIFY(open());
+    pickFile(1);
+    QCOMPARE(child<QComboBox>("MaskiBox")->currentIndex(), 1);
+    QCOMPARE(cell(0), q("Sand"));
+    QCOMPARE(cell(1), q("0,5"));
+    QCOMPARE(cell(2), q("2"));
+    QCOMPARE(w_->CurFile, std::string("0000002.zap"));
+    QVERIFY(child<QPushButton>("SaveBut")->isEnabled());
+
+    // Another record's mask is refused; nothing is written.
+    const std::string before = readHost(kIsh + "0000002.zap");
+    setCell(0, "Snow");
+    click("SaveBut");
+    QCOMPARE((*script_)->texts(),
+             std::vector<std::string>{"Неправильная маска - такая уже есть. Маска берется из выделенного поля."});
+    QCOMPARE((*script_)->beeps, 1);
+    QCOMPARE(table()->currentRow(), 0);
+    QCOMPARE(readHost(kIsh + "0000002.zap"), before);
+
+    // The own mask, or a new one, is accepted; the mask list follows.
+    (*script_)->clear();
+    setCell(0, "Dune");
+    setCell(2, "3");
+    click("SaveBut");
+    QVERIFY((*script_)->messages.empty());
+    QCOMPARE(readHost(kIsh + "0000002.zap"),
+             item(1, item(1, std::string("Dune") + '\0') + item(2, group(0.5f, 45, 45)) + item(3, group(1.0f, 15, 15))));
+    QCOMPARE(items("MaskiBox"), QStringList({"Swamp", "Dune", "Snow"}));
+    QCOMPARE(child<QComboBox>("MaskiBox")->currentIndex(), 1);
+    click("SaveBut");
+    QVERIFY((*script_)->messages.empty());
+  }
+
+  void invalidRowsBeepOnceEachAndOneBox() {
+    writeRecords({"Swamp"});
+    QVERIFY(open());
+    pickFile(0);
+    const std::string before = readHost(kIsh + "0000001.zap");
+    setCell(2, "x");    // row 3
+    setCell(4, "1.5");  // row 5
+    click("SaveBut");
+    QCOMPARE((*script_)->beeps, 2);
+    QCOMPARE((*script_)->texts(), std::vector<std::string>{"Выделенное поле имеет неправильный формат."});
+    QCOMPARE(table()->currentRow(), 4);
+    QCOMPARE(readHost(kIsh + "0000001.zap"), before);
+  }
+
+  void createAsksAgainForAnExistingMask() {
+    writeRecords({"Swamp", "Sand"});
+    writeHost(kShab + "base.zap", prints("base", 150));
+    QVERIFY(open());
+    // Cancelling the prompt, or the chooser, changes nothing.
+    click("CreateBut");
+    prompts_ = {std::string("New")};
+    click("CreateBut");
+    QVERIFY(!fs::exists(host(kIsh + "0000003.zap")));
+    QCOMPARE(items("FilesBox").size(), 2);
+
+    (*script_)->clear();
+    asked_.clear();
+    prompts_ = {std::string("Sand"), std::string("Marsh")};
+    templates_ = {kShab + "base.zap"};
+    click("CreateBut");
+    const std::string prompt = ru("Введите значение поля Name для новой записи (маску):");
+    QCOMPARE(asked_, (std::vector<std::string>{prompt, prompt, kShab}));
+    QCOMPARE((*script_)->texts(),
+             std::vector<std::string>{"ОШИБКА! Такая запись уже есть в базе! Введите уникальную маску!"});
+    QCOMPARE(readHost(kIsh + "0000003.zap"), prints("Marsh", 150));
+    QCOMPARE(items("MaskiBox"), QStringList({"Swamp", "Sand", "Marsh"}));
+    QCOMPARE(child<QComboBox>("FilesBox")->currentIndex(), 2);
+    QCOMPARE(cell(0), q("Marsh"));
+    QCOMPARE(cell(2), q("10"));
+  }
+
+  void createInAnEmptyFolder() {
+    fs::create_directories(host(kIsh));
+    writeHost(kShab + "base.zap", prints("base"));
+    QVERIFY(open());
+    QCOMPARE(items("FilesBox").size(), 0);
+    QVERIFY(!child<QPushButton>("SaveBut")->isEnabled());
+    prompts_ = {std::string("First")};
+    templates_ = {kShab + "base.zap"};
+    click("CreateBut");
+    QCOMPARE(readHost(kIsh + "0000001.zap"), prints("First"));
+    QCOMPARE(cell(0), q("First"));
+    QVERIFY(child<QPushButton>("SaveBut")->isEnabled());
+  }
+
+  void deleteLoadsTheFollowingRecord() {
+    writeRecords({"m1", "m2", "m3", "m4"});
+    QVERIFY(open());
+    pickFile(1);
+    click("DeleteBut");  // answered No
+    QCOMPARE(items("FilesBox").size(), 4);
+    QCOMPARE((*script_)->messages.back().text, ru("Действительно хотите удалить эту запись?"));
+
+    (*script_)->answers = {Answer::Yes};
+    click("DeleteBut");
+    QCOMPARE(items("MaskiBox"), QStringList({"m1", "m3", "m4"}));
+    QCOMPARE(child<QComboBox>("FilesBox")->currentIndex(), 1);
+    QCOMPARE(cell(0), q("m3"));
+    QVERIFY(!fs::exists(host(kIsh + "0000004.zap")));
+
+    pickFile(2);
+    (*script_)->answers = {Answer::Yes};
+    click("DeleteBut");
+    QCOMPARE(items("MaskiBox"), QStringList({"m1", "m3"}));
+    QCOMPARE(cell(0), q("m3"));
+  }
+
+  void deleteTheOnlyRecord() {
+    writeRecords({"only"});
+    QVERIFY(open());
+    pickFile(0);
+    (*script_)->answers = {Answer::Yes};
+    click("DeleteBut");
+    QCOMPARE(items("FilesBox").size(), 0);
+    QCOMPARE(cell(0), QString());
+    QVERIFY(!child<QPushButton>("SaveBut")->isEnabled());
+  }
+
+  void sortRenumbersAndLeavesNothingSelected() {
+    writeRecords({"beta", "Alpha", "alpha", "Gamma"});
+    QVERIFY(open());
+    pickFile(0);
+    click("SortBut");
+    QCOMPARE(items("MaskiBox"), QStringList({"Alpha", "alpha", "beta", "Gamma"}));
+    QCOMPARE(child<QComboBox>("MaskiBox")->currentIndex(), -1);
+    QVERIFY(!child<QPushButton>("SaveBut")->isEnabled());
+    QVERIFY(!fs::exists(host("C:\\src\\prints\\1_old")));
+    QCOMPARE(readHost(kIsh + "0000003.zap"), prints("beta"));
+  }
+
+  void saveAsTemplateKeepsTheRecord() {
+    writeRecords({"Swamp"});
+    QVERIFY(open());
+    pickFile(0);
+    const std::string before = readHost(kIsh + "0000001.zap");
+    templateSaves_ = {kShab + "swamp2.zap"};
+    click("ZashablonitBut");
+    QCOMPARE(readHost(kShab + "swamp2.zap"), prints("swamp2", 30));
+    QCOMPARE(readHost(kIsh + "0000001.zap"), before);
+    QCOMPARE(cell(0), q("Swamp"));
+  }
+
+  void typedCharacterOutsideCp1251IsRefused() {
+    writeRecords({"Swamp"});
+    QVERIFY(open());
+    w_->show();
+    pickFile(0);
+    table()->setCurrentCell(0, 1);
+    table()->editItem(table()->item(0, 1));
+    auto* editor = table()->viewport()->findChild<QLineEdit*>("ValuesEdEditor");
+    QVERIFY(editor);
+    editor->selectAll();
+    typeText(editor, q("Ок日"));
+    QCoreApplication::processEvents();
+    QCOMPARE(editor->text(), q("Ок"));
+    QCOMPARE((*script_)->messages.size(), std::size_t(1));
+    QVERIFY((*script_)->texts()[0].find("U+65E5") != std::string::npos);
+    click("SaveBut");
+    QCOMPARE(readHost(kIsh + "0000001.zap"), prints(ru("Ок")));
+  }
+
+  void malformedRecordLoadsAndKeepsItsFields() {
+    // Field 3 is missing; field 2 holds only two items.
+    const std::string bad = item(1, item(1, std::string("Bad") + '\0') + item(2, item(1, f32(0.5f)) + item(2, i32(30))));
+    writeRecords({"Good"});
+    writeHost(kIsh + "0000002.zap", bad);
+    QVERIFY(open());
+    pickFile(1);
+    QCOMPARE(cell(0), q("Bad"));
+    for (int r = 1; r <= 6; ++r) {
+      QVERIFY(cell(r).startsWith(q("<не прочитано")));
+      QVERIFY(!(table()->item(r, 1)->flags() & Qt::ItemIsEditable));
+    }
+    (*script_)->clear();
+    setCell(0, "Fixed");
+    click("SaveBut");
+    QVERIFY((*script_)->messages.empty());
+    QCOMPARE(readHost(kIsh + "0000002.zap"),
+             item(1, item(1, std::string("Fixed") + '\0') + item(2, item(1, f32(0.5f)) + item(2, i32(30)))));
+  }
+
+  void rowButtonsOpenTheirDialogs() {
+    // A schema with a raw row and a chooser row over the prints folder.
+    static const LabelTable kinds = {{50, "     HUMAN"}, {51, "     MONSTER"}};
+    static Schema s = [] {
+      Schema t = *findSchema("prints\\1\\");
+      t.rows.resize(1);
+      Row raw = makeRow("Raw", fieldAt(2), Codec::Raw, CheckKind::None);
+      raw.slot = true;
+      raw.button = RowButton::Raw;
+      t.rows.push_back(raw);
+      Row kind = makeRow("Kind", fieldAt(3), Codec::Int32Label);
+      kind.labels = &kinds;
+      kind.button = RowButton::Chooser;
+      t.rows.push_back(kind);
+      t.rows.push_back(makeRow("Number", fieldAt(4), Codec::Int32));
+      return t;
+    }();
+    writeHost(kIsh + "0000001.zap", item(1, item(1, std::string("R") + '\0') + item(2, std::string(4, '\0')) +
+                                               item(3, i32(51)) + item(4, i32(1))));
+    w_ = new SectionEditor(*findWindow("TSinglPrintsDbR1F"), s, nullptr);
+    QVERIFY(w_->FormShow());
+    w_->show();
+    auto* button = table()->viewport()->findChild<QToolButton*>("ValuesEdEditButton");
+    QVERIFY(button);
+    table()->setCurrentCell(1, 1);
+    QVERIFY(button->isHidden());  // no record loaded yet
+    pickFile(0);
+    QCOMPARE(cell(2), q("51     MONSTER"));
+    table()->setCurrentCell(3, 1);
+    QVERIFY(button->isHidden());
+    table()->setCurrentCell(1, 1);
+    QVERIFY(!button->isHidden());
+
+    raws_ = {std::string("\x01\x02\x03", 3)};
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(asked_.back(), std::string(4, '\0'));
+    QCOMPARE(cell(1), q("Поле НЕ пустое (НЕ все байты нули). Длина поля 3 байтов."));
+
+    table()->setCurrentCell(2, 1);
+    QTest::mouseClick(button, Qt::LeftButton);  // cancelled: the row keeps its text
+    QCOMPARE(asked_.back(), std::string("50     HUMAN\r51     MONSTER\r#1"));
+    QCOMPARE(cell(2), q("51     MONSTER"));
+    choices_ = {"50     HUMAN"};
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(cell(2), q("50     HUMAN"));
+
+    // An invalid row stops the button before its dialog.
+    setCell(3, "x");
+    const std::size_t asked = asked_.size();
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(asked_.size(), asked);
+    QCOMPARE(table()->currentRow(), 3);
+
+    setCell(3, "2");
+    click("SaveBut");
+    QCOMPARE(readHost(kIsh + "0000001.zap"), item(1, item(1, std::string("R") + '\0') +
+                                                        item(2, std::string("\x01\x02\x03", 3)) + item(3, i32(50)) +
+                                                        item(4, i32(2))));
+  }
+};
+
+QTEST_MAIN(TstSectionEditor)
+#include "tst_section_editor.moc"
