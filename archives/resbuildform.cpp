@@ -45,11 +45,11 @@ TResbuildF::TResbuildF(QWidget* parent) : QDialog(parent) {
   setWindowTitle(qru("RUNNING RESBUILD..."));
   // No close command: the title bar offers no way to close the window.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-  setFixedClientSize(this, 300, 56);
+  setFixedClientSize(this, 360, 56);
   InfoLab = new QLabel(qru("Подождите немного, типа работает резбилд..."), this);
   InfoLab->setObjectName("InfoLab");
   InfoLab->setAlignment(Qt::AlignCenter);
-  InfoLab->setGeometry(10, 18, 280, 20);
+  InfoLab->setGeometry(10, 18, 340, 20);
   setModal(true);
   if (!gInstance) gInstance = this;
 }

@@ -104,31 +104,31 @@ const std::vector<std::string>& TIshF::lmpUnpackList() {
 TIshF::TIshF(QWidget* parent) : QDialog(parent) {
   setObjectName("TIshF");
   setWindowTitle(qru("Исходники"));
-  setFixedClientSize(this, 500, 386);
+  setFixedClientSize(this, 620, 386);
   games_.resize(2);
 
   auto makeGroup = [this](Game& g, bool lmp, int top) {
     g.lmp = lmp;
     auto* box = new QGroupBox(QString::fromLatin1(lmp ? "databaselmp.res" : "database.res"), this);
     box->setObjectName(lmp ? "LmpBox" : "SinglBox");
-    box->setGeometry(8, top, 484, 168);
+    box->setGeometry(8, top, 604, 168);
     auto label = [box](const char* name, const char* utf8, int y) {
       auto* l = new QLabel(QString::fromUtf8(utf8), box);
       if (name) l->setObjectName(name);
-      l->setGeometry(10, y, 464, 17);
+      l->setGeometry(10, y, 584, 17);
       return l;
     };
     label(nullptr, "Распакованная база лежит по пути:", 20);
     g.dirLab = label(lmp ? "databaselmpdirLab" : "databasedirLab", "", 37);
     label(nullptr, "Исходники лежат по пути:", 58);
     g.ishLab = label(lmp ? "IshLmpDirLab" : "IshDirLab", "", 75);
-    g.unpack = addButton(box, lmp ? "UnPackLmpBasBut" : "UnPackBasBut", "Распаковать резбилдом", 10, 100, 150);
-    g.klep = addButton(box, lmp ? "KlepIshLmpBut" : "KlepIshBut", "Сгенерировать исходник", 167, 100, 150);
-    g.fullGet = addButton(box, lmp ? "FullGetLmpBaseBut" : "FullGetBaseBut", "Полная распаковка", 324, 100, 150);
-    g.delBase = addButton(box, lmp ? "DelBaseLmpBut" : "DelBaseBut", "Сгенерировать базы", 10, 132, 150);
+    g.unpack = addButton(box, lmp ? "UnPackLmpBasBut" : "UnPackBasBut", "Распаковать резбилдом", 10, 100, 190);
+    g.klep = addButton(box, lmp ? "KlepIshLmpBut" : "KlepIshBut", "Сгенерировать исходник", 207, 100, 190);
+    g.fullGet = addButton(box, lmp ? "FullGetLmpBaseBut" : "FullGetBaseBut", "Полная распаковка", 404, 100, 190);
+    g.delBase = addButton(box, lmp ? "DelBaseLmpBut" : "DelBaseBut", "Сгенерировать базы", 10, 132, 190);
     g.resbild =
-        addButton(box, lmp ? "ResbildnutBaseLmpBut" : "ResbildnutBaseBut", "Запаковать резбилдом", 167, 132, 150);
-    g.fullMake = addButton(box, lmp ? "FullMakeLmpBaseBut" : "FullMakeBaseBut", "Полная запаковка", 324, 132, 150);
+        addButton(box, lmp ? "ResbildnutBaseLmpBut" : "ResbildnutBaseBut", "Запаковать резбилдом", 207, 132, 190);
+    g.fullMake = addButton(box, lmp ? "FullMakeLmpBaseBut" : "FullMakeBaseBut", "Полная запаковка", 404, 132, 190);
     if (lmp) {
       g.checkList = &lmpCheckList();
       g.unpackList = &lmpUnpackList();
@@ -167,7 +167,7 @@ TIshF::TIshF(QWidget* parent) : QDialog(parent) {
   FullMakeLmpBaseBut = m.fullMake;
 
   RefreshFbUt = addButton(this, "RefreshFbUt", "Обновить", 8, 355, 100);
-  CloseBut = addButton(this, "CloseBut", "Закрыть", 392, 355, 100);
+  CloseBut = addButton(this, "CloseBut", "Закрыть", 512, 355, 100);
 
   connect(UnPackBasBut, &QPushButton::clicked, this, [this] { UnPackBasButClick(); });
   connect(KlepIshBut, &QPushButton::clicked, this, [this] { KlepIshButClick(); });
