@@ -8,10 +8,6 @@
 #include "util/files.h"
 
 namespace kessik {
-namespace {
-TDelForm* gInstance = nullptr;
-}
-
 TDelForm::TDelForm(QWidget* parent) : QDialog(parent) {
   setObjectName("TDelForm");
   setWindowTitle(qru("Подождите..."));
@@ -20,14 +16,7 @@ TDelForm::TDelForm(QWidget* parent) : QDialog(parent) {
   InfoLab->setObjectName("InfoLab");
   InfoLab->setAlignment(Qt::AlignCenter);
   InfoLab->setGeometry(10, 18, 220, 20);
-  if (!gInstance) gInstance = this;
 }
-
-TDelForm::~TDelForm() {
-  if (gInstance == this) gInstance = nullptr;
-}
-
-TDelForm* TDelForm::instance() { return gInstance; }
 
 void TDelForm::showEvent(QShowEvent* event) {
   centreOnScreen(this);

@@ -5,20 +5,20 @@
 
 #include <QDialog>
 
+#include "app/formutil.h"
+
 #include <string>
 
 class QLabel;
 
 namespace kessik {
 
-class TDelForm : public QDialog {
+class TDelForm : public QDialog, public RunInstance<TDelForm> {
   Q_OBJECT
 
  public:
   explicit TDelForm(QWidget* parent = nullptr);
-  ~TDelForm() override;
 
-  static TDelForm* instance();
 
   // The folder to delete (Windows path); set before showing.
   std::string DelPath;

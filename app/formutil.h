@@ -6,6 +6,28 @@ class QWidget;
 
 namespace kessik {
 
+// The one window of a kind that lives for the whole run: the first one made
+// is the instance until it is destroyed.
+template <class T>
+class RunInstance {
+ public:
+  static T* instance() { return slot(); }
+
+ protected:
+  RunInstance() {
+    if (!slot()) slot() = static_cast<T*>(this);
+  }
+  ~RunInstance() {
+    if (slot() == static_cast<T*>(this)) slot() = nullptr;
+  }
+
+ private:
+  static T*& slot() {
+    static T* current = nullptr;
+    return current;
+  }
+};
+
 // Moves a top-level window to the middle of the primary screen.
 void centreOnScreen(QWidget* window);
 // A fixed-size dialog with the given client area.

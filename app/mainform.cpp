@@ -20,8 +20,6 @@
 namespace kessik {
 namespace {
 
-TMainForm* gInstance = nullptr;
-
 // Creates a menu item with its objectName, caption and status-bar hint.
 QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QString& hint = {}) {
   QAction* a = menu->addAction(caption);
@@ -62,14 +60,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   buildToolBar();
   statusBar()->setObjectName("MainStatusBar");
   syncEnabled();
-  if (!gInstance) gInstance = this;
 }
-
-TMainForm::~TMainForm() {
-  if (gInstance == this) gInstance = nullptr;
-}
-
-TMainForm* TMainForm::instance() { return gInstance; }
 
 QAction* TMainForm::item(const QString& objectName) const { return findChild<QAction*>(objectName); }
 

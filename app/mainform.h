@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QMainWindow>
+
+#include "app/formutil.h"
 #include <QPointer>
 
 #include <functional>
@@ -22,13 +24,11 @@ class QToolButton;
 
 namespace kessik {
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public RunInstance<TMainForm> {
   Q_OBJECT
 
  public:
   explicit TMainForm(QWidget* parent = nullptr);
-  ~TMainForm() override;
-  static TMainForm* instance();
 
   // Shows the window with the caption, the stored geometry and state.
   void FormShow();

@@ -10,7 +10,6 @@
 namespace kessik {
 namespace {
 
-TShowProcessF* gInstance = nullptr;
 // The bar runs over this many steps; finer changes could not be seen.
 constexpr int kSteps = 1000;
 
@@ -32,14 +31,7 @@ TShowProcessF::TShowProcessF(QWidget* parent) : QDialog(parent) {
   PrBar->setRange(0, 100);
   PrBar->setValue(0);
   PrBar->setTextVisible(false);
-  if (!gInstance) gInstance = this;
 }
-
-TShowProcessF::~TShowProcessF() {
-  if (gInstance == this) gInstance = nullptr;
-}
-
-TShowProcessF* TShowProcessF::instance() { return gInstance; }
 
 void TShowProcessF::repaintNow() {
   repaint();

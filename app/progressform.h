@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include "app/formutil.h"
+
 #include <cstdint>
 
 #include "core/progress.h"
@@ -13,15 +15,13 @@ class QProgressBar;
 
 namespace kessik {
 
-class TShowProcessF : public QDialog, public Progress {
+class TShowProcessF : public QDialog, public Progress, public RunInstance<TShowProcessF> {
   Q_OBJECT
 
  public:
   explicit TShowProcessF(QWidget* parent = nullptr);
-  ~TShowProcessF() override;
 
   // The one window of the run (nullptr before it is created).
-  static TShowProcessF* instance();
 
   // Progress: each setter repaints at once, the position only when what the
   // bar shows changes.

@@ -14,9 +14,6 @@
 namespace kessik {
 namespace {
 
-TShablonimF* gShablonim = nullptr;
-TCheckShablF* gCheckShabl = nullptr;
-
 constexpr std::string_view kExt = ".zap";
 
 void fillList(QListWidget* list, const std::string& folder) {
@@ -67,14 +64,7 @@ TShablonimF::TShablonimF(QWidget* parent) : QDialog(parent) {
   connect(OkBut, &QPushButton::clicked, this, [this] { OkButClick(); });
   connect(CancelBut, &QPushButton::clicked, this, [this] { CancelButClick(); });
   connect(DelBut, &QPushButton::clicked, this, [this] { DelButClick(); });
-  if (!gShablonim) gShablonim = this;
 }
-
-TShablonimF::~TShablonimF() {
-  if (gShablonim == this) gShablonim = nullptr;
-}
-
-TShablonimF* TShablonimF::instance() { return gShablonim; }
 
 void TShablonimF::showEvent(QShowEvent* event) {
   centreOnScreen(this);
@@ -165,14 +155,7 @@ TCheckShablF::TCheckShablF(QWidget* parent, TShablonimF* folderOwner) : QDialog(
   connect(ShabList, &QListWidget::currentItemChanged, this, [this] { ShabListClick(); });
   connect(OkBut, &QPushButton::clicked, this, [this] { OkButClick(); });
   connect(CancelBut, &QPushButton::clicked, this, [this] { CancelButClick(); });
-  if (!gCheckShabl) gCheckShabl = this;
 }
-
-TCheckShablF::~TCheckShablF() {
-  if (gCheckShabl == this) gCheckShabl = nullptr;
-}
-
-TCheckShablF* TCheckShablF::instance() { return gCheckShabl; }
 
 TShablonimF* TCheckShablF::owner() const { return owner_ ? owner_ : TShablonimF::instance(); }
 

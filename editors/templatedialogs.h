@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include "app/formutil.h"
+
 #include <string>
 #include <vector>
 
@@ -24,13 +26,11 @@ std::vector<std::string> listTemplates(const std::string& shabFolder);
 // characters.
 bool isValidTemplateName(const std::string& name);
 
-class TShablonimF : public QDialog {
+class TShablonimF : public QDialog, public RunInstance<TShablonimF> {
   Q_OBJECT
 
  public:
   explicit TShablonimF(QWidget* parent = nullptr);
-  ~TShablonimF() override;
-  static TShablonimF* instance();
 
   std::string ShabFolder;  // in: with trailing backslash
   std::string ShabFile;    // out: ShabFolder + name + ".zap"
@@ -59,15 +59,13 @@ class TShablonimF : public QDialog {
   std::optional<std::string> typedName();
 };
 
-class TCheckShablF : public QDialog {
+class TCheckShablF : public QDialog, public RunInstance<TCheckShablF> {
   Q_OBJECT
 
  public:
   // folderOwner: the save-as-template window that keeps ShabFolder and
   // ShabFile (TShablonimF::instance() when nullptr).
   explicit TCheckShablF(QWidget* parent = nullptr, TShablonimF* folderOwner = nullptr);
-  ~TCheckShablF() override;
-  static TCheckShablF* instance();
 
   void FormShow();
   void ShabListClick();

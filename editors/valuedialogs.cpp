@@ -18,22 +18,6 @@
 #include "util/paths.h"
 
 namespace kessik {
-namespace {
-
-TAskFnForm* gAsk = nullptr;
-TUncAskF* gUnc = nullptr;
-TValueSelectorF* gSel = nullptr;
-
-template <class T>
-void claim(T*& slot, T* self) {
-  if (!slot) slot = self;
-}
-template <class T>
-void release(T*& slot, T* self) {
-  if (slot == self) slot = nullptr;
-}
-
-}  // namespace
 
 // ---- Text prompt ----
 
@@ -53,11 +37,7 @@ TAskFnForm::TAskFnForm(QWidget* parent) : QDialog(parent) {
   connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
   connect(OkButn, &QPushButton::clicked, this, [this] { OkButnClick(); });
   connect(CancelButn, &QPushButton::clicked, this, [this] { CancelButnClick(); });
-  claim(gAsk, this);
 }
-
-TAskFnForm::~TAskFnForm() { release(gAsk, this); }
-TAskFnForm* TAskFnForm::instance() { return gAsk; }
 
 void TAskFnForm::showEvent(QShowEvent* event) {
   centreOnScreen(this);
@@ -121,11 +101,7 @@ TUncAskF::TUncAskF(QWidget* parent) : QDialog(parent) {
   CancelBut = addButton(this, "CancelBut", "Отмена", 151, 62, 79, 23);
   connect(OkBut, &QPushButton::clicked, this, [this] { OkButClick(); });
   connect(CancelBut, &QPushButton::clicked, this, [this] { CancelButClick(); });
-  claim(gUnc, this);
 }
-
-TUncAskF::~TUncAskF() { release(gUnc, this); }
-TUncAskF* TUncAskF::instance() { return gUnc; }
 
 void TUncAskF::showEvent(QShowEvent* event) {
   centreOnScreen(this);
@@ -201,11 +177,7 @@ TValueSelectorF::TValueSelectorF(QWidget* parent) : QDialog(parent) {
   OkBut->setDefault(true);
   connect(OkBut, &QPushButton::clicked, this, [this] { OkButClick(); });
   connect(CancelBut, &QPushButton::clicked, this, [this] { CancelButClick(); });
-  claim(gSel, this);
 }
-
-TValueSelectorF::~TValueSelectorF() { release(gSel, this); }
-TValueSelectorF* TValueSelectorF::instance() { return gSel; }
 
 void TValueSelectorF::showEvent(QShowEvent* event) {
   centreOnScreen(this);

@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include "app/formutil.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,13 +20,11 @@ class QRadioButton;
 
 namespace kessik {
 
-class TAskFnForm : public QDialog {
+class TAskFnForm : public QDialog, public RunInstance<TAskFnForm> {
   Q_OBJECT
 
  public:
   explicit TAskFnForm(QWidget* parent = nullptr);
-  ~TAskFnForm() override;
-  static TAskFnForm* instance();
 
   std::string AskPrompt;  // in: the question (cp1251)
   std::string AskResult;  // out: the entered text (cp1251)
@@ -44,13 +44,11 @@ class TAskFnForm : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-class TUncAskF : public QDialog {
+class TUncAskF : public QDialog, public RunInstance<TUncAskF> {
   Q_OBJECT
 
  public:
   explicit TUncAskF(QWidget* parent = nullptr);
-  ~TUncAskF() override;
-  static TUncAskF* instance();
 
   std::string UncValue;          // in and out: the field's bytes
   std::int64_t UncLength = 0;    // in and out: their number
@@ -76,13 +74,11 @@ class TUncAskF : public QDialog {
   void rememberFolder(const std::string& file);
 };
 
-class TValueSelectorF : public QDialog {
+class TValueSelectorF : public QDialog, public RunInstance<TValueSelectorF> {
   Q_OBJECT
 
  public:
   explicit TValueSelectorF(QWidget* parent = nullptr);
-  ~TValueSelectorF() override;
-  static TValueSelectorF* instance();
 
   std::string SelList;    // in: entries each followed by a carriage return; consumed on show
   int SelIndex = 0;       // in: the entry selected at first (from 0)
