@@ -61,8 +61,9 @@ const MinMaxRule* minMaxOf(const Schema& schema, int row) {
   return nullptr;
 }
 
-// A plausible text of a row's codec for record k.
-std::string codecSample(const Row& row, int k) {
+// A plausible text of a row's codec for record k; numbers differ from row
+// to row too.
+std::string codecSample(const Row& row, int k, int rowIndex) {
   const std::string base = withoutBlanks(row.name);
   switch (row.codec) {
     case Codec::Name:
@@ -70,7 +71,7 @@ std::string codecSample(const Row& row, int k) {
     case Codec::Int32:
     case Codec::Ticks15:
     case Codec::Ticks15f:
-      return std::to_string(10 * k);
+      return std::to_string(10 * k + 5 * (rowIndex % 3));
     case Codec::Int32Label: {
       std::int32_t v = k;
       if (row.labels && !row.labels->empty()) v = (*row.labels)[(k - 1) % row.labels->size()].value;
@@ -147,7 +148,7 @@ std::vector<std::string> sampleTexts(const Schema& schema, int k) {
     } else if (schema.recordNumber && schema.recordNumber->row == i) {
       text = std::to_string(k + schema.recordNumber->offset);
     } else {
-      text = shown(row, codecSample(row, k));
+      text = shown(row, codecSample(row, k, i));
     }
     if (row.check == CheckKind::MaxLen && text.size() > row.maxLen) text.resize(row.maxLen);
     texts.push_back(std::move(text));

@@ -54,8 +54,12 @@ CsvParse parseCsv(std::string_view text) {
       field.clear();
       if (pos < text.size() && text[pos] == '"') {
         ++pos;
+        const std::size_t openedAt = textLine;
         for (;;) {
-          if (pos >= text.size()) return fault(ru("кавычка поля не закрыта"));
+          if (pos >= text.size()) {
+            textLine = openedAt;
+            return fault(ru("кавычка поля не закрыта"));
+          }
           char c = text[pos++];
           if (c == '"') {
             if (pos < text.size() && text[pos] == '"') {

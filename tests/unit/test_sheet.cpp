@@ -1,0 +1,361 @@
+// Sections as CSV sheets: the CSV rules, export as the table shows a record,
+// import as "Сохранить" checks and writes it, and the sample workspace.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <tuple>
+#include <string>
+#include <vector>
+
+#include "core/database.h"
+#include "editors/engine/sample.h"
+#include "editors/engine/schema_registry.h"
+#include "editors/engine/sheet.h"
+#include "editors/engine/window_table.h"
+#include "record_fixtures.h"
+#include "support/testenv.h"
+#include "util/cp1251.h"
+
+using namespace kessik;
+using namespace kessik::test;
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// CSV
+
+TEST(Csv, WritesQuotedFieldsAndCrLf) {
+  EXPECT_EQ(csvLine({"a", "b c", ""}), "a,b c,\r\n");
+  EXPECT_EQ(csvLine({"0,5", "say \"hi\"", "two\nlines", "cr\r"}),
+            "\"0,5\",\"say \"\"hi\"\"\",\"two\nlines\",\"cr\r\"\r\n");
+}
+
+TEST(Csv, ReadsWhatItWritesAndCommonVariants) {
+  const CsvLine hard{"0,5", "say \"hi\"", "two\r\nlines", "", " blank "};
+  CsvParse back = parseCsv(csvLine(hard) + csvLine({"x"}));
+  ASSERT_TRUE(back.ok) << back.error;
+  ASSERT_EQ(back.lines.size(), 2u);
+  EXPECT_EQ(back.lines[0], hard);
+  EXPECT_EQ(back.lines[1], CsvLine{"x"});
+
+  struct Case {
+    std::string text;
+    std::vector<CsvLine> lines;
+  } cases[] = {
+      {"a,b\nc,d", {{"a", "b"}, {"c", "d"}}},            // LF line ends, no final break
+      {"\xEF\xBB\xBF" "a,b\r\n", {{"a", "b"}}},          // byte order mark
+      {"a,\r\n,\r\n", {{"a", ""}, {"", ""}}},            // empty fields
+      {"\"\"\r\n", {{""}}},                              // one quoted empty field
+      {"", {}},
+  };
+  for (const auto& c : cases) {
+    CsvParse p = parseCsv(c.text);
+    ASSERT_TRUE(p.ok) << c.text;
+    EXPECT_EQ(p.lines, c.lines) << c.text;
+  }
+  for (const char* bad : {"\"open", "a,\"b\"c\r\n", "a\"b\r\n"}) {
+    CsvParse p = parseCsv(bad);
+    EXPECT_FALSE(p.ok) << bad;
+    EXPECT_FALSE(p.error.empty());
+  }
+  EXPECT_EQ(parseCsv("a\r\n\"x\ny\"z\r\n").errorLine, 3u);  // counted in text lines
+}
+
+// ---------------------------------------------------------------------------
+// A prints section on the test drive
+
+const Schema& foot() { return *findSchema("prints\\2\\"); }
+const Schema& blood() { return *findSchema("prints\\1\\"); }
+
+std::string group(float opacity, std::int32_t life, std::int32_t fade, int t1 = 1, int t2 = 2, int t3 = 3) {
+  return itemsOf({{t1, floatBytes(opacity)}, {t2, int32Bytes(life)}, {t3, int32Bytes(fade)}});
+}
+
+std::string printsRecord(const std::string& mask, std::int32_t life = 30) {
+  return recordOf({{1, nameBytes(mask)}, {2, group(0.5f, life, 15)}, {2, group(0.25f, 45, 60)}, {2, group(1, 15, 15)}});
+}
+
+class Sheet : public TempDrive {
+ protected:
+  const std::string ish = "C:\\src\\prints\\2\\";
+  void put(int n, const std::string& bytes) { writeFile(ish + recordFileName(n), bytes); }
+  std::string get(int n) const { return readFile(ish + recordFileName(n)); }
+  std::vector<std::string> all(int n) const {
+    std::vector<std::string> out;
+    for (int k = 1; k <= n; ++k) out.push_back(get(k));
+    return out;
+  }
+  // The export, with one line's value replaced (line 1 is the first record).
+  std::string exportWith(int line, const std::string& column, const std::string& value) {
+    auto csv = exportSectionCsv(foot(), ish);
+    EXPECT_TRUE(csv);
+    CsvParse p = parseCsv(*csv);
+    const auto& header = p.lines[0];
+    std::size_t c = std::find(header.begin(), header.end(), column) - header.begin();
+    EXPECT_LT(c, header.size()) << column;
+    p.lines[line][c] = value;
+    std::string out;
+    for (const auto& l : p.lines) out += csvLine(l);
+    return out;
+  }
+  std::vector<std::string> lines(const ImportOutcome& r) const {
+    std::vector<std::string> out;
+    for (const auto& p : r.problems) out.push_back(cp1251ToUtf8(problemLine(p)));
+    return out;
+  }
+};
+
+TEST_F(Sheet, ExportShowsTheTableTexts) {
+  put(1, printsRecord("Swamp", 20));  // 20 shows as 1
+  put(2, printsRecord(cp("Болото, \"топь\"")));
+  put(3, recordOf({{1, nameBytes("Short")}, {2, group(0.5f, 30, 15)}}));  // fields 3 and 4 missing
+  put(5, printsRecord("AfterTheGap"));
+  auto csv = exportSectionCsv(foot(), ish);
+  ASSERT_TRUE(csv);
+  CsvParse p = parseCsv(*csv);
+  ASSERT_TRUE(p.ok);
+  ASSERT_EQ(p.lines.size(), 4u);  // the header and records 1 to 3
+  EXPECT_EQ(p.lines[0][0], "File");
+  EXPECT_EQ(p.lines[0][1], "TerrainType");
+  EXPECT_EQ(p.lines[0][10], "Unknown1 Fadeout");
+  EXPECT_EQ(p.lines[1], (CsvLine{"0000001.zap", "Swamp", "0,5", "1", "1", "0,25", "3", "4", "1,0", "1", "1"}));
+  EXPECT_EQ(p.lines[2][1], "Болото, \"топь\"");  // UTF-8, quoted
+  EXPECT_EQ(p.lines[3][5], cp1251ToUtf8(unreadableText(3, true)));
+  EXPECT_NE(csv->find("\r\n"), std::string::npos);
+  EXPECT_FALSE(exportSectionCsv(foot(), "C:\\src\\prints\\9\\"));
+}
+
+TEST_F(Sheet, UntouchedExportChangesNoByte) {
+  // Records that the editor would not write back as they are: a lifetime of
+  // 20 (shown as 1), odd item type bytes, an opacity with more digits than
+  // the display, a fourth field the schema does not name, a missing field.
+  put(1, printsRecord("A", 20));
+  put(2, recordOf({{7, nameBytes("B")}, {9, group(0.1234567891f, 31, 1, 9, 9, 9)}, {2, group(0, 0, 0)},
+                   {2, group(1, 1, 1)}, {5, "tail"}}));
+  put(3, recordOf({{1, nameBytes("C")}, {2, group(0.5f, 30, 15)}}));
+  put(4, printsRecord("A"));  // a repeated mask stays as it is
+  const auto before = all(4);
+  auto csv = exportSectionCsv(foot(), ish);
+  ASSERT_TRUE(csv);
+  ImportOutcome r = importSectionCsv(foot(), ish, *csv, "C:\\a.csv");
+  EXPECT_TRUE(r.problems.empty()) << ::testing::PrintToString(lines(r));
+  EXPECT_EQ(r.lines, 4);
+  EXPECT_EQ(r.changed, 0);
+  EXPECT_EQ(all(4), before);
+}
+
+TEST_F(Sheet, ImportAppliesChangedRecordsAsSaveDoes) {
+  put(1, printsRecord("Swamp", 20));
+  put(2, printsRecord("Sand"));
+  put(3, printsRecord("Snow"));
+  const auto before = all(3);
+
+  // Record 1: a new lifetime; record 2: an opacity written differently but
+  // equal (re-encoded to the same bytes, so not written); record 3 untouched.
+  std::string csv = exportWith(1, "Clear Weather Lifetime", "-2");
+  CsvParse p = parseCsv(csv);
+  p.lines[2][2] = "0,50";
+  csv.clear();
+  for (const auto& l : p.lines) csv += csvLine(l);
+  ImportOutcome r = importSectionCsv(foot(), ish, csv, "C:\\a.csv");
+  ASSERT_TRUE(r.problems.empty()) << ::testing::PrintToString(lines(r));
+  EXPECT_EQ(r.changed, 1);
+  TZapisBaziZm z = parsed(get(1));
+  EXPECT_EQ(z.GetField(2), group(0.5f, -30, 15));
+  EXPECT_EQ(z.GetField(3), group(0.25f, 45, 60));
+  EXPECT_EQ(get(2), before[1]);
+  EXPECT_EQ(get(3), before[2]);
+
+  // Masks swapped by one import: unique as the section will stand.
+  csv = exportSectionCsv(foot(), ish).value();
+  p = parseCsv(csv);
+  std::swap(p.lines[2][1], p.lines[3][1]);
+  csv.clear();
+  for (const auto& l : p.lines) csv += csvLine(l);
+  r = importSectionCsv(foot(), ish, csv, "C:\\a.csv");
+  ASSERT_TRUE(r.problems.empty()) << ::testing::PrintToString(lines(r));
+  EXPECT_EQ(r.changed, 2);
+  TZapisBaziZm two = parsed(get(2));
+  EXPECT_EQ(maskOf(two), "Snow");
+}
+
+TEST_F(Sheet, BloodPrintsKeepsAFourthFieldAndColumnsOfUnreadableRows) {
+  const std::string ishBlood = "C:\\src\\prints\\1\\";
+  writeFile(ishBlood + "0000001.zap",
+            recordOf({{1, nameBytes("Mud")}, {2, group(0.5f, 30, 15)}, {2, group(0.5f, 30, 15)}, {4, "keep"}}));
+  writeFile(ishBlood + "0000002.zap", recordOf({{1, nameBytes("Cut")}, {2, group(0.5f, 30, 15)}}));
+  CsvParse p = parseCsv(exportSectionCsv(blood(), ishBlood).value());
+  p.lines[1][3] = "7";
+  p.lines[2][3] = "8";
+  p.lines[2][5] = "whatever";  // field 3 of record 2 is missing: ignored
+  std::string csv;
+  for (const auto& l : p.lines) csv += csvLine(l);
+  ImportOutcome r = importSectionCsv(blood(), ishBlood, csv, "C:\\a.csv");
+  ASSERT_TRUE(r.problems.empty()) << ::testing::PrintToString(lines(r));
+  EXPECT_EQ(r.changed, 2);
+  TZapisBaziZm one = parsed(readFile(ishBlood + "0000001.zap"));
+  EXPECT_EQ(one.GetField(4), "keep");
+  EXPECT_EQ(one.GetField(2), group(0.5f, 105, 15));
+  TZapisBaziZm two = parsed(readFile(ishBlood + "0000002.zap"));
+  EXPECT_EQ(two.FieldCount, 2);
+  EXPECT_EQ(two.GetField(2), group(0.5f, 120, 15));
+}
+
+// Every refusal: the problem lines it gives, and nothing written.
+TEST_F(Sheet, RefusalsListEveryProblemAndWriteNothing) {
+  put(1, printsRecord("Swamp"));
+  put(2, printsRecord("Sand"));
+  put(3, printsRecord("Snow"));
+  const auto before = all(3);
+  const std::string mask = "Неправильная маска - такая уже есть. Маска берется из выделенного поля.";
+  const std::string format = "Выделенное поле имеет неправильный формат.";
+
+  auto edit = [&](std::vector<std::tuple<int, int, std::string>> changes) {
+    CsvParse p = parseCsv(exportSectionCsv(foot(), ish).value());
+    for (auto& [l, c, v] : changes) p.lines[l][c] = v;
+    std::string out;
+    for (const auto& l : p.lines) out += csvLine(l);
+    return out;
+  };
+  const std::string header = csvLine({"File", "TerrainType", "Clear Weather Opacity", "Clear Weather Lifetime",
+                                      "Clear Weather Fadeout", "Weather Precipitation Opacity",
+                                      "Weather Precipitation Lifetime", "Weather Precipitation Fadeout",
+                                      "Unknown1 Opacity", "Unknown1 Lifetime", "Unknown1 Fadeout"});
+  struct Case {
+    const char* what;
+    std::string csv;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {"float32 and integer checks, two rows of one record",
+       edit({{1, 2, "0.5.1"}, {1, 6, "1,5"}}),
+       {"0000001.zap: Clear Weather Opacity: " + format, "0000001.zap: Weather Precipitation Lifetime: " + format}},
+      {"a mask of a record the import leaves alone", edit({{3, 1, "Sand"}}), {"0000003.zap: TerrainType: " + mask}},
+      {"a mask clash created by the import itself", edit({{1, 1, "Mud"}, {3, 1, "Mud"}}),
+       {"0000001.zap: TerrainType: " + mask, "0000003.zap: TerrainType: " + mask}},
+      {"a mask freed and taken in one import, but twice", edit({{1, 1, "X"}, {2, 1, "Swamp"}, {3, 1, "Swamp"}}),
+       {"0000002.zap: TerrainType: " + mask, "0000003.zap: TerrainType: " + mask}},
+      {"an unknown column and a missing one",
+       [&] {
+         std::string s = edit({});
+         auto at = s.find("Unknown1 Fadeout");
+         return s.replace(at, 16, "Unknown1 Fade");
+       }(),
+       {"C:\\a.csv: Unknown1 Fade: в разделе prints\\2\\ нет поля с таким именем",
+        "C:\\a.csv: Unknown1 Fadeout: в заголовке нет столбца этого поля"}},
+      {"a repeated column", [&] {
+         auto h = sheetHeader(foot());
+         h.push_back("TerrainType");
+         return csvLine(h);
+       }(),
+       {"C:\\a.csv: TerrainType: столбец повторяется в заголовке"}},
+      {"no File column", edit({{0, 0, "Name"}}),
+       {"C:\\a.csv: Name: в разделе prints\\2\\ нет поля с таким именем",
+        "C:\\a.csv: File: в заголовке нет столбца с именами файлов записей"}},
+      {"a line naming no record file, and one named twice",
+       header + csvLine({"0000004.zap", "Mud", "0", "0", "0", "0", "0", "0", "0", "0", "0"}) +
+           csvLine({"0000001.zap", "Swamp", "0", "0", "0", "0", "0", "0", "0", "0", "0"}) +
+           csvLine({"0000001.zap", "Swamp", "0", "0", "0", "0", "0", "0", "0", "0", "0"}),
+       {"0000004.zap: File: в папке C:\\src\\prints\\2\\ нет такого файла записи",
+        "0000001.zap: File: запись названа в файле второй раз (строка 4)"}},
+      {"a line of the wrong width", header + csvLine({"0000002.zap", "Sand"}),
+       {"0000002.zap: File: строка 2: значений 2, а столбцов 11"}},
+      {"a character cp1251 cannot hold", edit({{2, 1, "Sand\xE2\x9C\x93"}}),
+       {"0000002.zap: TerrainType: символ U+2713 нельзя записать в кодировке Windows-1251; значение не принято"}},
+      {"a quote left open", header + "0000001.zap,\"Swamp\r\n",
+       {"C:\\a.csv: строка 2: неверный CSV: кавычка поля не закрыта"}},
+      {"an empty file", "", {"C:\\a.csv: File: файл пуст: нет строки заголовка"}},
+  };
+  for (const Case& c : cases) {
+    ImportOutcome r = importSectionCsv(foot(), ish, c.csv, "C:\\a.csv");
+    EXPECT_EQ(lines(r), c.expected) << c.what;
+    EXPECT_EQ(r.changed, 0) << c.what;
+    EXPECT_EQ(all(3), before) << c.what;
+  }
+}
+
+TEST_F(Sheet, MissingSectionFolder) {
+  ImportOutcome r = importSectionCsv(foot(), "C:\\nowhere\\prints\\2\\", csvLine(sheetHeader(foot())), "C:\\a.csv");
+  ASSERT_EQ(r.problems.size(), 1u);
+  EXPECT_EQ(cp1251ToUtf8(r.problems[0].message), "папки раздела нет");
+}
+
+// ---------------------------------------------------------------------------
+// Samples
+
+std::vector<const Schema*> knownSchemas() {
+  std::vector<const Schema*> out;
+  std::set<std::string> seen;
+  for (const auto& w : windowTable())
+    if (const Schema* s = findSchema(w.schemaFolder); s && seen.insert(w.schemaFolder).second) out.push_back(s);
+  return out;
+}
+
+TEST(SampleRecords, AreValidRecordsOfTheirSchema) {
+  for (const Schema* s : knownSchemas()) {
+    std::set<std::string> masks;
+    for (int k = 1; k <= kSampleRecords; ++k) {
+      SampleRecord r = sampleRecord(*s, k);
+      ASSERT_FALSE(r.bytes.empty()) << s->folder << " " << r.problem;
+      TZapisBaziZm z = parsed(r.bytes);
+      EXPECT_TRUE(z.FieldsIntact()) << s->folder;
+      RecordView v = decodeRecord(*s, z);
+      for (std::size_t i = 0; i < v.readable.size(); ++i) EXPECT_TRUE(v.readable[i]) << s->folder << " row " << i;
+      CheckContext context;
+      context.recordIndex = k - 1;
+      EXPECT_TRUE(checkRows(*s, v, context).empty()) << s->folder;
+      masks.insert(v.texts[0]);
+    }
+    EXPECT_EQ(masks.size(), static_cast<std::size_t>(kSampleRecords)) << s->folder;
+  }
+  // A template is the first sample under the template's name.
+  TZapisBaziZm t = parsed(sampleRecord(blood(), 1, "sample").bytes);
+  TZapisBaziZm first = parsed(sampleRecord(blood(), 1).bytes);
+  EXPECT_EQ(maskOf(t), "sample");
+  auto expected = decodeRecord(blood(), first).texts;
+  expected[0] = "sample";
+  EXPECT_EQ(decodeRecord(blood(), t).texts, expected);
+}
+
+class SampleWorkspace : public TempDrive {};
+
+TEST_F(SampleWorkspace, EverySchemaRoundTripsAndNothingIsOverwritten) {
+  writeFile("C:\\kessik\\bases\\databaselmp\\prints\\3\\0000001.zap", "mine");
+  writeFile("C:\\kessik\\shablons\\prints\\1\\sample.zap", "my template");
+  SampleReport r = writeSampleWorkspace("C:\\kessik\\");
+  EXPECT_TRUE(r.problems.empty());
+  EXPECT_EQ(r.kept, 2);
+  EXPECT_EQ(readFile("C:\\kessik\\bases\\databaselmp\\prints\\3\\0000001.zap"), "mine");
+  EXPECT_FALSE(hostExists("C:\\kessik\\bases\\databaselmp\\prints\\3\\0000002.zap"));
+  EXPECT_EQ(readFile("C:\\kessik\\shablons\\prints\\1\\sample.zap"), "my template");
+  EXPECT_FALSE(hostExists("C:\\kessik\\bases\\database\\acks"));  // no schema yet: nothing
+
+  int sections = 0;
+  for (const auto& w : windowTable()) {
+    const Schema* s = findSchema(w.schemaFolder);
+    if (!s) continue;
+    const std::string root = w.game == Game::Singl ? "C:\\kessik\\bases\\database\\" : "C:\\kessik\\bases\\databaselmp\\";
+    const std::string ish = root + s->folder;
+    if (ish == "C:\\kessik\\bases\\databaselmp\\prints\\3\\") continue;
+    ++sections;
+    std::vector<std::string> before;
+    for (int k = 1; k <= kSampleRecords; ++k) before.push_back(readFile(ish + recordFileName(k)));
+    EXPECT_FALSE(hostExists(ish + recordFileName(kSampleRecords + 1)));
+    auto csv = exportSectionCsv(*s, ish);
+    ASSERT_TRUE(csv) << ish;
+    ImportOutcome back = importSectionCsv(*s, ish, *csv, "C:\\a.csv");
+    EXPECT_TRUE(back.problems.empty()) << ish;
+    EXPECT_EQ(back.lines, kSampleRecords);
+    EXPECT_EQ(back.changed, 0);
+    for (int k = 1; k <= kSampleRecords; ++k) EXPECT_EQ(readFile(ish + recordFileName(k)), before[k - 1]) << ish;
+    EXPECT_TRUE(hostExists("C:\\kessik\\shablons\\" + s->folder + "sample.zap"));
+  }
+  EXPECT_EQ(r.records, sections * kSampleRecords);
+  EXPECT_GT(sections, 0);
+
+  SampleReport again = writeSampleWorkspace("C:\\kessik\\");
+  EXPECT_EQ(again.records, 0);
+  EXPECT_EQ(again.templates, 0);
+}
+
+}  // namespace
