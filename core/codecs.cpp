@@ -142,11 +142,10 @@ std::string appendComma(std::string text) {
   return text;
 }
 
-// The number of decimal digits of a non-negative integer held in a double
-// (only needed to tell the 15-digit limit).
+// All the digits of a whole number held in a double.
 std::string wholeNumber(double v) {
   char buf[400];
-  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 0);
   return std::string(buf, r.ptr);
 }
 
