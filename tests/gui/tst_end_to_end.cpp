@@ -21,8 +21,7 @@
 #include "app/mainform.h"
 #include "app/scriptedinteraction.h"
 #include "archives/resbuildform.h"
-#include "core/codecs.h"
-#include "core/node.h"
+#include "dbfixtures.h"
 #include "editors/engine/window_table.h"
 #include "editors/section_editor.h"
 #include "platform/host.h"
@@ -33,32 +32,9 @@
 using namespace kessik;
 namespace fs = std::filesystem;
 
-namespace {
+using namespace kessik::fixtures;
 
-std::string node(std::uint8_t type, const std::string& payload) {
-  ByteString out;
-  appendNodeHeader(out, type, payload.size());
-  return out + payload;
-}
-std::string item(int type, const std::string& payload) {
-  std::string out;
-  appendItem(out, static_cast<std::uint8_t>(type), payload);
-  return out;
-}
-std::string i32(std::int32_t v) {
-  std::string out(4, '\0');
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
-  return out;
-}
-std::string f32(float f) {
-  std::uint32_t u;
-  std::memcpy(&u, &f, 4);
-  return i32(static_cast<std::int32_t>(u));
-}
-std::string group(float o, int life, int fade) { return item(1, f32(o)) + item(2, i32(life)) + item(3, i32(fade)); }
-std::string printsRecord(const std::string& mask, int life) {
-  return item(1, item(1, mask + std::string(1, '\0')) + item(2, group(0.5f, life, 45)) + item(3, group(1.0f, 15, 15)));
-}
+namespace {
 
 // prints.db with three sections; the clear-weather lifetime of the second
 // Blood Prints record is the one the test edits.
@@ -66,32 +42,20 @@ std::string printsDb(int editedLife) {
   std::string blood = printsRecord("Swamp", 15) + printsRecord("Sand", editedLife) + printsRecord("Snow", 45);
   std::string foot = printsRecord("Mud", 60) + printsRecord("Grass", 75);
   std::string fire = printsRecord("Ash", 90);
-  return node(1, node(1, blood) + node(2, foot) + node(3, fire)) + std::string(kDatabaseTrailer);
+  return databaseOf({blood, foot, fire});
 }
 
 // Any other database: records whose bytes name their file.
 std::string otherDb(const std::string& seed) {
-  std::string payload;
+  std::vector<std::string> sections;
   for (int s = 1; s <= 3; ++s) {
     std::string records;
     for (int r = 1; r <= 3; ++r) records += node(1, item(1, seed + char('0' + s) + char('0' + r)));
-    payload += node(static_cast<std::uint8_t>(s), records);
+    sections.push_back(records);
   }
   // One long record, so that size codes of both widths occur.
-  payload += node(4, node(1, item(1, std::string(300, 'z'))));
-  return node(1, payload) + std::string(kDatabaseTrailer);
-}
-
-fs::path host(const std::string& win) { return *platform::toHost(win); }
-void writeHost(const std::string& win, const std::string& data) {
-  fs::create_directories(host(win).parent_path());
-  std::ofstream(host(win), std::ios::binary) << data;
-}
-std::string readHost(const std::string& win) {
-  std::ifstream in(host(win), std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  sections.push_back(node(1, item(1, std::string(300, 'z'))));
+  return databaseOf(sections);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include "app/config/settings.h"
 #include "app/scriptedinteraction.h"
 #include "archives/resbuildform.h"
-#include "core/node.h"
+#include "dbfixtures.h"
 #include "core/progress.h"
 #include "platform/host.h"
 #include "sources/ishform.h"
@@ -25,39 +25,20 @@
 #include "util/files.h"
 
 using namespace kessik;
+using namespace kessik::fixtures;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string node(std::uint8_t type, const std::string& payload) {
-  ByteString out;
-  appendNodeHeader(out, type, payload.size());
-  return out + payload;
-}
-
 // A small database whose bytes tell which file it is.
 std::string database(const std::string& seed, int sections = 2) {
-  std::string payload;
+  std::vector<std::string> payloads;
   for (int s = 1; s <= sections; ++s) {
     std::string records;
     for (int r = 1; r <= 2; ++r) records += node(1, node(1, seed + char('0' + s) + char('0' + r)) + node(2, "x"));
-    payload += node(static_cast<std::uint8_t>(s), records);
+    payloads.push_back(records);
   }
-  return node(1, payload) + std::string(kDatabaseTrailer);
-}
-
-fs::path host(const std::string& win) { return *platform::toHost(win); }
-
-void writeHost(const std::string& win, const std::string& data) {
-  fs::create_directories(host(win).parent_path());
-  std::ofstream(host(win), std::ios::binary) << data;
-}
-
-std::string readHost(const std::string& win) {
-  std::ifstream in(host(win), std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  return databaseOf(payloads);
 }
 
 std::vector<std::string> readLines(const fs::path& p) {
