@@ -3,7 +3,9 @@
 // writing a changed setting back during the run.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 
@@ -297,7 +299,11 @@ TEST_F(Configuration, FileVanishedDuringTheRun) {
 }
 
 TEST_F(Configuration, UnreadableFileIsNotReplaced) {
+#ifdef _WIN32
+  GTEST_SKIP() << "uses POSIX permissions";
+#else
   if (::geteuid() == 0) GTEST_SKIP() << "root reads unreadable files";
+#endif
   writeFile(kIni, "[MainSettings]\r\nVer=1.8.1\r\nZmPath=D:\\ZM\\\r\n");
   load();
   fs::permissions(host(kIni), fs::perms::none);
@@ -323,7 +329,11 @@ TEST_F(Configuration, FirstRunThatCannotSaveKeepsItsValues) {
 }
 
 TEST_F(Configuration, UpgradeThatCannotSaveSaysNothingOfSuccess) {
+#ifdef _WIN32
+  GTEST_SKIP() << "uses POSIX permissions";
+#else
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+#endif
   writeFile(kIni, "[MainSettings]\r\nVer=1.7.0\r\n");
   fs::permissions(host(kProg), fs::perms::owner_read | fs::perms::owner_exec);
   load();
@@ -333,3 +343,34 @@ TEST_F(Configuration, UpgradeThatCannotSaveSaysNothingOfSuccess) {
   EXPECT_EQ(texts[0], std::string("Error, Saving") + kIni);
   EXPECT_EQ(readFile(kIni), "[MainSettings]\r\nVer=1.7.0\r\n");
 }
+
+#ifdef _WIN32
+#include <windows.h>
+
+// The host registry on a real (or Wine's) registry: a key of our own under
+// HKEY_CURRENT_USER is read and deleted with everything below it.
+TEST(HostRegistry, ReadsAndDeletesAKey) {
+  const wchar_t* path = L"Software\\KessikTest\\Path Settings";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  const std::wstring text = L"D:\\Игры\\ZM\\";
+  RegSetValueExW(key, L"WORK PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  DWORD number = 718;
+  RegSetValueExW(key, L"MfHeight", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  RegCloseKey(key);
+
+  auto reg = platform::openHostRegistry();
+  EXPECT_TRUE(reg->keyExists(RegistryRoot::CurrentUser, "\\Software\\KessikTest\\"));
+  EXPECT_EQ(reg->readString(RegistryRoot::CurrentUser, "\\Software\\KessikTest\\Path Settings", "WORK PATH"),
+            cp("D:\\Игры\\ZM\\"));
+  EXPECT_EQ(reg->readInteger(RegistryRoot::CurrentUser, "\\Software\\KessikTest\\Path Settings", "MfHeight"), 718);
+  EXPECT_FALSE(reg->readString(RegistryRoot::CurrentUser, "\\Software\\KessikTest\\Path Settings", "MfHeight"));
+  EXPECT_FALSE(reg->readString(RegistryRoot::CurrentUser, "\\Software\\KessikTest\\Path Settings", "NONE"));
+  EXPECT_TRUE(reg->deleteKey(RegistryRoot::CurrentUser, "\\Software\\KessikTest"));
+  EXPECT_FALSE(reg->keyExists(RegistryRoot::CurrentUser, "\\Software\\KessikTest"));
+  EXPECT_FALSE(reg->deleteKey(RegistryRoot::CurrentUser, "\\Software\\KessikTest"));
+}
+#endif
