@@ -1,0 +1,130 @@
+// kessik-db export, import and sample run as a child process: what they
+// print, their exit statuses, and the files they leave.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/child_process.h"
+#include "support/testenv.h"
+
+namespace fs = std::filesystem;
+using kessik::test::ChildRun;
+using kessik::test::fileContents;
+
+namespace {
+
+class Sections : public kessik::test::TempDrive {
+ protected:
+  ChildRun db(const std::vector<std::string>& args) { return kessik::test::runChild(KESSIK_DB_EXE, args, root_); }
+  std::string at(const std::string& rel) const { return (root_ / rel).string(); }
+  std::map<std::string, std::string> tree(const std::string& rel) const {
+    std::map<std::string, std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(root_ / rel))
+      if (e.is_regular_file()) out[e.path().string()] = fileContents(e.path());
+    return out;
+  }
+  void write(const std::string& rel, const std::string& text) const {
+    fs::create_directories((root_ / rel).parent_path());
+    std::ofstream(root_ / rel, std::ios::binary) << text;
+  }
+};
+
+TEST_F(Sections, HelpListsCommandsAndSchemas) {
+  ChildRun r = db({"--help"});
+  EXPECT_EQ(r.status, 0);
+  for (const char* line : {"  export SECTION_FOLDER [--schema DB/N] [-o FILE] ", "  import SECTION_FOLDER FILE [--schema DB/N] ",
+                           "  sample PROGRAM_FOLDER ", "  unpack DATABASE_FILE SOURCE_ROOT ",
+                           "  prints/1    Blood Prints (prints.db: SINGL, LMP)", "  prints/2    Foot Prints"})
+    EXPECT_NE(r.out.find(line), std::string::npos) << line;
+
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"export"}, {"export", "a", "b"}, {"export", "a", "--frob"}, {"export", "a", "-o"},
+           {"import", "a"}, {"import", "a", "b", "--schema"}, {"sample"}}) {
+    ChildRun u = db(args);
+    EXPECT_EQ(u.status, 2) << args.size();
+    EXPECT_NE(u.err.find("Usage: kessik-db " + args[0]), std::string::npos) << u.err;
+  }
+}
+
+TEST_F(Sections, SampleExportImportRoundTrip) {
+  fs::create_directories(root_ / "prog");
+  ChildRun s = db({"sample", at("prog")});
+  ASSERT_EQ(s.status, 0) << s.err;
+  EXPECT_EQ(s.out, "Образец в C:\\prog\\: записей 18, шаблонов 3; уже было и не тронуто: 0.\n");
+  const auto before = tree("prog");
+  EXPECT_EQ(before.count(at("prog/shablons/prints/2/sample.zap")), 1u);
+
+  // The schema from the folder's last two names, or from --schema.
+  ChildRun e = db({"export", at("prog/bases/databaselmp/prints/2/")});
+  ASSERT_EQ(e.status, 0) << e.err;
+  EXPECT_EQ(e.out.substr(0, e.out.find("\r\n")),
+            "File,TerrainType,Clear Weather Opacity,Clear Weather Lifetime,Clear Weather Fadeout,"
+            "Weather Precipitation Opacity,Weather Precipitation Lifetime,Weather Precipitation Fadeout,"
+            "Unknown1 Opacity,Unknown1 Lifetime,Unknown1 Fadeout");
+  fs::copy(root_ / "prog/bases/databaselmp/prints/2", root_ / "copy");
+  ChildRun named = db({"export", at("copy"), "--schema", "prints/2", "-o", at("out/sheet.csv")});
+  ASSERT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(named.out, "");
+  EXPECT_EQ(fileContents(root_ / "out/sheet.csv"), e.out);
+  ChildRun unknown = db({"export", at("copy")});
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_NE(unknown.err.find("Схема раздела /copy неизвестна"), std::string::npos) << unknown.err;
+
+  // Every section: an untouched export imports without changing a byte.
+  for (const char* game : {"database", "databaselmp"}) {
+    for (const char* section : {"1", "2", "3"}) {
+      const std::string folder = at(std::string("prog/bases/") + game + "/prints/" + section);
+      ASSERT_EQ(db({"export", folder, "-o", at("s.csv")}).status, 0);
+      ChildRun i = db({"import", folder, at("s.csv")});
+      EXPECT_EQ(i.status, 0) << i.err;
+      EXPECT_EQ(i.out, "Изменено записей: 0 из 3.\n");
+    }
+  }
+  EXPECT_EQ(tree("prog"), before);
+
+  // A second sample writes nothing.
+  ChildRun again = db({"sample", at("prog")});
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(again.out, "Образец в C:\\prog\\: записей 0, шаблонов 0; уже было и не тронуто: 9.\n");
+  EXPECT_EQ(tree("prog"), before);
+  EXPECT_EQ(db({"sample", at("missing")}).status, 1);
+}
+
+TEST_F(Sections, ImportRefusesAndWritesNothingOrSaysWhatChanged) {
+  fs::create_directories(root_ / "prog");
+  ASSERT_EQ(db({"sample", at("prog")}).status, 0);
+  const std::string folder = at("prog/bases/database/prints/1");
+  ChildRun e = db({"export", folder});
+  ASSERT_EQ(e.status, 0);
+  const auto before = tree("prog/bases");
+
+  std::string bad = e.out;
+  bad.replace(bad.find("Sand,"), 4, "Snow");                // a mask clash made by the import
+  bad.replace(bad.find("Grass,\"0,25\""), 12, "Grass,\"x\"");  // a float32 refused
+  write("bad.csv", bad);
+  ChildRun r = db({"import", folder, at("bad.csv")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err,
+            "0000001.zap: Clear Weather Opacity: Выделенное поле имеет неправильный формат.\n"
+            "0000002.zap: TerrainType: Неправильная маска - такая уже есть. Маска берется из выделенного поля.\n"
+            "Ничего не записано: ошибок 2.\n");
+  EXPECT_EQ(tree("prog/bases"), before);
+
+  std::string good = e.out;
+  good.replace(good.find("Sand,"), 4, "Dune");
+  write("good.csv", good);
+  r = db({"import", folder, at("good.csv")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Изменено записей: 1 из 3.\n");
+  EXPECT_NE(db({"export", folder}).out.find("\r\n0000002.zap,Dune,"), std::string::npos);
+
+  ChildRun missing = db({"import", folder, at("none.csv")});
+  EXPECT_EQ(missing.status, 1);
+}
+
+}  // namespace
