@@ -83,12 +83,13 @@ void TResbuildF::paintEvent(QPaintEvent* event) {
 }
 
 void TResbuildF::closeEvent(QCloseEvent* event) {
-  if (running_) event->ignore();
+  // Only the end of the job closes the window.
+  if (running_ || JustShown) event->ignore();
   else QDialog::closeEvent(event);
 }
 
 void TResbuildF::reject() {
-  // Escape does not close the window either; only the end of the job does.
+  // Escape does not close the window either.
   if (!running_ && !JustShown) QDialog::reject();
 }
 

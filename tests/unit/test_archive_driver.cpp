@@ -7,6 +7,10 @@
 #include <functional>
 #include <sstream>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "archives/driver/resbuild.h"
 #include "platform/host.h"
 #include "platform/process.h"
@@ -220,6 +224,29 @@ TEST(Process, WaitsForTheEndAndReportsWhatCannotStart) {
   r.program = "no-such-program-here";
   EXPECT_FALSE(platform::startDetached(r, &error));
   EXPECT_NE(error.find("no-such-program-here"), std::string::npos) << error;
+}
+
+#endif
+
+#ifdef _WIN32
+
+// The command line goes to the program exactly as written, without the
+// program's name in front.
+TEST(Process, WindowsCommandLineAsWritten) {
+  platform::ProcessRequest r;
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+  r.program = fs::path(system) / L"cmd.exe";
+  r.commandLine = " /c exit 7";
+  r.newConsole = true;
+  auto child = platform::startProcess(r);
+  ASSERT_TRUE(child);
+  EXPECT_EQ(child->wait(), 7);
+  EXPECT_TRUE(child->finished());
+  r.program = L"C:\\no\\such\\resbuild.exe";
+  std::string error;
+  EXPECT_FALSE(platform::startProcess(r, &error));
+  EXPECT_FALSE(error.empty());
 }
 
 #endif
