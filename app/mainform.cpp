@@ -62,6 +62,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   syncEnabled();
 }
 
+TMainForm::~TMainForm() {
+  // The child windows go first, while the state they report to on their way
+  // out (check marks, references) still exists.
+  delete mdi_;
+}
+
 QAction* TMainForm::item(const QString& objectName) const { return findChild<QAction*>(objectName); }
 
 void TMainForm::buildMenus() {
@@ -253,9 +259,12 @@ QMdiSubWindow* TMainForm::addChildWindow(QWidget* child) {
     frame->setAttribute(Qt::WA_DeleteOnClose);
   }
   // A child that frees itself takes its frame with it.
-  connect(child, &QObject::destroyed, frame, [f = QPointer<QMdiSubWindow>(frame)] {
-    if (f) f->close();
-  }, Qt::UniqueConnection);
+  if (!child->property("kessikFramed").toBool()) {
+    child->setProperty("kessikFramed", true);
+    connect(child, &QObject::destroyed, frame, [f = QPointer<QMdiSubWindow>(frame)] {
+      if (f) f->close();
+    });
+  }
   frame->show();
   child->show();
   return frame;

@@ -29,6 +29,7 @@ class TMainForm : public QMainWindow, public RunInstance<TMainForm> {
 
  public:
   explicit TMainForm(QWidget* parent = nullptr);
+  ~TMainForm() override;
 
   // Shows the window with the caption, the stored geometry and state.
   void FormShow();
