@@ -2,6 +2,11 @@
 // into a section as the editor's "Сохранить" would, and write a sample
 // workspace into a program folder. They work for every section that has a
 // schema, with no code of their own per section.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -130,6 +135,9 @@ int commandExport(const std::vector<std::string>& args) {
   auto csv = exportSectionCsv(*target->schema, target->folder);
   if (!csv) return ExitFailed;
   if (p.output.empty()) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);  // the CR LF line ends go out as they are
+#endif
     std::fwrite(csv->data(), 1, csv->size(), stdout);
     std::fflush(stdout);
     return std::ferror(stdout) ? ExitFailed : ExitOk;
