@@ -336,16 +336,18 @@ void SectionEditor::loadIndex(int index) {
   LoadFil(IshPath + CurFile);
 }
 
+int SectionEditor::lastWithMask(int index) const {
+  int last = index;
+  for (int i = 0; i < static_cast<int>(ZapList.size()); ++i)
+    if (ZapList[i].mask == ZapList[index].mask) last = i;
+  return last;
+}
+
 void SectionEditor::MaskiBoxClick() {
   const int picked = MaskiBox->currentIndex();
   if (picked < 0 || picked >= static_cast<int>(ZapList.size())) return;
-  int index = picked;
-  if (!schema_.masksMayRepeat()) {
-    // The last record that carries the mask.
-    const std::string& m = ZapList[picked].mask;
-    for (int i = 0; i < static_cast<int>(ZapList.size()); ++i)
-      if (ZapList[i].mask == m) index = i;
-  }
+  // The last record that carries the mask (by position when masks repeat).
+  const int index = schema_.masksMayRepeat() ? picked : lastWithMask(picked);
   FilesBox->setCurrentIndex(index);
   loadIndex(index);
 }
@@ -353,13 +355,8 @@ void SectionEditor::MaskiBoxClick() {
 void SectionEditor::FilesBoxClick() {
   const int index = FilesBox->currentIndex();
   if (index < 0 || index >= static_cast<int>(ZapList.size())) return;
-  int maskItem = index;
-  if (!schema_.masksMayRepeat()) {
-    // The last mask item of that text.
-    const std::string& m = ZapList[index].mask;
-    for (int i = 0; i < static_cast<int>(ZapList.size()); ++i)
-      if (ZapList[i].mask == m) maskItem = i;
-  }
+  // The last mask item of that text (by position when masks repeat).
+  const int maskItem = schema_.masksMayRepeat() ? index : lastWithMask(index);
   MaskiBox->setCurrentIndex(maskItem);
   loadIndex(index);
 }

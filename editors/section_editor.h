@@ -93,6 +93,7 @@ class SectionEditor : public QWidget {
   void readCells();
   void placeRowButton();
   void loadIndex(int index);
+  int lastWithMask(int index) const;
   bool isButtonRow(int row) const;
 
   WindowEntry entry_;
