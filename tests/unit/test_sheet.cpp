@@ -280,6 +280,96 @@ TEST_F(Sheet, MissingSectionFolder) {
   EXPECT_EQ(cp1251ToUtf8(r.problems[0].message), "папки раздела нет");
 }
 
+// A schema with every codec and every rule between rows, as the schemas to
+// come will have them: the sheet and the samples know nothing of a section.
+const LabelTable kKinds{{0, "     FIRE"}, {5, "     WATER"}};
+
+Schema everyRule() {
+  Schema s;
+  s.folder = "test\\1\\";
+  auto row = [&](const char* name, Place p, Codec c, CheckKind k = CheckKind::Codec) {
+    s.rows.push_back(makeRow(name, p, c, k));
+    return &s.rows.back();
+  };
+  row("Name", fieldAt(1), Codec::Name, CheckKind::Mask);
+  row("Type", fieldAt(2), Codec::Name, CheckKind::None);
+  row("ID", fieldAt(3), Codec::Int32);
+  row("Number", fieldAt(4), Codec::Int32);
+  row("MinDamage", fieldAt(5), Codec::Float32);
+  row("MaxDamage", fieldAt(6), Codec::Float32);
+  row("Tags", fieldAt(7), Codec::NameList);
+  Row* blob = row("Blob", fieldAt(8), Codec::Raw);
+  blob->slot = true;
+  blob->button = RowButton::Raw;
+  row("Kind", fieldAt(9), Codec::Int32Label)->labels = &kKinds;
+  row("Flags", fieldAt(10), Codec::Bitset30);
+  row("Codes", fieldAt(11), Codec::Code4List);
+  row("Small", bytesAt(12, 1, 1), Codec::Byte);
+  row("On", bytesAt(12, 2, 2), Codec::Bool);
+  row("Letter", bytesAt(12, 3, 6), Codec::Char1);
+  row("Delay", itemAt(13, 1), Codec::Ticks15f);
+  row("Life", itemAt(13, 2), Codec::Ticks15)->itemType = 2;
+  Row* sounds = row("Sounds", fieldAt(14), Codec::SoundList);
+  sounds->slot = true;
+  sounds->button = RowButton::SoundList;
+  row("Short", fieldAt(15), Codec::Name, CheckKind::MaxLen)->maxLen = 5;
+  row("Title", namePartOf(16, 8), Codec::Name, CheckKind::None);
+  row("Description", descPartOf(16, 8), Codec::Name, CheckKind::None);
+  s.typeIds.push_back({1, 2, {{"Sword", 7}}});
+  s.minMax.push_back({4, 5, 15});
+  s.recordNumber = RecordNumberRule{3, -1, cp("Номер записи должен быть ")};
+  return s;
+}
+
+TEST_F(Sheet, EveryCodecAndRuleOfASchemaToCome) {
+  const Schema s = everyRule();
+  const std::string dir = "C:\\src\\test\\1\\";
+  for (int k = 1; k <= kSampleRecords; ++k) {
+    SampleRecord r = sampleRecord(s, k);
+    ASSERT_FALSE(r.bytes.empty()) << r.problem;
+    writeFile(dir + recordFileName(k), r.bytes);
+  }
+  std::vector<std::string> before;
+  for (int k = 1; k <= kSampleRecords; ++k) before.push_back(readFile(dir + recordFileName(k)));
+  const std::string csv = exportSectionCsv(s, dir).value();
+  ImportOutcome same = importSectionCsv(s, dir, csv, "C:\\a.csv");
+  EXPECT_TRUE(same.problems.empty()) << ::testing::PrintToString(lines(same));
+  EXPECT_EQ(same.changed, 0);
+
+  CsvParse p = parseCsv(csv);
+  const auto& h = p.lines[0];
+  auto col = [&](const char* name) { return std::find(h.begin(), h.end(), name) - h.begin(); };
+  auto apply = [&](const std::vector<std::tuple<int, const char*, std::string>>& changes) {
+    CsvParse q = p;
+    for (const auto& [l, c, v] : changes) q.lines[l][col(c)] = v;
+    std::string out;
+    for (const auto& l : q.lines) out += csvLine(l);
+    return importSectionCsv(s, dir, out, "C:\\a.csv");
+  };
+
+  ImportOutcome bad = apply({{2, "Number", "5"}, {3, "Short", "toolong"}, {3, "Kind", "x"}});
+  EXPECT_EQ(lines(bad), (std::vector<std::string>{
+                            "0000002.zap: Number: Номер записи должен быть 1",
+                            "0000003.zap: Kind: Выделенное поле имеет неправильный формат.",
+                            "0000003.zap: Short: Выделенное поле имеет неправильный формат - оно не должно быть длинее 5 символов.",
+                        }));
+  for (int k = 1; k <= kSampleRecords; ++k) EXPECT_EQ(readFile(dir + recordFileName(k)), before[k - 1]);
+
+  ImportOutcome good = apply({{1, "Type", "Sword"}, {1, "ID", "0"}, {1, "Tags", "a,   b"}, {1, "Blob", "ignored"},
+                              {1, "MinDamage", "3"}, {1, "MaxDamage", "5"}, {1, "Title", "Axe"}});
+  ASSERT_TRUE(good.problems.empty()) << ::testing::PrintToString(lines(good));
+  EXPECT_EQ(good.changed, 1);
+  TZapisBaziZm z = parsed(readFile(dir + recordFileName(1)));
+  RecordView v = decodeRecord(s, z);
+  EXPECT_EQ(v.texts[2], "7");      // the ID of the type
+  EXPECT_EQ(v.texts[6], "a,b");    // the list as the editor normalises it
+  EXPECT_EQ(v.texts[4], "3,0");
+  EXPECT_EQ(v.texts[18], "Axe");
+  EXPECT_EQ(z.GetField(8), parsed(before[0]).GetField(8));  // the raw bytes kept
+  EXPECT_EQ(z.GetField(5), floatBytes(0.2f));               // the minimum over 15
+  EXPECT_EQ(z.GetField(6), floatBytes(2.0f / 15));          // and the spread
+}
+
 // ---------------------------------------------------------------------------
 // Samples
 
