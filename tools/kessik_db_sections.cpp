@@ -112,9 +112,15 @@ std::optional<Target> targetOf(const std::string& hostFolder, const std::string&
   t.folder = withTrailingBackslash(*folder);
   std::string schemaFolder = schemaFolderOf(schemaOption, t.folder);
   t.schema = findSchema(schemaFolder);
+  if (!t.schema && schemaOption.empty()) {
+    say(stderr, ru("Схема раздела для папки ") + t.folder + ru(" не найдена: две последние части её пути (") +
+                    shownName(schemaFolder) +
+                    ru(") не называют известный раздел вида БАЗА/N. Укажите схему ключом --schema БАЗА/N "
+                       "(список: kessik-db --help)."));
+    return std::nullopt;
+  }
   if (!t.schema) {
-    say(stderr, ru("Схема раздела ") + shownName(schemaFolder) +
-                    ru(" неизвестна. Укажите её ключом --schema БАЗА/N (список: kessik-db --help)."));
+    say(stderr, ru("Схема раздела ") + shownName(schemaFolder) + ru(" неизвестна (список: kessik-db --help)."));
     return std::nullopt;
   }
   if (!folderExists(t.folder)) {

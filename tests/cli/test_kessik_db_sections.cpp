@@ -72,7 +72,11 @@ TEST_F(Sections, SampleExportImportRoundTrip) {
   EXPECT_EQ(fileContents(root_ / "out/sheet.csv"), e.out);
   ChildRun unknown = db({"export", at("copy")});
   EXPECT_EQ(unknown.status, 1);
-  EXPECT_NE(unknown.err.find("Схема раздела /copy неизвестна"), std::string::npos) << unknown.err;
+  EXPECT_NE(unknown.err.find("Схема раздела для папки C:\\copy\\ не найдена"), std::string::npos) << unknown.err;
+  ChildRun wrong = db({"export", at("copy"), "--schema", "prints/9"});
+  EXPECT_EQ(wrong.status, 1);
+  EXPECT_EQ(wrong.err, "Схема раздела prints/9 неизвестна (список: kessik-db --help).\n");
+  EXPECT_EQ(wrong.out, "");
 
   // Every section: an untouched export imports without changing a byte.
   for (const char* game : {"database", "databaselmp"}) {
