@@ -257,6 +257,14 @@ QMdiSubWindow* TMainForm::addChildWindow(QWidget* child) {
   if (!frame || frame->mdiArea() != mdi_) {
     frame = mdi_->addSubWindow(child);
     frame->setAttribute(Qt::WA_DeleteOnClose);
+    // A fixed-size window keeps its size in the frame: no maximise button,
+    // and tiling or cascading moves it without stretching it.
+    if (child->minimumSize() == child->maximumSize()) {
+      frame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+      frame->adjustSize();
+      frame->setFixedSize(frame->size());
+    }
   }
   // A child that frees itself takes its frame with it.
   if (!child->property("kessikFramed").toBool()) {

@@ -196,6 +196,31 @@ class TstMainForm : public QObject {
     QCOMPARE(f.mdiArea()->subWindowList().size(), 0);
   }
 
+  void realSectionEditorInTheFrame() {
+    const WindowEntry& prints = *findWindow("TSinglPrintsDbR1F");
+    if (!findSchema(prints.schemaFolder)) QSKIP("no schema for prints.db yet");
+    settings().DatabaseResIsh = "C:\\bases\\database\\";
+    TMainForm f;
+    f.show();
+    QAction* item = f.item("PrintsMenu1");
+    QVERIFY(item->isEnabled());
+    // The source folder is missing: the editor says so and closes at once.
+    item->trigger();
+    QVERIFY(!item->isChecked());
+    QCOMPARE((*script)->messages.size(), size_t(1));
+    QCOMPARE((*script)->messages[0].icon, Icon::Error);
+    QCOMPARE(f.mdiArea()->subWindowList().size(), 0);
+    drive->write("bases/database/prints/1/0000001.zap", QByteArray());
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QCOMPARE(f.mdiArea()->subWindowList().size(), 1);
+    QCOMPARE(f.mdiArea()->subWindowList().front()->windowTitle(), qru("Prints.db : Blood Prints (SINGL)"));
+    QVERIFY(f.mdiArea()->findChild<QWidget*>("TSinglPrintsDbR1F"));
+    item->trigger();
+    QVERIFY(!item->isChecked());
+    QTRY_COMPARE(f.mdiArea()->subWindowList().size(), 0);
+  }
+
   void sourcesWindowClosesAllSectionEditors() {
     TMainForm f;
     f.makeSectionEditor = [&](const WindowEntry& e, QWidget* parent) { return fakeChild(toQ(e.caption), parent); };
