@@ -138,7 +138,7 @@ int commandExport(const std::vector<std::string>& args) {
   if (!p.ok) return ExitUsage;
   auto target = targetOf(p.positional[0], p.schema);
   if (!target) return ExitFailed;
-  auto csv = exportSectionCsv(*target->schema, target->folder);
+  auto csv = exportSectionCsv(*target->schema, target->folder, terminalProgress());
   if (!csv) return ExitFailed;
   if (p.output.empty()) {
 #ifdef _WIN32
@@ -166,7 +166,7 @@ int commandImport(const std::vector<std::string>& args) {
   TFileInString csv;
   if (!csv.LoadFromFile(*csvPath)) return ExitFailed;
 
-  ImportOutcome r = importSectionCsv(*target->schema, target->folder, csv.data(), *csvPath);
+  ImportOutcome r = importSectionCsv(*target->schema, target->folder, csv.data(), *csvPath, false, terminalProgress());
   if (!r.problems.empty()) {
     for (const SheetProblem& problem : r.problems) say(stderr, problemLine(problem));
     say(stderr, ru("Ничего не записано: ошибок ") + std::to_string(r.problems.size()) + ".");

@@ -107,7 +107,8 @@ std::vector<std::string> sheetHeader(const Schema& schema) {
   return out;
 }
 
-std::optional<std::vector<SheetRecord>> readSection(const Schema& schema, const std::string& ishPath) {
+std::optional<std::vector<SheetRecord>> readSection(const Schema& schema, const std::string& ishPath,
+                                                    Progress& progress) {
   if (!folderExists(ishPath)) return std::nullopt;
   std::vector<SheetRecord> out;
   for (std::uint64_t k = 1;; ++k) {
@@ -121,12 +122,29 @@ std::optional<std::vector<SheetRecord>> readSection(const Schema& schema, const 
     applyRecordNumber(schema, r.record, static_cast<int>(k));
     r.view = decodeRecord(schema, r.record);
     out.push_back(std::move(r));
+    progress.setPosition(k);
   }
   return out;
 }
 
-std::optional<std::string> exportSectionCsv(const Schema& schema, const std::string& ishPath) {
-  auto records = readSection(schema, ishPath);
+namespace {
+
+// Shows the progress window for reading the section's records.
+void startReading(Progress& progress, const std::string& ishPath) {
+  progress.show();
+  progress.setLine1(ishPath);
+  progress.setStage(ru("Чтение записей раздела..."));
+  std::uint64_t n = 0;
+  while (fileExists(ishPath + recordFileName(n + 1))) ++n;
+  progress.setMaximum(n);
+}
+
+}  // namespace
+
+std::optional<std::string> exportSectionCsv(const Schema& schema, const std::string& ishPath, Progress& progress) {
+  startReading(progress, ishPath);
+  auto records = readSection(schema, ishPath, progress);
+  progress.close();
   if (!records) return std::nullopt;
   auto utf8Line = [](const std::vector<std::string>& cp1251) {
     CsvLine line;
@@ -206,7 +224,7 @@ int failingRow(const Schema& schema, const RecordView& view) {
 }  // namespace
 
 ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath, std::string_view csvUtf8,
-                               const std::string& csvName, bool dryRun) {
+                               const std::string& csvName, bool dryRun, Progress& progress) {
   ImportOutcome out;
   auto problem = [&](std::string file, std::string field, std::string message) {
     out.problems.push_back({std::move(file), std::move(field), std::move(message)});
@@ -258,7 +276,9 @@ ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath,
     if (columnOfRow[r] < 0) problem(csvName, schema.rows[r].name, ru("в заголовке нет столбца этого поля"));
   if (!out.problems.empty()) return out;
 
-  auto records = readSection(schema, ishPath);
+  startReading(progress, ishPath);
+  auto records = readSection(schema, ishPath, progress);
+  progress.close();
   if (!records) {
     problem(ishPath, fileColumn, ru("папки раздела нет"));
     return out;
@@ -362,12 +382,19 @@ ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath,
     return out;
   }
 
-  for (const Write& w : writes) {
+  if (writes.empty()) return out;
+  progress.show();
+  progress.setLine1(ishPath);
+  progress.setStage(ru("Запись изменённых записей..."));
+  progress.setMaximum(writes.size());
+  for (std::size_t i = 0; i < writes.size(); ++i) {
     TFileInString buffer;
-    buffer.Assign(w.bytes);
-    if (buffer.SaveToFile(w.path)) ++out.changed;
+    buffer.Assign(writes[i].bytes);
+    if (buffer.SaveToFile(writes[i].path)) ++out.changed;
     else out.writeFailed = true;
+    progress.setPosition(i + 1);
   }
+  progress.close();
   return out;
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/node.h"
+#include "core/progress.h"
 #include "core/record.h"
 #include "editors/engine/schema.h"
 
@@ -64,11 +65,15 @@ struct SheetRecord {
 // missing one and decodes each by the schema, as the editor's table shows it
 // after its scan. Nothing is written (the scan's record-number fix is applied
 // in memory only). Nothing when the folder does not exist.
-std::optional<std::vector<SheetRecord>> readSection(const Schema& schema, const std::string& ishPath);
+// The progress goes up by one per record read (its stage and maximum are the
+// caller's).
+std::optional<std::vector<SheetRecord>> readSection(const Schema& schema, const std::string& ishPath,
+                                                    Progress& progress = noProgress());
 
 // The sheet of the section as CSV text (UTF-8, CR LF line ends). Nothing when
 // the folder does not exist.
-std::optional<std::string> exportSectionCsv(const Schema& schema, const std::string& ishPath);
+std::optional<std::string> exportSectionCsv(const Schema& schema, const std::string& ishPath,
+                                            Progress& progress = noProgress());
 
 // ---------------------------------------------------------------------------
 // Applying a sheet
@@ -100,7 +105,9 @@ struct ImportOutcome {
 // any problem is found nothing is written. csvName names the CSV in header
 // problems. With dryRun nothing is written either way; `changed` then counts
 // the files that would be written.
+// Reading the section and writing the changed records report their progress.
 ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath, std::string_view csvUtf8,
-                               const std::string& csvName, bool dryRun = false);
+                               const std::string& csvName, bool dryRun = false,
+                               Progress& progress = noProgress());
 
 }  // namespace kessik
