@@ -244,7 +244,6 @@ ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath,
   // The header: "File" and every field name, each once.
   const int rowCount = static_cast<int>(schema.rows.size());
   int fileCol = -1;
-  std::vector<int> rowOfColumn(csv.lines[0].size(), -1);
   std::vector<int> columnOfRow(rowCount, -1);
   for (std::size_t c = 0; c < csv.lines[0].size(); ++c) {
     std::string message;
@@ -258,18 +257,24 @@ ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath,
       fileCol = static_cast<int>(c);
       continue;
     }
-    auto it = std::find_if(schema.rows.begin(), schema.rows.end(), [&](const Row& r) { return r.name == *name; });
-    if (it == schema.rows.end()) {
+    // A name that several rows share goes to the first of them still
+    // without a column, so the k-th such column is the k-th such row.
+    int row = -1;
+    bool known = false;
+    for (int r = 0; r < rowCount && row < 0; ++r) {
+      if (schema.rows[r].name != *name) continue;
+      known = true;
+      if (columnOfRow[r] < 0) row = r;
+    }
+    if (!known) {
       problem(csvName, *name, ru("в разделе ") + schema.folder + ru(" нет поля с таким именем"));
       continue;
     }
-    int row = static_cast<int>(it - schema.rows.begin());
-    if (columnOfRow[row] >= 0) {
+    if (row < 0) {
       problem(csvName, *name, ru("столбец повторяется в заголовке"));
       continue;
     }
     columnOfRow[row] = static_cast<int>(c);
-    rowOfColumn[c] = row;
   }
   if (fileCol < 0) problem(csvName, fileColumn, ru("в заголовке нет столбца с именами файлов записей"));
   for (int r = 0; r < rowCount; ++r)

@@ -315,6 +315,8 @@ Schema everyRule() {
   row("Short", fieldAt(15), Codec::Name, CheckKind::MaxLen)->maxLen = 5;
   row("Title", namePartOf(16, 8), Codec::Name, CheckKind::None);
   row("Description", descPartOf(16, 8), Codec::Name, CheckKind::None);
+  row("Note", fieldAt(17), Codec::Name, CheckKind::None);  // two rows of one name
+  row("Note", fieldAt(18), Codec::Name, CheckKind::None);
   s.typeIds.push_back({1, 2, {{"Sword", 7}}});
   s.minMax.push_back({4, 5, 15});
   s.recordNumber = RecordNumberRule{3, -1, cp("Номер записи должен быть ")};
@@ -355,6 +357,7 @@ TEST_F(Sheet, EveryCodecAndRuleOfASchemaToCome) {
                         }));
   for (int k = 1; k <= kSampleRecords; ++k) EXPECT_EQ(readFile(dir + recordFileName(k)), before[k - 1]);
 
+  p.lines[1].back() = "second note";  // the second column named "Note"
   ImportOutcome good = apply({{1, "Type", "Sword"}, {1, "ID", "0"}, {1, "Tags", "a,   b"}, {1, "Blob", "ignored"},
                               {1, "MinDamage", "3"}, {1, "MaxDamage", "5"}, {1, "Title", "Axe"}});
   ASSERT_TRUE(good.problems.empty()) << ::testing::PrintToString(lines(good));
@@ -365,6 +368,8 @@ TEST_F(Sheet, EveryCodecAndRuleOfASchemaToCome) {
   EXPECT_EQ(v.texts[6], "a,b");    // the list as the editor normalises it
   EXPECT_EQ(v.texts[4], "3,0");
   EXPECT_EQ(v.texts[18], "Axe");
+  EXPECT_EQ(v.texts[20], "Note1");
+  EXPECT_EQ(v.texts[21], "second note");
   EXPECT_EQ(z.GetField(8), parsed(before[0]).GetField(8));  // the raw bytes kept
   EXPECT_EQ(z.GetField(5), floatBytes(0.2f));               // the minimum over 15
   EXPECT_EQ(z.GetField(6), floatBytes(2.0f / 15));          // and the spread
