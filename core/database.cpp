@@ -61,7 +61,7 @@ bool badFolderName(std::string_view name) {
 bool holdsOwnEntries(const fs::path& dir) {
   std::error_code ec;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
+    const auto& name = it->path().filename().native();
     if (name.empty() || name[0] != '.') return true;
   }
   return static_cast<bool>(ec);
