@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFont>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -125,6 +126,11 @@ SectionEditor::~SectionEditor() {
 void SectionEditor::buildControls() {
   const WindowSize& size = schema_.sizeOf(entry_.className);
   setFixedClientSize(this, size.clientWidth, size.clientHeight);
+  // The geometry is that of the original small dialog font: field names of
+  // 30 characters fit the 180-pixel name column, button texts their buttons.
+  QFont small = font();
+  small.setPointSize(8);
+  setFont(small);
   const int half = (size.tableWidth - 15) / 2;
 
   Label1 = new QLabel(qru("Маска:"), this);
@@ -180,7 +186,7 @@ void SectionEditor::buildControls() {
 
   // The buttons in one row under the table.
   const int y = kTableTop + size.tableHeight + 6;
-  const int gap = 7;
+  const int gap = 4;
   const int w = (size.tableWidth - 5 * gap) / 6;
   int x = kMargin;
   auto next = [&](const char* name, const char* text) {
