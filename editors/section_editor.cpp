@@ -369,7 +369,15 @@ void SectionEditor::FilesBoxClick() {
 
 void SectionEditor::LoadFil(const std::string& path) {
   ActivateTable();
-  loadRecordFile(path, *buffer_, *record_);
+  if (!loadRecordFile(path, *buffer_, *record_)) {
+    // The file went away behind the window's back: nothing is loaded.
+    clearValues();
+    loadedIndex_ = -1;
+    SaveBut->setEnabled(false);
+    DeleteBut->setEnabled(false);
+    ZashablonitBut->setEnabled(false);
+    return;
+  }
   SaveBut->setEnabled(true);
   DeleteBut->setEnabled(true);
   ZashablonitBut->setEnabled(true);

@@ -264,6 +264,44 @@ class TstSectionEditor : public QObject {
     QVERIFY((*script_)->messages.empty());
   }
 
+  void repeatedMasks() {
+    writeRecords({"x", "y", "x"});
+    QVERIFY(open());
+    QCOMPARE((*script_)->texts(), std::vector<std::string>{"ВНИМАНИЕ!!, встречается повтор маски!"});
+    // Picking a repeated mask shows the last record that has it.
+    auto* masks = child<QComboBox>("MaskiBox");
+    masks->setCurrentIndex(0);
+    emit masks->activated(0);
+    QCOMPARE(child<QComboBox>("FilesBox")->currentIndex(), 2);
+    QCOMPARE(w_->CurFile, std::string("0000003.zap"));
+    pickFile(0);
+    QCOMPARE(masks->currentIndex(), 2);
+    QCOMPARE(w_->CurFile, std::string("0000001.zap"));
+    // Neither record can be saved with the shared mask.
+    (*script_)->clear();
+    click("SaveBut");
+    QCOMPARE((*script_)->texts(),
+             std::vector<std::string>{"Неправильная маска - такая уже есть. Маска берется из выделенного поля."});
+    w_->close();
+
+    // Repeatable masks: no warning, the lists move in step by position.
+    static Schema repeatable = [] {
+      Schema t = *findSchema("prints\\1\\");
+      t.masks = MaskRule::Repeatable;
+      return t;
+    }();
+    (*script_)->clear();
+    w_ = new SectionEditor(*findWindow("TSinglPrintsDbR1F"), repeatable, nullptr);
+    QVERIFY(w_->FormShow());
+    QVERIFY((*script_)->messages.empty());
+    masks = child<QComboBox>("MaskiBox");
+    masks->setCurrentIndex(0);
+    emit masks->activated(0);
+    QCOMPARE(w_->CurFile, std::string("0000001.zap"));
+    click("SaveBut");
+    QVERIFY((*script_)->messages.empty());
+  }
+
   void invalidRowsBeepOnceEachAndOneBox() {
     writeRecords({"Swamp"});
     QVERIFY(open());
