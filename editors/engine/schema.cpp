@@ -196,11 +196,19 @@ RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record) {
 
   // Minimum and maximum: the min row scaled, the max row the spread scaled
   // plus the min row as shown.
+  // Without a readable minimum the maximum cannot be shown (nor written).
   for (const auto& m : schema.minMax) {
-    if (!view.readable[m.minRow] || !view.readable[m.maxRow]) continue;
+    if (!view.readable[m.minRow]) {
+      if (view.readable[m.maxRow]) {
+        view.readable[m.maxRow] = false;
+        view.texts[m.maxRow] = view.texts[m.minRow];
+      }
+      continue;
+    }
     auto lo = cellNumber(view.texts[m.minRow]);
-    auto spread = cellNumber(view.texts[m.maxRow]);
     if (lo && !std::isnan(*lo)) view.texts[m.minRow] = formatNumber(*lo * m.scale);
+    if (!view.readable[m.maxRow]) continue;
+    auto spread = cellNumber(view.texts[m.maxRow]);
     auto shownLo = cellNumber(view.texts[m.minRow]);
     if (shownLo && spread) view.texts[m.maxRow] = formatNumber(*spread * m.scale + *shownLo);
   }
@@ -289,11 +297,16 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
       const std::string& text = view.texts[r];
       if (row.place.where == Where::NamePart || row.place.where == Where::DescPart) continue;
       if (const MinMaxRule* m = minMaxOf(schema, r)) {
+        // The spread needs the minimum, which is readable whenever the
+        // maximum is (decodeRecord sees to it).
         auto lo = cellNumber(view.texts[m->minRow]);
-        auto hi = cellNumber(view.texts[m->maxRow]);
         if (!lo) return fail(encode(Codec::Float32, view.texts[m->minRow]).error);
-        if (!hi) return fail(encode(Codec::Float32, view.texts[m->maxRow]).error);
-        double v = (r == m->minRow) ? *lo / m->scale : *hi / m->scale - *lo / m->scale;
+        double v = *lo / m->scale;
+        if (r == m->maxRow) {
+          auto hi = cellNumber(view.texts[m->maxRow]);
+          if (!hi) return fail(encode(Codec::Float32, view.texts[m->maxRow]).error);
+          v = *hi / m->scale - *lo / m->scale;
+        }
         EncodeResult e = float32Of(v);
         if (!e.ok) return fail(e.error);
         values.emplace_back(r, e.bytes);
