@@ -21,7 +21,8 @@ class QToolButton;
 
 namespace kessik {
 
-// Creates and shows the editor of a window table entry as a child of parent.
+// Creates the editor of a window table entry as a child of parent (shown at
+// once when parent is nullptr; the main window shows it in its frame).
 // The window sets SourcesRoot and its one-instance flag while it is open.
 // Returns nullptr when the window closed at once (the section has no schema
 // yet, or its source folder is missing: the error box has then been shown).
@@ -36,6 +37,10 @@ QWidget* openSectionEditor(const std::string& className);
 // Closes every open section editor (after the source trees were rebuilt).
 void closeAllSectionEditors();
 
+// Besides the named controls the table holds one row button, the QToolButton
+// "ValuesEdEditButton": shown in the value cell of the current row while a
+// record is loaded and that row is a button row of the schema. Cells refuse
+// characters cp1251 cannot hold; rows that could not be read are read-only.
 class SectionEditor : public QWidget {
   Q_OBJECT
 
