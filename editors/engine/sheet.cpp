@@ -9,6 +9,7 @@
 #include "editors/engine/section.h"
 #include "util/cp1251.h"
 #include "util/files.h"
+#include "util/notify.h"
 
 namespace kessik {
 
@@ -107,15 +108,42 @@ std::vector<std::string> sheetHeader(const Schema& schema) {
   return out;
 }
 
+namespace {
+
+// While a record is read, its messages (a field the record lacks, a file
+// that cannot be read) name the record file: a sheet reads many at once.
+class NamingNotifier : public Notifier {
+ public:
+  NamingNotifier() : previous_(&notifier()) { setNotifier(this); }
+  ~NamingNotifier() override { setNotifier(previous_); }
+  NamingNotifier(const NamingNotifier&) = delete;
+  NamingNotifier& operator=(const NamingNotifier&) = delete;
+
+  std::string path;
+  Answer show(const Message& m) override {
+    Message named = m;
+    if (!path.empty()) named.text = path + ": " + m.text;
+    return previous_->show(named);
+  }
+  void beep() override { previous_->beep(); }
+
+ private:
+  Notifier* previous_;
+};
+
+}  // namespace
+
 std::optional<std::vector<SheetRecord>> readSection(const Schema& schema, const std::string& ishPath,
                                                     Progress& progress) {
   if (!folderExists(ishPath)) return std::nullopt;
   std::vector<SheetRecord> out;
+  NamingNotifier naming;
   for (std::uint64_t k = 1;; ++k) {
     SheetRecord r;
     r.file = recordFileName(k);
     const std::string path = ishPath + r.file;
     if (!fileExists(path)) break;
+    naming.path = path;
     TFileInString buffer;
     loadRecordFile(path, buffer, r.record);
     r.bytes = buffer.data();

@@ -122,6 +122,8 @@ TEST_F(Sheet, ExportShowsTheTableTexts) {
   EXPECT_EQ(p.lines[1], (CsvLine{"0000001.zap", "Swamp", "0,5", "1", "1", "0,25", "3", "4", "1,0", "1", "1"}));
   EXPECT_EQ(p.lines[2][1], "Болото, \"топь\"");  // UTF-8, quoted
   EXPECT_EQ(p.lines[3][5], cp1251ToUtf8(unreadableText(3, true)));
+  // The record object's message names the record file (one per missing field).
+  EXPECT_EQ(notes_.texts(), std::vector<std::string>(2, "C:\\src\\prints\\2\\0000003.zap: Неправильный номер поля базы!"));
   EXPECT_NE(csv->find("\r\n"), std::string::npos);
   EXPECT_FALSE(exportSectionCsv(foot(), "C:\\src\\prints\\9\\"));
 }
