@@ -65,6 +65,41 @@ class TstDialogs : public QObject {
     drive.reset();
   }
 
+  void controlsByNameAndFixedSizes() {
+    TShablonimF shab;
+    TCheckShablF check;
+    TAskFnForm ask;
+    TUncAskF unc;
+    TValueSelectorF sel;
+    const struct {
+      QDialog* dialog;
+      const char* name;
+      QSize client;
+      QStringList controls;
+    } cases[] = {
+        {&shab, "TShablonimF", {383, 226}, {"Label1", "ShabNamEd", "ShabList", "OkBut", "CancelBut", "DelBut"}},
+        {&check, "TCheckShablF", {306, 269}, {"ShabList", "OkBut", "CancelBut"}},
+        {&ask, "TAskFnForm", {376, 103}, {"Label1", "Edit1", "OkButn", "CancelButn"}},
+        {&unc, "TUncAskF", {236, 88}, {"InfoLab", "SaveRB", "LoadRB", "OkBut", "CancelBut"}},
+        {&sel, "TValueSelectorF", {356, 85}, {"Selector", "OkBut", "CancelBut"}},
+    };
+    for (const auto& c : cases) {
+      QCOMPARE(c.dialog->objectName(), QString(c.name));
+      QCOMPARE(c.dialog->minimumSize(), c.client);
+      QCOMPARE(c.dialog->maximumSize(), c.client);
+      for (const QString& control : c.controls) {
+        QWidget* w = c.dialog->findChild<QWidget*>(control);
+        QVERIFY2(w, qPrintable(QString(c.name) + "." + control));
+        // Every control lies inside the client area.
+        QVERIFY2(QRect(QPoint(0, 0), c.client).contains(w->geometry()), qPrintable(control));
+      }
+    }
+    QCOMPARE(unc.findChild<QRadioButton*>("SaveRB")->text(), qru("Сохранить в файл"));
+    QCOMPARE(unc.findChild<QRadioButton*>("LoadRB")->text(), qru("Загрузить из файла"));
+    QCOMPARE(ask.findChild<QPushButton*>("OkButn")->text(), qru("ОК"));
+    QCOMPARE(ask.findChild<QPushButton*>("CancelButn")->text(), qru("Отмена"));
+  }
+
   void saveAsTemplateWindowLooksAsDescribed() {
     TShablonimF f;
     f.ShabFolder = "C:\\shab\\";
