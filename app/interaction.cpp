@@ -125,7 +125,9 @@ std::optional<std::string> QtInteraction::openFile(const FileDialogRequest& r) {
 
 std::optional<std::string> QtInteraction::saveFile(const FileDialogRequest& r) {
   return askHostPath(*this, [&] {
-    return QFileDialog::getSaveFileName(dialogOwner(), toQ(r.title), startPath(r), toQ(qtFilterFromPairs(r.filter)));
+    // The callers replace an existing file without a question of the dialog's own.
+    return QFileDialog::getSaveFileName(dialogOwner(), toQ(r.title), startPath(r), toQ(qtFilterFromPairs(r.filter)),
+                                        nullptr, QFileDialog::DontConfirmOverwrite);
   }, kFileRefused);
 }
 
