@@ -67,10 +67,12 @@ Interaction* setInteraction(Interaction* i) {
   return old;
 }
 
-void installInteractionNotifier() {
+Notifier& interactionNotifier() {
   static InteractionNotifier notifier;
-  setNotifier(&notifier);
+  return notifier;
 }
+
+void installInteractionNotifier() { setNotifier(&interactionNotifier()); }
 
 std::optional<std::string> chooseFolder(const std::string& title, const std::string& initialFolder) {
   return interaction().chooseFolder(title, initialFolder);

@@ -43,6 +43,8 @@ Interaction* setInteraction(Interaction* i);
 // every message of the library goes through the seam. Installed once at
 // start-up (and by window tests).
 void installInteractionNotifier();
+// That routing notifier itself.
+Notifier& interactionNotifier();
 
 // Dialog utility: choose a folder (title, initial folder, owner implied).
 // The chosen path without a trailing backslash, or nothing.

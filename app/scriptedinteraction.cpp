@@ -48,10 +48,12 @@ void ScriptedInteraction::clear() {
   beeps = 0;
 }
 
-ScopedScriptedInteraction::ScopedScriptedInteraction() : previous_(setInteraction(&script_)) {
-  installInteractionNotifier();
-}
+ScopedScriptedInteraction::ScopedScriptedInteraction()
+    : previous_(setInteraction(&script_)), previousNotifier_(setNotifier(&interactionNotifier())) {}
 
-ScopedScriptedInteraction::~ScopedScriptedInteraction() { setInteraction(previous_); }
+ScopedScriptedInteraction::~ScopedScriptedInteraction() {
+  setNotifier(previousNotifier_);
+  setInteraction(previous_);
+}
 
 }  // namespace kessik

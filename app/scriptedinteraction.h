@@ -44,7 +44,7 @@ class ScriptedInteraction : public Interaction {
 };
 
 // Installs a ScriptedInteraction (and the notifier that routes into it) for a
-// scope; restores the previous interaction afterwards.
+// scope; restores the previous interaction and notifier afterwards.
 class ScopedScriptedInteraction {
  public:
   ScopedScriptedInteraction();
@@ -55,6 +55,7 @@ class ScopedScriptedInteraction {
  private:
   ScriptedInteraction script_;
   Interaction* previous_;
+  Notifier* previousNotifier_;
 };
 
 }  // namespace kessik
