@@ -191,7 +191,10 @@ bool writeFileReplacing(const fs::path& host, std::string_view data) {
     else if (errno != EEXIST) return false;
   }
   if (fd < 0) return false;
-  bool ok = writeAll(fd, data) && ::fsync(fd) == 0;
+  // No fsync: the rename is what makes the replacement atomic for a crash of
+  // the program or a full disk, and syncing every record file of a large
+  // section costs seconds.
+  bool ok = writeAll(fd, data);
   ok = ::close(fd) == 0 && ok;
   if (ok) ::chmod(tmp.c_str(), mode);
   if (ok) ok = ::rename(tmp.c_str(), host.c_str()) == 0;
