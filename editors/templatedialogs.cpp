@@ -32,6 +32,16 @@ std::vector<std::string> listTemplates(const std::string& shabFolder) {
   return names;
 }
 
+std::string templateFile(const std::string& shabFolder, const std::string& name) {
+  std::string path = shabFolder + name + std::string(kExt);
+  if (fileExists(path)) return path;
+  for (const auto& e : listFolder(shabFolder).entries)
+    if (e.kind == EntryKind::File && e.name.size() == name.size() + kExt.size() && e.name.starts_with(name) &&
+        wildcardMatch(e.name, "*.zap"))
+      return shabFolder + e.name;
+  return path;
+}
+
 bool isValidTemplateName(const std::string& name) {
   if (name.empty() || name == "." || name == "..") return false;
   for (unsigned char c : name)
@@ -118,7 +128,7 @@ std::optional<std::string> TShablonimF::typedName() {
 void TShablonimF::OkButClick() {
   const auto name = typedName();
   if (!name) return;
-  const std::string path = ShabFolder + *name + std::string(kExt);
+  const std::string path = templateFile(ShabFolder, *name);
   if (fileExists(path) &&
       messageDialog(Icon::Warning, ru("Шаблон с таким именем уже существует. Вы хотите его перезаписать?"),
                     ButtonYes | ButtonCancel) != Answer::Yes)
@@ -133,7 +143,7 @@ void TShablonimF::DelButClick() {
   if (messageDialog(Icon::Warning, ru("Точно удалить?"), ButtonYes | ButtonNo) != Answer::Yes) return;
   const auto name = typedName();
   if (!name) return;
-  const std::string path = ShabFolder + *name + std::string(kExt);
+  const std::string path = templateFile(ShabFolder, *name);
   if (!fileExists(path)) return;
   deleteFile(path);
   FormShow();
@@ -180,7 +190,7 @@ void TCheckShablF::OkButClick() {
   QListWidgetItem* item = ShabList->currentItem();
   if (!item || !owner()) return;
   // Listed names come from the folder, so they always convert back.
-  owner()->ShabFile = owner()->ShabFolder + fromQ(item->text()).value_or("") + std::string(kExt);
+  owner()->ShabFile = templateFile(owner()->ShabFolder, fromQ(item->text()).value_or(""));
   accept();
 }
 

@@ -21,6 +21,10 @@ namespace kessik {
 // without the extension. A missing folder gives none.
 std::vector<std::string> listTemplates(const std::string& shabFolder);
 
+// The file of a template: ShabFolder + name + ".zap", or the listed file
+// whose extension differs only in case (on hosts whose names have case).
+std::string templateFile(const std::string& shabFolder, const std::string& name);
+
 // Whether a typed template name can be a file name inside the template folder:
 // not empty, not "." or "..", and free of \ / : * ? " < > | and control
 // characters.

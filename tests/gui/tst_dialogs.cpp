@@ -236,6 +236,13 @@ class TstDialogs : public QObject {
     QCOMPARE(c.result(), int(QDialog::Accepted));
     QCOMPARE(owner.ShabFile, std::string("C:\\shab\\a.b.zap"));
 
+    // A template whose extension has other case is chosen by its real name.
+    drive->write("shab/Upper.ZAP", "U");
+    c.show();
+    clickItem(c.ShabList, "Upper");
+    QTest::mouseClick(c.OkBut, Qt::LeftButton);
+    QCOMPARE(owner.ShabFile, std::string("C:\\shab\\Upper.ZAP"));
+
     // A missing folder: an empty list, only "Отмена" can be pressed.
     owner.ShabFolder = "C:\\none\\";
     c.show();
