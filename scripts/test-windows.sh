@@ -16,7 +16,7 @@ if [ -z "$wine" ]; then
   echo "Wine not installed: Windows tests built, not run"
   exit 0
 fi
-export WINEPREFIX="$PWD/build-win/wineprefix" WINEDEBUG=-all
+export WINEPREFIX="$PWD/build-win/wineprefix" WINEDEBUG=-all KESSIK_TEST_SCRATCH_C=1
 status=0
 "$wine" build-win/tests/kessik_unit_tests.exe --gtest_brief=1 >build-win/unit-tests.log 2>&1 || status=$?
 tr -d '\r' <build-win/unit-tests.log | grep -v -e '^needs a drive map$' -e 'testenv.cpp:[0-9]*: Skipped$' || true

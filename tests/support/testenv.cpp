@@ -1,8 +1,11 @@
 #include "support/testenv.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 #include <cstdlib>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 #include <fstream>
 #include <sstream>
 
@@ -29,9 +32,17 @@ std::vector<std::string> RecordingNotifier::texts() const {
 
 void TempDrive::SetUp() {
 #ifdef _WIN32
-  // Windows has no drive map to point C: at a temporary folder: these tests
-  // run on the other hosts only.
-  GTEST_SKIP() << "needs a drive map";
+  // Windows has no drive map: these tests use the real C:, which only a
+  // throwaway Wine prefix may lend them (KESSIK_TEST_SCRATCH_C=1). What a
+  // test adds to C:\ is removed after it.
+  const char* scratch = std::getenv("KESSIK_TEST_SCRATCH_C");
+  if (!scratch || std::string(scratch) != "1") GTEST_SKIP() << "needs a scratch drive C:";
+  root_ = "C:\\";
+  before_.clear();
+  std::error_code ec;
+  for (fs::directory_iterator it(root_, ec), end; !ec && it != end; it.increment(ec))
+    before_.push_back(it->path().filename());
+  previous_ = setNotifier(&notes_);
 #else
   std::string tmpl = (fs::temp_directory_path() / "kessik-test-XXXXXX").string();
   char* made = ::mkdtemp(tmpl.data());
@@ -45,7 +56,20 @@ void TempDrive::SetUp() {
 
 void TempDrive::TearDown() {
 #ifdef _WIN32
-  return;
+  if (root_.empty()) return;
+  setNotifier(previous_);
+  std::error_code ec;
+  std::vector<fs::path> added;
+  for (fs::directory_iterator it(root_, ec), end; !ec && it != end; it.increment(ec))
+    if (std::find(before_.begin(), before_.end(), it->path().filename()) == before_.end())
+      added.push_back(it->path());
+  for (const auto& p : added) {
+    for (auto it = fs::recursive_directory_iterator(p, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec))
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::permissions(p, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(p, ec);
+  }
 #else
   setNotifier(previous_);
   std::error_code ec;

@@ -41,6 +41,7 @@ class TempDrive : public ::testing::Test {
   bool hostExists(const std::string& windowsPath) const;
 
   std::filesystem::path root_;
+  std::vector<std::filesystem::path> before_;  // Windows: what C:\ held before the test
   RecordingNotifier notes_;
   Notifier* previous_ = nullptr;
 };

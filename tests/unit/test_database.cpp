@@ -204,7 +204,8 @@ TEST_F(Database, RefusalsTouchNothing) {
   writeFile("C:\\s\\quests\\1\\0000001.zap", "old");
   writeFile("C:\\s\\quests\\quests.qdb", file);
   fs::create_directories(host("C:\\s"));
-  fs::create_directory_symlink(host("C:\\outside"), host("C:\\s\\prints"));
+  std::error_code linkError;  // a host without symbolic links skips that case
+  fs::create_directory_symlink(host("C:\\outside"), host("C:\\s\\prints"), linkError);
 
   struct Case {
     const char* name;
@@ -225,12 +226,13 @@ TEST_F(Database, RefusalsTouchNothing) {
   auto before = tree("C:\\");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    if (linkError && c.database == "C:\\r\\prints.db") continue;
     notes_.messages.clear();
     EXPECT_FALSE(unpackDatabase(c.database, "C:\\s\\"));
     ASSERT_EQ(notes_.texts(), std::vector<std::string>{c.message});
     EXPECT_EQ(tree("C:\\"), before);
   }
-  EXPECT_TRUE(fs::is_symlink(host("C:\\s\\prints")));
+  EXPECT_TRUE(linkError || fs::is_symlink(host("C:\\s\\prints")));
 
   notes_.messages.clear();
   EXPECT_FALSE(unpackDatabase("C:\\r\\prints.db", "C:\\nosuchroot\\"));
