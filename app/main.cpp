@@ -11,9 +11,11 @@
 #include "app/progressform.h"
 #include "app/qtext.h"
 #include "app/startup.h"
+#include "archives/resbuildform.h"
 #include "editors/templatedialogs.h"
 #include "editors/valuedialogs.h"
 #include "platform/registry.h"
+#include "sources/ishform.h"
 #include "util/cp1251.h"
 #include "util/notify.h"
 
@@ -43,8 +45,8 @@ int main(int argc, char** argv) {
   TAskFnForm askFnForm(&mainForm);
   // The text options and database options dialogs come here.
   // ---- The sources window (TIshF) is created here: ----
-  //   auto* ishF = new TIshF(&mainForm);
-  //   mainForm.setSourcesWindow([ishF] { return ishF->showChanged(); });
+  TIshF ishF(&mainForm);
+  mainForm.setSourcesWindow([&ishF] { return ishF.showChanged(); });
   // ---- end of the sources window ----
   TShowProcessF showProcessF(&mainForm);
   TShablonimF shablonimF(&mainForm);
@@ -53,6 +55,7 @@ int main(int argc, char** argv) {
   TValueSelectorF valueSelectorF(&mainForm);
   // The sound list editor comes here.
   // ---- The archive tool's RUNNING window (TResbuildF) is created here. ----
+  TResbuildF resbuildF(&mainForm);
   // ---- end of the RUNNING window ----
   installDialogHooks();
 
