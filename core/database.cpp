@@ -61,7 +61,7 @@ bool badFolderName(std::string_view name) {
 bool holdsOwnEntries(const fs::path& dir) {
   std::error_code ec;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const auto& name = it->path().filename().native();
+    const auto name = it->path().filename().native();
     if (name.empty() || name[0] != '.') return true;
   }
   return static_cast<bool>(ec);
@@ -276,10 +276,11 @@ bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot, 
       error(ru("Не удалось создать папку ") + folder + number(s.number) + ru("\\. Нераспакован."));
       return false;
     }
+    platform::FolderWriter writer(sectionHost);
     std::uint64_t n = 0;
     for (const RecordSpan& rec : s.records) {
       const std::string name = recordFileName(++n);
-      if (!platform::writeFileDirect(sectionHost / name, data.substr(rec.offset, rec.size))) {
+      if (!writer.write(name, data.substr(rec.offset, rec.size))) {
         deleteFolderTree(folder, false);
         error(ru("Ошибка записи файла ") + folder + number(s.number) + "\\" + name + ru(". Нераспакован."));
         return false;

@@ -51,9 +51,22 @@ ReadStatus readWholeFile(const std::filesystem::path& host, std::string& data);
 // old file is then untouched and no temporary file is left.
 bool writeFileReplacing(const std::filesystem::path& host, std::string_view data);
 
-// Writes a new file in one go (no temporary): for bulk output into a folder
-// the caller has just created and removes on failure.
-bool writeFileDirect(const std::filesystem::path& host, std::string_view data);
+// Writes new files in one go (no temporary) into one folder: for bulk output
+// into a folder the caller has just created and removes on failure. Names are
+// resolved against the open folder, not walked from the root each time.
+class FolderWriter {
+ public:
+  explicit FolderWriter(const std::filesystem::path& folder);
+  ~FolderWriter();
+  FolderWriter(const FolderWriter&) = delete;
+  FolderWriter& operator=(const FolderWriter&) = delete;
+  // The file name holds no separator.
+  bool write(const std::string& name, std::string_view data);
+
+ private:
+  std::filesystem::path folder_;
+  int handle_ = -1;
+};
 
 // The folder that holds the running program, with a trailing separator.
 std::filesystem::path programFolder();

@@ -202,8 +202,17 @@ bool writeFileReplacing(const fs::path& host, std::string_view data) {
   return ok;
 }
 
-bool writeFileDirect(const fs::path& host, std::string_view data) {
-  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+FolderWriter::FolderWriter(const fs::path& folder) : folder_(folder) {
+  handle_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+FolderWriter::~FolderWriter() {
+  if (handle_ >= 0) ::close(handle_);
+}
+
+bool FolderWriter::write(const std::string& name, std::string_view data) {
+  int fd = handle_ >= 0 ? ::openat(handle_, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
+                        : ::open((folder_ / name).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   bool ok = writeAll(fd, data);
   ok = ::close(fd) == 0 && ok;

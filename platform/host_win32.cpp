@@ -117,8 +117,13 @@ bool writeFileReplacing(const fs::path& host, std::string_view data) {
   return ok;
 }
 
-bool writeFileDirect(const fs::path& host, std::string_view data) {
-  HANDLE h = CreateFileW(host.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+FolderWriter::FolderWriter(const fs::path& folder) : folder_(folder) {}
+
+FolderWriter::~FolderWriter() = default;
+
+bool FolderWriter::write(const std::string& name, std::string_view data) {
+  HANDLE h = CreateFileW((folder_ / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = writeHandle(h, data);
   ok = CloseHandle(h) && ok;
