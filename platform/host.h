@@ -71,4 +71,11 @@ class FolderWriter {
 // The folder that holds the running program, with a trailing separator.
 std::filesystem::path programFolder();
 
+#ifdef _WIN32
+// cp1251 to the UTF-16 of the Windows API, and back; nothing when the UTF-16
+// text holds a character cp1251 cannot hold (it is never altered).
+std::wstring widen(std::string_view cp1251);
+std::optional<std::string> narrow(const std::wstring& utf16);
+#endif
+
 }  // namespace kessik::platform

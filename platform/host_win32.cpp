@@ -8,9 +8,8 @@
 namespace fs = std::filesystem;
 
 namespace kessik::platform {
-namespace {
 
-std::wstring wide(std::string_view cp1251) {
+std::wstring widen(std::string_view cp1251) {
   if (cp1251.empty()) return {};
   int n = MultiByteToWideChar(1251, 0, cp1251.data(), static_cast<int>(cp1251.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n), L'\0');
@@ -30,11 +29,9 @@ std::optional<std::string> narrow(const std::wstring& w) {
   return out;
 }
 
-}  // namespace
-
 void reloadDriveMap() {}
 
-std::optional<fs::path> toHost(std::string_view windowsPath) { return fs::path(wide(windowsPath)); }
+std::optional<fs::path> toHost(std::string_view windowsPath) { return fs::path(widen(windowsPath)); }
 
 std::optional<std::string> fromHost(const fs::path& hostPath) {
   std::error_code ec;
@@ -49,7 +46,7 @@ std::optional<std::string> fromHost(const fs::path& hostPath) {
 std::optional<std::string> nameFromHost(const fs::path& name) { return narrow(name.native()); }
 
 std::string shortPath(std::string_view windowsPath) {
-  std::wstring w = wide(windowsPath);
+  std::wstring w = widen(windowsPath);
   DWORD n = GetShortPathNameW(w.c_str(), nullptr, 0);
   if (n == 0) return std::string(windowsPath);
   std::wstring out(n, L'\0');

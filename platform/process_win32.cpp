@@ -11,14 +11,6 @@ namespace fs = std::filesystem;
 namespace kessik::platform {
 namespace {
 
-std::wstring wideFromAnsi(std::string_view cp1251) {
-  if (cp1251.empty()) return {};
-  int n = MultiByteToWideChar(1251, 0, cp1251.data(), static_cast<int>(cp1251.size()), nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(1251, 0, cp1251.data(), static_cast<int>(cp1251.size()), w.data(), n);
-  return w;
-}
-
 std::string lastErrorText() {
   DWORD code = GetLastError();
   char buf[512] = {};
@@ -54,7 +46,7 @@ void appendQuoted(std::wstring& out, const std::wstring& arg) {
 // inherits no handle. Returns the process handle, or null with *error set.
 HANDLE create(const fs::path& program, std::wstring commandLine, const std::string& workingFolder, bool newConsole,
               std::string* error) {
-  std::wstring cwd = wideFromAnsi(workingFolder);
+  std::wstring cwd = widen(workingFolder);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
@@ -75,12 +67,12 @@ HANDLE create(const fs::path& program, std::wstring commandLine, const std::stri
 HANDLE createFromRequest(const ProcessRequest& r, std::string* error) {
   std::wstring cl;
   if (!r.commandLine.empty()) {
-    cl = wideFromAnsi(r.commandLine);
+    cl = widen(r.commandLine);
   } else {
     appendQuoted(cl, r.program.native());
     for (const auto& a : r.arguments) {
       cl += L' ';
-      appendQuoted(cl, wideFromAnsi(a));
+      appendQuoted(cl, widen(a));
     }
   }
   return create(r.program, cl, r.workingFolder, r.newConsole, error);
@@ -145,13 +137,13 @@ bool startDetached(const ProcessRequest& request, std::string* error) {
 
 bool startWindowsProgram(std::string_view windowsPath) {
   ProcessRequest r;
-  r.program = fs::path(wideFromAnsi(windowsPath));
+  r.program = fs::path(widen(windowsPath));
   r.workingFolder = folderPart(windowsPath);
   return startDetached(r);
 }
 
 bool openTextViewer(std::string_view windowsPath) {
-  std::wstring cl = L"notepad.exe " + wideFromAnsi(windowsPath);
+  std::wstring cl = L"notepad.exe " + widen(windowsPath);
   HANDLE h = create(fs::path(), cl, std::string(), false, nullptr);
   if (!h) return false;
   CloseHandle(h);

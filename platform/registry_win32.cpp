@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/host.h"
 #include "platform/registry.h"
 #include "util/cp1251.h"
 
@@ -13,16 +14,8 @@ namespace kessik::platform {
 namespace {
 
 // Registry names and texts are UTF-16; ours are cp1251. A registry text that
-// cp1251 cannot hold is not altered into something else: it reads as missing.
-std::wstring wide(std::string_view cp1251) {
-  std::string utf8 = cp1251ToUtf8(cp1251);
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())).wstring();
-}
-
-std::optional<std::string> narrow(const std::wstring& w) {
-  std::u8string utf8 = std::filesystem::path(w).u8string();
-  return utf8ToCp1251(std::string(utf8.begin(), utf8.end()));
-}
+// cp1251 cannot hold is not altered into something else: it reads as missing
+// (narrow() gives nothing).
 
 HKEY rootKey(RegistryRoot root) {
   return root == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
@@ -31,7 +24,7 @@ HKEY rootKey(RegistryRoot root) {
 class OpenKey {
  public:
   OpenKey(RegistryRoot root, std::string_view key, REGSAM access) {
-    std::wstring path = wide(normalizedRegistryKey(key));
+    std::wstring path = widen(normalizedRegistryKey(key));
     if (RegOpenKeyExW(rootKey(root), path.c_str(), 0, access | KEY_WOW64_32KEY, &key_) != ERROR_SUCCESS)
       key_ = nullptr;
   }
@@ -56,7 +49,7 @@ class HostRegistry : public Registry {
   std::optional<std::string> readString(RegistryRoot root, std::string_view key, std::string_view name) override {
     OpenKey k(root, key, KEY_QUERY_VALUE);
     if (!k) return std::nullopt;
-    std::wstring valueName = wide(name);
+    std::wstring valueName = widen(name);
     DWORD type = 0, size = 0;
     if (RegQueryValueExW(k.get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
       return std::nullopt;
@@ -74,7 +67,7 @@ class HostRegistry : public Registry {
   std::optional<std::int32_t> readInteger(RegistryRoot root, std::string_view key, std::string_view name) override {
     OpenKey k(root, key, KEY_QUERY_VALUE);
     if (!k) return std::nullopt;
-    std::wstring valueName = wide(name);
+    std::wstring valueName = widen(name);
     DWORD type = 0, value = 0, size = sizeof value;
     if (RegQueryValueExW(k.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
             ERROR_SUCCESS ||
@@ -90,7 +83,7 @@ class HostRegistry : public Registry {
       // Empties the key (values and sub-keys) but leaves the key itself.
       if (RegDeleteTreeW(k.get(), nullptr) != ERROR_SUCCESS) return false;
     }
-    std::wstring path = wide(normalizedRegistryKey(key));
+    std::wstring path = widen(normalizedRegistryKey(key));
     return RegDeleteKeyExW(rootKey(root), path.c_str(), KEY_WOW64_32KEY, 0) == ERROR_SUCCESS;
   }
 };
