@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   std::printf("  import, untouched (no write)    %8.1f ms\n", untouched * 1000);
   std::printf("  import, every record changed,\n");
   std::printf("    checked and rebuilt (dry run) %8.1f ms\n", planned * 1000);
-  std::printf("    and written, each file synced %8.1f ms\n", rewrite * 1000);
+  std::printf("    and written (atomic replace) %8.1f ms\n", rewrite * 1000);
   if (!keep) fs::remove_all(dir);
   return 0;
 }
