@@ -128,12 +128,18 @@ bool isReadOnly(const fs::path& host) {
 
 ReadStatus readWholeFile(const fs::path& host, std::string& data) {
   data.clear();
-  struct stat st;
-  if (::stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return ReadStatus::Missing;
-  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return ReadStatus::CannotOpen;
+  // One path lookup per file: open first, then ask the open file what it is.
+  // O_NONBLOCK: a FIFO in a source tree must not hang the program.
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    struct stat st;
+    bool missing = errno == ENOENT || errno == ENOTDIR || ::stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode);
+    return missing ? ReadStatus::Missing : ReadStatus::CannotOpen;
+  }
   struct stat fst;
   if (::fstat(fd, &fst) != 0) { ::close(fd); return ReadStatus::CannotOpen; }
+  if (S_ISDIR(fst.st_mode)) { ::close(fd); return ReadStatus::Missing; }
+  if (!S_ISREG(fst.st_mode)) { ::close(fd); return ReadStatus::CannotOpen; }
   std::size_t want = static_cast<std::size_t>(fst.st_size);
   data.resize(want);
   std::size_t got = 0;

@@ -215,3 +215,18 @@ TEST(TextBuffer, Lines) {
   EXPECT_EQ(u.ReadLineAndSkip(), "a\nb");
   EXPECT_TRUE(u.AtEnd());
 }
+
+#ifndef _WIN32
+#include <sys/stat.h>
+
+// A FIFO where a record file should be does not hang the program: it is an
+// existing file that cannot be loaded.
+TEST_F(Files, FifoIsNotWaitedOn) {
+  ASSERT_EQ(::mkfifo(host("C:\\pipe.zap").c_str(), 0644), 0);
+  TFileInString buf;
+  EXPECT_TRUE(buf.LoadFromFile("C:\\pipe.zap"));
+  EXPECT_EQ(buf.Size(), 0);
+  ASSERT_EQ(notes_.messages.size(), 1u);
+  EXPECT_EQ(notes_.messages[0].text, "Error, loadingC:\\pipe.zap");
+}
+#endif
