@@ -1,10 +1,5 @@
 // kessik-db run as a child process: exit statuses, standard error texts, and
 // the trees and files it writes.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,26 +9,13 @@
 #include <vector>
 
 #include "core/node.h"
+#include "support/child_process.h"
 #include "support/testenv.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 using kessik::test::bytes;
 
 namespace {
-
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 std::string node(std::uint8_t type, const std::string& payload) {
   std::string out;
@@ -43,31 +25,8 @@ std::string node(std::uint8_t type, const std::string& payload) {
 
 class KessikDb : public kessik::test::TempDrive {
  protected:
-  Outcome run(const std::vector<std::string>& args) {
-    const fs::path out = root_ / "stdout.txt", err = root_ / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> all{KESSIK_DB_EXE};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid;
-    Outcome r;
-    if (posix_spawn(&pid, KESSIK_DB_EXE, &actions, nullptr, argv.data(), environ) == 0) {
-      int ws = 0;
-      waitpid(pid, &ws, 0);
-      r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    r.out = slurp(out);
-    r.err = slurp(err);
-    fs::remove(out);
-    fs::remove(err);
-    return r;
+  kessik::test::ChildRun run(const std::vector<std::string>& args) {
+    return kessik::test::runChild(KESSIK_DB_EXE, args, root_);
   }
   std::string p(const std::string& rel) const { return (root_ / rel).string(); }
   void put(const std::string& rel, const std::string& data) const {
@@ -79,7 +38,7 @@ class KessikDb : public kessik::test::TempDrive {
 TEST_F(KessikDb, HelpAndUsageErrors) {
   const std::vector<std::string> helps[] = {{"--help"}, {"-h"}, {"unpack", "--help"}, {"pack", "-h"}};
   for (const auto& args : helps) {
-    Outcome r = run(args);
+    kessik::test::ChildRun r = run(args);
     EXPECT_EQ(r.status, 0) << args[0];
     EXPECT_NE(r.out.find("Usage: kessik-db"), std::string::npos);
     EXPECT_EQ(r.err, "");
@@ -90,7 +49,7 @@ TEST_F(KessikDb, HelpAndUsageErrors) {
       {}, {"frobnicate"}, {"unpack", "a.db"}, {"pack", "a", "b", "c"}, {"unpack", "--force", "a.db", "r"},
   };
   for (const auto& args : usageErrors) {
-    Outcome r = run(args);
+    kessik::test::ChildRun r = run(args);
     EXPECT_EQ(r.status, 2) << (args.empty() ? "(none)" : args[0]);
     EXPECT_NE(r.err.find("Usage: kessik-db"), std::string::npos);
     EXPECT_EQ(r.out, "");
@@ -103,19 +62,19 @@ TEST_F(KessikDb, UnpackAndPackRoundTrip) {
   put("res/units.udb", file);
   fs::create_directories(root_ / "src");
 
-  Outcome u = run({p("res/units.udb"), p("src")});  // no command: a usage error
+  kessik::test::ChildRun u = run({p("res/units.udb"), p("src")});  // no command: a usage error
   EXPECT_EQ(u.status, 2);
   u = run({"unpack", p("res/units.udb"), p("src")});
   ASSERT_EQ(u.status, 0) << u.err;
   EXPECT_EQ(u.err, "");
-  EXPECT_EQ(slurp(root_ / "src/units/1/0000001.zap"), r1);
-  EXPECT_EQ(slurp(root_ / "src/units/1/0000002.zap"), r2);
+  EXPECT_EQ(kessik::test::fileContents(root_ / "src/units/1/0000001.zap"), r1);
+  EXPECT_EQ(kessik::test::fileContents(root_ / "src/units/1/0000002.zap"), r2);
   EXPECT_TRUE(fs::is_directory(root_ / "src/units/2"));
 
-  Outcome k = run({"pack", p("src/units"), p("out/units.udb")});
+  kessik::test::ChildRun k = run({"pack", p("src/units"), p("out/units.udb")});
   ASSERT_EQ(k.status, 0) << k.err;
   EXPECT_EQ(k.err, "");
-  EXPECT_EQ(slurp(root_ / "out/units.udb"), file);
+  EXPECT_EQ(kessik::test::fileContents(root_ / "out/units.udb"), file);
 }
 
 TEST_F(KessikDb, RefusalsExitOneWithTheirMessage) {
@@ -125,7 +84,7 @@ TEST_F(KessikDb, RefusalsExitOneWithTheirMessage) {
   put("src/prints/1/0000001.zap", "old");
   const std::string win = "C:\\res\\";  // the child maps C: like the test does
 
-  Outcome r = run({"unpack", p("res/prints.db"), p("src")});
+  kessik::test::ChildRun r = run({"unpack", p("res/prints.db"), p("src")});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Первый байт файла " + win + "prints.db равен 00h. Нестандартная база или вообще не база. "
                    "Нераспакован.\n");

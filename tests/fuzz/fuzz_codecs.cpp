@@ -9,19 +9,11 @@
 #include <string>
 
 #include "core/codecs.h"
+#include "fuzz_support.h"
 
 using namespace kessik;
 
 namespace {
-
-// Stops the run with the failed condition.
-#define require(ok)                                                      \
-  do {                                                                   \
-    if (!(ok)) {                                                         \
-      std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #ok);   \
-      std::abort();                                                      \
-    }                                                                    \
-  } while (0)
 
 const LabelTable& labels() {
   static const LabelTable table = {{0, "     ZERO"}, {1, "     ONE"}, {-1, "     MINUS"}};

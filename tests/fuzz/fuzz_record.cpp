@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/record.h"
+#include "fuzz_support.h"
 #include "util/notify.h"
 
 using namespace kessik;
@@ -17,15 +18,6 @@ class Silent : public Notifier {
  public:
   Answer show(const Message&) override { return Answer::Ok; }
 };
-
-// Stops the run with the failed condition.
-#define require(ok)                                                      \
-  do {                                                                   \
-    if (!(ok)) {                                                         \
-      std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #ok);   \
-      std::abort();                                                      \
-    }                                                                    \
-  } while (0)
 
 // The record's own header is the one the writer would produce for its payload.
 bool canonicalHeader(const std::string& b, std::size_t payloadLength) {
