@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QScreen>
 
-#include "app/config/settings.h"
-#include "app/config/startup.h"
-#include "app/delform.h"
-#include "app/interaction.h"
+#include "config/settings.h"
+#include "config/startup.h"
+#include "ui/delform.h"
+#include "ui/interaction.h"
 #include "app/mainform.h"
-#include "app/progressform.h"
-#include "app/qtext.h"
+#include "ui/progressform.h"
+#include "ui/qtext.h"
 #include "app/startup.h"
 #include "archives/resbuildform.h"
 #include "editors/templatedialogs.h"

@@ -11,8 +11,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "app/config/settings.h"
-#include "app/qtext.h"
+#include "config/settings.h"
+#include "ui/qtext.h"
 #include "editors/engine/schema_registry.h"
 #include "editors/section_editor.h"
 #include "platform/process.h"

@@ -6,7 +6,7 @@
 
 #include <QMainWindow>
 
-#include "app/formutil.h"
+#include "ui/formutil.h"
 #include <QPointer>
 
 #include <functional>

@@ -8,9 +8,9 @@
 #include <memory>
 #include <thread>
 
-#include "app/config/settings.h"
-#include "app/formutil.h"
-#include "app/qtext.h"
+#include "config/settings.h"
+#include "ui/formutil.h"
+#include "ui/qtext.h"
 #include "util/cp1251.h"
 #include "util/notify.h"
 

@@ -17,9 +17,9 @@
 
 #include <map>
 
-#include "app/config/settings.h"
-#include "app/formutil.h"
-#include "app/qtext.h"
+#include "config/settings.h"
+#include "ui/formutil.h"
+#include "ui/qtext.h"
 #include "core/filebuf.h"
 #include "core/record.h"
 #include "editors/engine/dialog_hooks.h"

@@ -5,8 +5,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "app/formutil.h"
-#include "app/qtext.h"
+#include "ui/formutil.h"
+#include "ui/qtext.h"
 #include "util/cp1251.h"
 #include "util/files.h"
 #include "util/notify.h"

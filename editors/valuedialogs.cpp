@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/config/settings.h"
-#include "app/formutil.h"
-#include "app/interaction.h"
-#include "app/qtext.h"
+#include "config/settings.h"
+#include "ui/formutil.h"
+#include "ui/interaction.h"
+#include "ui/qtext.h"
 #include "core/filebuf.h"
 #include "util/cp1251.h"
 #include "util/files.h"

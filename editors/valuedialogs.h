@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "app/formutil.h"
+#include "ui/formutil.h"
 
 #include <cstdint>
 #include <optional>

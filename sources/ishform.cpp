@@ -4,11 +4,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/config/settings.h"
-#include "app/delform.h"
-#include "app/formutil.h"
-#include "app/progressform.h"
-#include "app/qtext.h"
+#include "config/settings.h"
+#include "ui/delform.h"
+#include "ui/formutil.h"
+#include "ui/progressform.h"
+#include "ui/qtext.h"
 #include "archives/resbuildform.h"
 #include "core/database.h"
 #include "core/progress.h"

@@ -6,19 +6,18 @@
 
 namespace kessik {
 
-// Defined in editors/schemas/, one file per database.
 namespace schemas {
-const Schema& bloodPrints();
-const Schema& footPrints();
-const Schema& firePrints();
+#define KESSIK_SECTION(folder, getter) const Schema& getter();
+#include "editors/schemas/sections.def"
+#undef KESSIK_SECTION
 }  // namespace schemas
 
 const Schema* findSchema(const std::string& schemaFolder) {
   using Getter = const Schema& (*)();
   static const std::pair<const char*, Getter> known[] = {
-      {"prints\\1\\", &schemas::bloodPrints},
-      {"prints\\2\\", &schemas::footPrints},
-      {"prints\\3\\", &schemas::firePrints},
+#define KESSIK_SECTION(folder, getter) {folder, &schemas::getter},
+#include "editors/schemas/sections.def"
+#undef KESSIK_SECTION
   };
   for (const auto& [folder, get] : known)
     if (schemaFolder == folder) return &get();

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/config/inifile.h"
+#include "config/inifile.h"
 
 using kessik::TAnIniFile;
 

@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "app/config/settings.h"
-#include "app/scriptedinteraction.h"
+#include "config/settings.h"
+#include "ui/scriptedinteraction.h"
 #include "platform/host.h"
 #include "util/cp1251.h"
 

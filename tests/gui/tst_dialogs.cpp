@@ -13,7 +13,7 @@
 #include "editors/engine/value_code.h"
 #include "editors/templatedialogs.h"
 #include "editors/valuedialogs.h"
-#include "app/qtext.h"
+#include "ui/qtext.h"
 #include "app/startup.h"
 #include "guienv.h"
 

@@ -17,9 +17,9 @@
 #include <map>
 #include <sstream>
 
-#include "app/config/settings.h"
+#include "config/settings.h"
 #include "app/mainform.h"
-#include "app/scriptedinteraction.h"
+#include "ui/scriptedinteraction.h"
 #include "archives/resbuildform.h"
 #include "dbfixtures.h"
 #include "editors/engine/window_table.h"

@@ -12,7 +12,7 @@
 #include <QtTest>
 
 #include "app/mainform.h"
-#include "app/qtext.h"
+#include "ui/qtext.h"
 #include "editors/engine/schema_registry.h"
 #include "editors/engine/window_table.h"
 #include "guienv.h"

@@ -18,8 +18,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/config/settings.h"
-#include "app/scriptedinteraction.h"
+#include "config/settings.h"
+#include "ui/scriptedinteraction.h"
 #include "core/codecs.h"
 #include "core/database.h"
 #include "editors/engine/dialog_hooks.h"

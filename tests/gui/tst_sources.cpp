@@ -16,8 +16,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/config/settings.h"
-#include "app/scriptedinteraction.h"
+#include "config/settings.h"
+#include "ui/scriptedinteraction.h"
 #include "archives/resbuildform.h"
 #include "dbfixtures.h"
 #include "core/progress.h"

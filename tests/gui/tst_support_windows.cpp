@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/delform.h"
-#include "app/interaction.h"
-#include "app/progressform.h"
-#include "app/qtext.h"
+#include "ui/delform.h"
+#include "ui/interaction.h"
+#include "ui/progressform.h"
+#include "ui/qtext.h"
 #include "guienv.h"
 #include "util/files.h"
 #include "util/notify.h"

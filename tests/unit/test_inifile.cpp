@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/config/inifile.h"
+#include "config/inifile.h"
 #include "support/testenv.h"
 
 using namespace kessik;

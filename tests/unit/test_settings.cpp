@@ -9,9 +9,9 @@
 
 #include <filesystem>
 
-#include "app/config/inifile.h"
-#include "app/config/settings.h"
-#include "app/config/startup.h"
+#include "config/inifile.h"
+#include "config/settings.h"
+#include "config/startup.h"
 #include "support/testenv.h"
 
 using namespace kessik;

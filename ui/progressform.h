@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "app/formutil.h"
+#include "ui/formutil.h"
 
 #include <cstdint>
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/config/settings.h"
+#include "config/settings.h"
 #include "platform/registry.h"
 
 namespace kessik {

@@ -1,10 +1,10 @@
-#include "app/interaction.h"
+#include "ui/interaction.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "app/qtext.h"
+#include "ui/qtext.h"
 #include "util/cp1251.h"
 #include "util/paths.h"
 

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "app/formutil.h"
+#include "ui/formutil.h"
 
 #include <string>
 

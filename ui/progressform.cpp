@@ -1,11 +1,11 @@
-#include "app/progressform.h"
+#include "ui/progressform.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 
-#include "app/formutil.h"
-#include "app/qtext.h"
+#include "ui/formutil.h"
+#include "ui/qtext.h"
 
 namespace kessik {
 namespace {

@@ -1,8 +1,8 @@
-#include "app/config/settings.h"
+#include "config/settings.h"
 
 #include <variant>
 
-#include "app/config/inifile.h"
+#include "config/inifile.h"
 #include "util/cp1251.h"
 #include "util/files.h"
 

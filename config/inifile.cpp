@@ -1,4 +1,4 @@
-#include "app/config/inifile.h"
+#include "config/inifile.h"
 
 namespace kessik {
 namespace {

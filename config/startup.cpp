@@ -1,8 +1,8 @@
-#include "app/config/startup.h"
+#include "config/startup.h"
 
 #include <utility>
 
-#include "app/config/inifile.h"
+#include "config/inifile.h"
 #include "util/cp1251.h"
 #include "util/files.h"
 #include "util/notify.h"

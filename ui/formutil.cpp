@@ -1,4 +1,4 @@
-#include "app/formutil.h"
+#include "ui/formutil.h"
 
 #include <QGuiApplication>
 #include <QPushButton>

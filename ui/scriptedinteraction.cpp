@@ -1,4 +1,4 @@
-#include "app/scriptedinteraction.h"
+#include "ui/scriptedinteraction.h"
 
 #include "util/cp1251.h"
 

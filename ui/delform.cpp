@@ -1,10 +1,10 @@
-#include "app/delform.h"
+#include "ui/delform.h"
 
 #include <QLabel>
 #include <QTimer>
 
-#include "app/formutil.h"
-#include "app/qtext.h"
+#include "ui/formutil.h"
+#include "ui/qtext.h"
 #include "util/files.h"
 
 namespace kessik {

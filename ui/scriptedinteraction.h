@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/interaction.h"
+#include "ui/interaction.h"
 
 namespace kessik {
 
