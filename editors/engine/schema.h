@@ -92,6 +92,15 @@ inline Row makeRow(std::string name, Place place, Codec codec, CheckKind check =
   return r;
 }
 
+// A raw row: the field's bytes kept in the row's slot, shown as their
+// description, changed only through the raw value dialog of its button.
+inline Row makeRawRow(std::string name, int field) {
+  Row r = makeRow(std::move(name), fieldAt(field), Codec::Raw, CheckKind::None);
+  r.button = RowButton::Raw;
+  r.slot = true;
+  return r;
+}
+
 enum class MaskRule : std::uint8_t {
   Unique,      // a warning per repetition at the scan; unique on save and create
   Repeatable,  // masks may repeat: no warning, no check, lists in step by position

@@ -7,13 +7,6 @@
 namespace kessik::schemas {
 namespace {
 
-Row rawRow(const char* name, int field) {
-  Row r = makeRow(name, fieldAt(field), Codec::Raw, CheckKind::None);
-  r.button = RowButton::Raw;
-  r.slot = true;
-  return r;
-}
-
 // Name, code and texture index open both sections.
 Schema perksSchema(int section) {
   Schema s;
@@ -36,7 +29,7 @@ Schema perks() {
   s.rows.push_back(makeRow("Perk", fieldAt(4), Codec::Name, CheckKind::None));
   s.rows.push_back(makeRow("Skill", fieldAt(5), Codec::Name, CheckKind::None));
   s.rows.push_back(makeRow(ru("Skill ID (генер. автоматич.)"), fieldAt(6), Codec::Int32));
-  s.rows.push_back(rawRow("Unknown1", 7));
+  s.rows.push_back(makeRawRow("Unknown1", 7));
   s.rows.push_back(makeRow("SL", fieldAt(8), Codec::Int32));
   s.rows.push_back(makeRow("Str", fieldAt(9), Codec::Float32));
   s.rows.push_back(makeRow("Dex", fieldAt(10), Codec::Float32));

@@ -8,24 +8,17 @@
 namespace kessik::schemas {
 namespace {
 
-Row rawRow(const char* name, int field) {
-  Row r = makeRow(name, fieldAt(field), Codec::Raw, CheckKind::None);
-  r.button = RowButton::Raw;
-  r.slot = true;
-  return r;
-}
-
 Schema quests() {
   Schema s;
   s.folder = "quests\\1\\";
   s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
   s.rows.push_back(makeRow("Experience", fieldAt(2), Codec::Float32));
-  s.rows.push_back(rawRow("Unknown1", 3));
+  s.rows.push_back(makeRawRow("Unknown1", 3));
   s.rows.push_back(makeRow("Zone Numer", fieldAt(4), Codec::Int32));
   s.rows.push_back(makeRow("Comment", fieldAt(5), Codec::Name, CheckKind::None));
   s.rows.push_back(makeRow("Money", fieldAt(6), Codec::Float32));
   s.rows.push_back(makeRow("RecordNum", fieldAt(7), Codec::Int32));
-  s.rows.push_back(rawRow("Unknown2", 8));
+  s.rows.push_back(makeRawRow("Unknown2", 8));
   // Any number of quests may be called "dummy"; every other mask is unique.
   s.freeMask = "dummy";
   s.recordNumber =
@@ -38,7 +31,7 @@ Schema briefings() {
   Schema s;
   s.folder = "quests\\2\\";
   s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
-  s.rows.push_back(rawRow("Unknown1", 2));
+  s.rows.push_back(makeRawRow("Unknown1", 2));
   s.rows.push_back(makeRow("Money", fieldAt(3), Codec::Float32));
   s.rows.push_back(makeRow("Give Items    (LIST)", fieldAt(4), Codec::NameList));
   s.rows.push_back(makeRow("Comment", fieldAt(5), Codec::Name, CheckKind::None));
