@@ -20,7 +20,8 @@ namespace {
 // records (UTF-8), and the type bytes of its fields (field n gets entry
 // n - 1; fields past the table, or all when it is empty, get their number).
 struct SampleHint {
-  const char* database;  // the first name of the schema folder: "prints"
+  const char* database;  // the first name of the schema folder ("prints"), or the
+                         // whole folder ("items\\2\\") for one section
   std::vector<const char*> masks;
   std::vector<std::uint8_t> fieldTypes;
 };
@@ -28,10 +29,17 @@ struct SampleHint {
 const SampleHint* hintOf(const Schema& schema) {
   static const std::vector<SampleHint> hints = {
       {"prints", {"Grass", "Sand", "Snow"}, {}},
+      {"levers", {"Lever01", "GateSwitch", "WellWinch"}, {}},
+      {"items\\1\\", {"Iron", "Steel", "Leather"}, {}},
+      {"items\\2\\", {"ShortSword", "BattleAxe", "Dagger"}, {}},
+      {"items\\3\\", {"IronHelm", "ChainPlate", "LeatherLeggings"}, {}},
+      {"items\\4\\", {"DangerSensor", "FireWand", "HealScroll"}, {}},
+      {"items\\5\\", {"OldKey", "SealedLetter", "Amulet"}, {}},
+      {"items\\6\\", {"GoldCoins", "IronOre", "Manual"}, {}},
   };
   const std::string database = schema.folder.substr(0, schema.folder.find('\\'));
   for (const auto& h : hints)
-    if (database == h.database) return &h;
+    if (database == h.database || schema.folder == h.database) return &h;
   return nullptr;
 }
 
@@ -58,6 +66,13 @@ ByteString sampleSlot(const Row& row) {
 const MinMaxRule* minMaxOf(const Schema& schema, int row) {
   for (const auto& m : schema.minMax)
     if (m.minRow == row || m.maxRow == row) return &m;
+  return nullptr;
+}
+
+// The rule whose type names a row holds, if any.
+const TypeIdRule* typeRuleOf(const Schema& schema, int row) {
+  for (const auto& t : schema.typeIds)
+    if (t.typeRow == row && !t.ids.empty()) return &t;
   return nullptr;
 }
 
@@ -145,6 +160,8 @@ std::vector<std::string> sampleTexts(const Schema& schema, int k) {
       text = "Sample description " + std::to_string(k);
     } else if (const MinMaxRule* m = minMaxOf(schema, i)) {
       text = std::to_string(i == m->minRow ? k : 2 * k + 1);
+    } else if (const TypeIdRule* t = typeRuleOf(schema, i)) {
+      text = t->ids[(k - 1) % t->ids.size()].first;  // a type the rule knows
     } else if (schema.recordNumber && schema.recordNumber->row == i) {
       text = std::to_string(k + schema.recordNumber->offset);
     } else {

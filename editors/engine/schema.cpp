@@ -324,8 +324,12 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
           slot = e.bytes;
           newSlots.emplace_back(r, slot);
         }
+        // A number keeps its codec's width: the first bytes of a longer
+        // slot, a shorter one padded with zeros (the number it shows).
         std::size_t w = fixedWidth(row.codec);
-        values.emplace_back(r, w ? slot.substr(0, w) : slot);
+        ByteString value = w ? slot.substr(0, w) : slot;
+        if (value.size() < w) value.append(w - value.size(), '\0');
+        values.emplace_back(r, value);
         continue;
       }
       EncodeResult e = encode(row.codec, text, 1);
