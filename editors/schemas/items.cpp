@@ -16,8 +16,9 @@ enum class Kind {
   Check,  // the codec's check
   Mask,   // the mask row
   Free,   // no check (names)
-  Raw,    // raw bytes in a slot, the raw value dialog on its row button
 };
+// A raw row (Codec::Raw) keeps its bytes in a slot, edited through the raw
+// value dialog of its row button.
 
 struct Spec {
   const char* name;  // UTF-8, as the first column shows it
@@ -26,15 +27,14 @@ struct Spec {
 };
 
 void add(Schema& s, const Spec& spec, Place place) {
-  Kind k = spec.kind;
-  if (spec.codec == Codec::Raw) k = Kind::Raw;
-  CheckKind check = k == Kind::Mask ? CheckKind::Mask : k == Kind::Check ? CheckKind::Codec : CheckKind::None;
-  Row r = makeRow(ru(spec.name), place, spec.codec, check);
-  if (k == Kind::Raw) {
-    r.slot = true;
-    r.button = RowButton::Raw;
+  if (spec.codec == Codec::Raw) {
+    s.rows.push_back(makeRawRow(ru(spec.name), place.field));
+    return;
   }
-  s.rows.push_back(std::move(r));
+  CheckKind check = spec.kind == Kind::Mask    ? CheckKind::Mask
+                    : spec.kind == Kind::Check ? CheckKind::Codec
+                                               : CheckKind::None;
+  s.rows.push_back(makeRow(ru(spec.name), place, spec.codec, check));
 }
 
 // Rows in the fields that follow the last one named, one field per row.
