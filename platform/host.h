@@ -5,7 +5,10 @@
 //
 // Off Windows a drive map turns "X:\a\b" into a host path: "Z:" is "/" by
 // default (as under Wine) and the environment variable KESSIK_DRIVES
-// ("C=/some/dir;D=/mnt/cd") adds or overrides letters.
+// ("C=/some/dir;D=/mnt/cd") adds or overrides letters. Between the two come
+// the drives of the Wine prefix ($WINEPREFIX, else ~/.wine) when there is
+// one: each link "x:" of its dosdevices folder, so that "C:" is the prefix's
+// drive_c and a path means here what it means to the game under Wine.
 #pragma once
 
 #include <cstdint>
@@ -70,6 +73,12 @@ class FolderWriter {
 
 // The folder that holds the running program, with a trailing separator.
 std::filesystem::path programFolder();
+
+#ifndef _WIN32
+// The Wine prefix the drive map and the registry read: $WINEPREFIX, else
+// ~/.wine; nothing when that folder does not exist. Never written to.
+std::optional<std::filesystem::path> winePrefixFolder();
+#endif
 
 #ifdef _WIN32
 // cp1251 to the UTF-16 of the Windows API, and back; nothing when the UTF-16

@@ -20,9 +20,35 @@ struct DriveMap {
   std::array<std::string, 26> roots;  // UTF-8 host folder per letter; empty: unmapped
 };
 
+// A drive root as the map keeps it: no trailing separator except for "/".
+std::string rootText(const fs::path& p) {
+  std::string root = p.lexically_normal().native();
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
+  return root;
+}
+
+// The drives Wine knows in the prefix: each "x:" link of its dosdevices
+// folder, resolved against that folder when relative.
+void addWineDrives(DriveMap& m) {
+  auto prefix = winePrefixFolder();
+  if (!prefix) return;
+  const fs::path devices = *prefix / "dosdevices";
+  std::error_code ec;
+  for (fs::directory_iterator it(devices, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().native();
+    if (name.size() != 2 || name[1] != ':' || name[0] < 'a' || name[0] > 'z') continue;
+    std::error_code linkEc;
+    fs::path target = fs::read_symlink(it->path(), linkEc);
+    if (linkEc || target.empty()) continue;
+    if (target.is_relative()) target = devices / target;
+    m.roots[name[0] - 'a'] = rootText(target);
+  }
+}
+
 DriveMap loadDriveMap() {
   DriveMap m;
   m.roots['Z' - 'A'].assign(1, '/');
+  addWineDrives(m);
   if (const char* env = std::getenv("KESSIK_DRIVES")) {
     std::string_view s(env);
     while (!s.empty()) {
@@ -55,6 +81,21 @@ int driveIndex(char c) {
 }
 
 }  // namespace
+
+std::optional<fs::path> winePrefixFolder() {
+  fs::path prefix;
+  if (const char* env = std::getenv("WINEPREFIX"); env && *env) {
+    prefix = env;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    prefix = fs::path(home) / ".wine";
+  } else {
+    return std::nullopt;
+  }
+  std::error_code ec;
+  if (prefix.is_relative()) prefix = fs::absolute(prefix, ec);
+  if (ec || !fs::is_directory(prefix, ec)) return std::nullopt;
+  return prefix.lexically_normal();
+}
 
 void reloadDriveMap() {
   driveMap() = loadDriveMap();

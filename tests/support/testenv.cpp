@@ -49,6 +49,8 @@ void TempDrive::SetUp() {
   ASSERT_NE(made, nullptr);
   root_ = made;
   ::setenv("KESSIK_DRIVES", ("C=" + root_.string()).c_str(), 1);
+  // A Wine prefix of the user's (~/.wine) must not add drives to the tests.
+  ::setenv("WINEPREFIX", (root_ / "no-wine-prefix").c_str(), 1);
   platform::reloadDriveMap();
   previous_ = setNotifier(&notes_);
 #endif
@@ -80,6 +82,7 @@ void TempDrive::TearDown() {
   }
   fs::remove_all(root_, ec);
   ::unsetenv("KESSIK_DRIVES");
+  ::unsetenv("WINEPREFIX");
   platform::reloadDriveMap();
 #endif
 }
