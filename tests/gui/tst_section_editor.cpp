@@ -26,6 +26,7 @@
 #include "editors/engine/schema_registry.h"
 #include "editors/section_editor.h"
 #include "platform/host.h"
+#include "editortest.h"
 #include "util/cp1251.h"
 
 using namespace kessik;
@@ -87,9 +88,13 @@ class TstSectionEditor : public QObject {
 
   QTemporaryDir dir_;
   std::unique_ptr<ScopedScriptedInteraction> script_;
-  std::deque<std::optional<std::string>> prompts_, templates_, templateSaves_, raws_;
-  std::deque<std::string> choices_;
-  std::vector<std::string> asked_;
+  guitest::ScriptedDialogs dialogs_;
+  std::deque<std::optional<std::string>>& prompts_ = dialogs_.prompts;
+  std::deque<std::optional<std::string>>& templates_ = dialogs_.templates;
+  std::deque<std::optional<std::string>>& templateSaves_ = dialogs_.templateSaves;
+  std::deque<std::optional<std::string>>& raws_ = dialogs_.raws;
+  std::deque<std::string>& choices_ = dialogs_.choices;
+  std::vector<std::string>& asked_ = dialogs_.asked;
   QPointer<SectionEditor> w_;
 
   SectionEditor* open(const std::string& className = "TSinglPrintsDbR1F") {
@@ -99,16 +104,10 @@ class TstSectionEditor : public QObject {
   }
   template <class T>
   T* child(const char* name) {
-    T* c = w_->findChild<T*>(name);
-    if (!c) qFatal("no widget %s", name);
-    return c;
+    return guitest::childOf<T>(w_, name);
   }
   QTableWidget* table() { return child<QTableWidget>("ValuesEd"); }
-  void pickFile(int index) {
-    auto* box = child<QComboBox>("FilesBox");
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-  }
+  void pickFile(int index) { guitest::pickEntry(child<QComboBox>("FilesBox"), index); }
   void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
   void setCell(int row, const char* utf8) { table()->item(row, 1)->setText(q(utf8)); }
   QString cell(int row) { return table()->item(row, 1)->text(); }
@@ -133,38 +132,7 @@ class TstSectionEditor : public QObject {
     settings().DatabaselmpResIsh = "C:\\lmp\\";
     settings().ProgramDir = "C:\\prog\\";
     script_ = std::make_unique<ScopedScriptedInteraction>();
-    prompts_.clear();
-    templates_.clear();
-    templateSaves_.clear();
-    raws_.clear();
-    choices_.clear();
-    asked_.clear();
-    auto take = [](auto& queue) {
-      if (queue.empty()) return std::optional<std::string>();
-      auto v = queue.front();
-      queue.pop_front();
-      return v;
-    };
-    dialogs::askText = [this, take](const std::string& prompt) {
-      asked_.push_back(prompt);
-      return take(prompts_);
-    };
-    dialogs::chooseTemplate = [this, take](const std::string& folder) {
-      asked_.push_back(folder);
-      return take(templates_);
-    };
-    dialogs::saveAsTemplate = [this, take](const std::string&) { return take(templateSaves_); };
-    dialogs::rawValue = [this, take](const std::string& bytes) {
-      asked_.push_back(bytes);
-      return take(raws_);
-    };
-    dialogs::chooseValue = [this](const std::string& entries, int index) {
-      asked_.push_back(entries + "#" + std::to_string(index));
-      if (choices_.empty()) return std::string("\r");
-      std::string c = choices_.front();
-      choices_.pop_front();
-      return c;
-    };
+    dialogs_.install();
   }
   void cleanup() {
     if (w_) w_->close();

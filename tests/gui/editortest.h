@@ -1,0 +1,73 @@
+// Helpers of the section editor window tests: finding a control by its
+// objectName, picking a list entry as the user does, and scripted stand-ins
+// for the modal dialogs the editors call (editors/engine/dialog_hooks.h).
+//
+// ScriptedDialogs: each call is noted
+// in `asked` (the prompt, the template folder, the raw value's bytes, or the
+// chooser's entries followed by "#" and its start index); each answer is
+// taken from its queue, and an empty queue answers as a cancelled dialog.
+#pragma once
+
+#include <QComboBox>
+#include <QWidget>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editors/engine/dialog_hooks.h"
+
+namespace kessik::guitest {
+
+// The control of that objectName inside the window; the test stops without it.
+template <class T>
+T* childOf(QWidget* window, const char* name) {
+  T* c = window ? window->findChild<T*>(name) : nullptr;
+  if (!c) qFatal("no widget %s", name);
+  return c;
+}
+
+// Picks entry `index` of a list as a click on it does.
+inline void pickEntry(QComboBox* box, int index) {
+  box->setCurrentIndex(index);
+  emit box->activated(index);
+}
+
+struct ScriptedDialogs {
+  std::deque<std::optional<std::string>> prompts, templates, templateSaves, raws;
+  std::deque<std::string> choices;
+  std::vector<std::string> asked;
+
+  // Empties the queues and the notes and installs the hooks.
+  void install() {
+    prompts.clear();
+    templates.clear();
+    templateSaves.clear();
+    raws.clear();
+    choices.clear();
+    asked.clear();
+    dialogs::askText = [this](const std::string& prompt) { return note(prompt, prompts); };
+    dialogs::chooseTemplate = [this](const std::string& folder) { return note(folder, templates); };
+    dialogs::saveAsTemplate = [this](const std::string& folder) { return note(folder, templateSaves); };
+    dialogs::rawValue = [this](const std::string& bytes) { return note(bytes, raws); };
+    dialogs::chooseValue = [this](const std::string& entries, int index) {
+      asked.push_back(entries + "#" + std::to_string(index));
+      if (choices.empty()) return std::string("\r");
+      std::string c = choices.front();
+      choices.pop_front();
+      return c;
+    };
+  }
+
+ private:
+  std::optional<std::string> note(const std::string& what, std::deque<std::optional<std::string>>& answers) {
+    asked.push_back(what);
+    if (answers.empty()) return std::nullopt;
+    auto v = answers.front();
+    answers.pop_front();
+    return v;
+  }
+};
+
+}  // namespace kessik::guitest

@@ -1,0 +1,291 @@
+// The eight units.udb editor windows: each opened from its menu item in the
+// main window, with its class name, caption and sizes, a record shown and
+// saved unchanged; and the row buttons of Race Models (type chooser),
+// Monsters Prototypes (two weapon choosers) and NPCs (raw value), on real
+// record files with scripted dialogs.
+#include <QAction>
+#include <QComboBox>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include <deque>
+#include <memory>
+
+#include "app/mainform.h"
+#include "core/database.h"
+#include "core/record.h"
+#include "dbfixtures.h"
+#include "editors/engine/sample.h"
+#include "editors/engine/schema_registry.h"
+#include "editors/engine/window_table.h"
+#include "editors/section_editor.h"
+#include "guienv.h"
+#include "editortest.h"
+#include "ui/qtext.h"
+
+using namespace kessik;
+using namespace kessik::fixtures;
+using guitest::Drive;
+
+namespace {
+
+QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+const std::string kSingl = "C:\\bases\\database\\";
+const std::string kLmp = "C:\\bases\\databaselmp\\";
+
+// Sample record k of a section with some fields replaced.
+std::string recordWith(const std::string& folder, int k, const std::vector<std::pair<int, std::string>>& fields) {
+  TZapisBaziZm r;
+  r.Parse(sampleRecord(*findSchema(folder), k).bytes);
+  for (const auto& [n, payload] : fields) r.SetField(n, payload);
+  r.Rebuild();
+  return r.Bytes;
+}
+
+std::string fieldOf(const std::string& bytes, int n) {
+  TZapisBaziZm r;
+  r.Parse(bytes);
+  return r.GetField(n);
+}
+
+}  // namespace
+
+class TstUnitsEditors : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<Drive> drive_;
+  std::unique_ptr<ScopedScriptedInteraction> script_;
+  guitest::ScriptedDialogs dialogs_;
+  std::deque<std::optional<std::string>>& raws_ = dialogs_.raws;
+  std::deque<std::string>& choices_ = dialogs_.choices;
+  std::vector<std::string>& asked_ = dialogs_.asked;
+  QPointer<SectionEditor> w_;
+
+  SectionEditor* open(const char* className) {
+    w_ = qobject_cast<SectionEditor*>(createSectionEditor(*findWindow(className), nullptr));
+    if (w_) w_->show();
+    return w_;
+  }
+  template <class T>
+  T* child(const char* name) {
+    return guitest::childOf<T>(w_, name);
+  }
+  QTableWidget* table() { return child<QTableWidget>("ValuesEd"); }
+  QToolButton* rowButton() { return table()->viewport()->findChild<QToolButton*>("ValuesEdEditButton"); }
+  void pickFile(int index) { guitest::pickEntry(child<QComboBox>("FilesBox"), index); }
+  QString cell(int row) { return table()->item(row - 1, 1)->text(); }
+  void setCell(int row, const char* utf8) { table()->item(row - 1, 1)->setText(q(utf8)); }
+  // Presses the row button of a row (from 1); false when the row has none.
+  bool pressRowButton(int row) {
+    table()->setCurrentCell(row - 1, 1);
+    if (rowButton()->isHidden()) return false;
+    QTest::mouseClick(rowButton(), Qt::LeftButton);
+    return true;
+  }
+
+ private slots:
+  void init() {
+    drive_ = std::make_unique<Drive>();
+    settings().DatabaseResIsh = kSingl;
+    settings().DatabaselmpResIsh = kLmp;
+    script_ = std::make_unique<ScopedScriptedInteraction>();
+    dialogs_.install();
+  }
+  void cleanup() {
+    if (w_) w_->close();
+    QCoreApplication::processEvents();
+    script_.reset();
+    drive_.reset();
+  }
+
+  void everyWindowOpensFromItsMenuItem() {
+    const SampleReport samples = writeSampleWorkspace("C:\\");
+    QVERIFY(samples.problems.empty());
+    TMainForm f;
+    f.show();
+    struct Expected {
+      const char* className;
+      const char* menu;
+      const char* caption;
+      QSize client, table;
+      int column1, column2;
+    };
+    const Expected windows[] = {
+        {"TSinglUnitsUdbR1F", "UnitsMenu1", "Units.udb : Hit Locations (SINGL)", {597, 429}, {561, 348}, 194, 361},
+        {"TSinglUnitsUdbR2F", "UnitsMenu2", "Units.udb : Race Models (SINGL)", {598, 539}, {561, 460}, 194, 344},
+        {"TSinglUnitsUdbR3F", "UnitsMenu3", "Units.udb : Monsters Prototypes (SINGL)", {598, 539}, {561, 460}, 194, 344},
+        {"TSinglUnitsUdbR4F", "UnitsMenu4", "Units.udb : NPCs (SINGL)", {598, 561}, {561, 480}, 194, 361},
+        {"TUnitsUdbR1F", "LmpUnitsMenu1", "Units.udb : Hit Locations (LMP)", {597, 431}, {561, 350}, 194, 361},
+        {"TUnitsUdbR2F", "LmpUnitsMenu2", "Units.udb : Race Models (LMP)", {598, 539}, {561, 460}, 194, 344},
+        {"TUnitsUdbR3F", "LmpUnitsMenu3", "Units.udb : Monsters Prototypes (LMP)", {598, 539}, {561, 460}, 194, 344},
+        {"TUnitsUdbR4F", "LmpUnitsMenu4", "Units.udb : NPCs (LMP)", {598, 561}, {561, 480}, 194, 361},
+    };
+    for (const Expected& e : windows) {
+      const WindowEntry& entry = *findWindow(e.className);
+      QAction* item = f.item(e.menu);
+      QVERIFY2(item && item->isEnabled(), e.menu);
+      item->trigger();
+      QVERIFY(item->isChecked());
+      w_ = qobject_cast<SectionEditor*>(f.sectionEditor(e.className));
+      QVERIFY2(w_, e.className);
+      QCOMPARE(w_->objectName(), q(e.className));
+      QCOMPARE(w_->windowTitle(), q(e.caption));
+      QCOMPARE(w_->size(), e.client);
+      QCOMPARE(table()->size(), e.table);
+      QCOMPARE(table()->columnWidth(0), e.column1);
+      QCOMPARE(table()->columnWidth(1), e.column2);
+      const Schema& schema = *findSchema(entry.schemaFolder);
+      QCOMPARE(table()->rowCount(), static_cast<int>(schema.rows.size()));
+      QCOMPARE(w_->IshPath, (entry.game == Game::Singl ? kSingl : kLmp) + schema.folder);
+      QCOMPARE(child<QComboBox>("FilesBox")->count(), kSampleRecords);
+
+      // Record 2 shown whole, saved without an edit: the file stays as it was.
+      const std::string path = w_->IshPath + recordFileName(2);
+      const std::string before = readHost(path);
+      pickFile(1);
+      for (int r = 1; r <= table()->rowCount(); ++r) {
+        QVERIFY2(!cell(r).startsWith(q("<не прочитано")), qPrintable(table()->item(r - 1, 0)->text()));
+        QVERIFY(table()->item(r - 1, 1)->flags() & Qt::ItemIsEditable);
+      }
+      QTest::mouseClick(child<QPushButton>("SaveBut"), Qt::LeftButton);
+      QCOMPARE((*script_)->messages.size(), std::size_t(0));
+      QCOMPARE(readHost(path), before);
+
+      item->trigger();
+      QVERIFY(!item->isChecked());
+      QTRY_VERIFY(!f.sectionEditor(e.className));
+    }
+  }
+
+  void raceModelTypeFromTheChooser() {
+    const std::string folder = "units\\2\\";
+    const std::string path = kSingl + folder + "0000001.zap";
+    writeHost(path, recordWith(folder, 1, {{2, i32(7)}}));
+    writeHost(kSingl + folder + "0000002.zap", recordWith(folder, 2, {{2, i32(51)}}));
+    QVERIFY(open("TSinglUnitsUdbR2F"));
+    QVERIFY(!pressRowButton(2));  // nothing loaded: no button
+    pickFile(1);
+    QCOMPARE(cell(2), q("51     MONSTER"));
+    pickFile(0);
+    QCOMPARE(cell(2), q("7"));
+    for (int r : {1, 3, 47, 92}) QVERIFY(!pressRowButton(r));
+
+    // Cancelled: the cell stays. The chooser opens on the first entry for a
+    // code off the list.
+    QVERIFY(pressRowButton(2));
+    QCOMPARE(asked_, std::vector<std::string>{"50     HUMAN\r51     MONSTER\r52     ANIMAL\r#0"});
+    QCOMPARE(cell(2), q("7"));
+
+    // A chosen entry goes into the cell whole; only its code is stored.
+    choices_ = {"52     ANIMAL"};
+    QVERIFY(pressRowButton(2));
+    QCOMPARE(cell(2), q("52     ANIMAL"));
+    QVERIFY(pressRowButton(2));
+    QCOMPARE(asked_.back(), std::string("50     HUMAN\r51     MONSTER\r52     ANIMAL\r#2"));
+    QTest::mouseClick(child<QPushButton>("SaveBut"), Qt::LeftButton);
+    QVERIFY((*script_)->messages.empty());
+    QCOMPARE(readHost(path), recordWith(folder, 1, {{2, i32(52)}}));
+
+    // An invalid row stops the button with the error box; no chooser.
+    setCell(3, "1.5");
+    const std::size_t asked = asked_.size();
+    QVERIFY(pressRowButton(2));
+    QCOMPARE(asked_.size(), asked);
+    QCOMPARE((*script_)->texts(), std::vector<std::string>{"Выделенное поле имеет неправильный формат."});
+    QCOMPARE(table()->currentRow(), 2);
+    QCOMPARE((*script_)->beeps, 1);
+  }
+
+  void monsterWeaponsFromTheChooser() {
+    const std::string folder = "units\\3\\";
+    const std::string path = kLmp + folder + "0000001.zap";
+    writeHost(path, recordWith(folder, 1, {{19, i32(8)}, {40, i32(6)}}));
+    QVERIFY(open("TUnitsUdbR3F"));
+    pickFile(0);
+    QCOMPARE(cell(19), q("8     HANDS"));
+    QCOMPARE(cell(58), q("6"));
+    for (int r : {2, 18, 20, 57, 59}) QVERIFY(!pressRowButton(r));
+
+    const std::string list =
+        "0     SWORD\r1     AXE\r2     DAGGER\r3     SPEAR\r4     HAMMER\r5     BOW\r8     HANDS\r9     HANDS1\r"
+        "10     HANDS2\r11     HANDS3\r12     HANDS4\r13     HANDS5\r14     HANDS6\r15     HANDS7\r16     MAGIC\r";
+    choices_ = {"1     AXE", "16     MAGIC"};
+    QVERIFY(pressRowButton(19));
+    QVERIFY(pressRowButton(58));
+    QCOMPARE(asked_, (std::vector<std::string>{list + "#6", list + "#0"}));
+    QCOMPARE(cell(19), q("1     AXE"));
+    QCOMPARE(cell(58), q("16     MAGIC"));
+    QTest::mouseClick(child<QPushButton>("SaveBut"), Qt::LeftButton);
+    QVERIFY((*script_)->messages.empty());
+    QCOMPARE(readHost(path), recordWith(folder, 1, {{19, i32(1)}, {40, i32(16)}}));
+  }
+
+  void npcRawValueThroughItsDialog() {
+    const std::string folder = "units\\4\\";
+    const std::string path = kSingl + folder + "0000001.zap";
+    const std::string raw("\x00\x01\x00\x00\x02\x00\x00\x00", 8);
+    writeHost(path, recordWith(folder, 1, {{2, raw}}));
+    QVERIFY(open("TSinglUnitsUdbR4F"));
+    pickFile(0);
+    QCOMPARE(cell(2), q("Поле НЕ пустое (НЕ все байты нули). Длина поля 8 байтов."));
+    for (int r : {1, 3, 18, 24}) QVERIFY(!pressRowButton(r));
+
+    // Saved to a file (or cancelled): the slot stays.
+    QVERIFY(pressRowButton(2));
+    QCOMPARE(asked_, std::vector<std::string>{raw});
+    QCOMPARE(cell(2), q("Поле НЕ пустое (НЕ все байты нули). Длина поля 8 байтов."));
+
+    // A loaded file of another length replaces the value.
+    const std::string loaded(10, '\0');
+    raws_ = {loaded};
+    QVERIFY(pressRowButton(2));
+    QCOMPARE(cell(2), q("Поле пустое (все байты нули). Длина поля 10 байтов."));
+    QVERIFY(pressRowButton(2));
+    QCOMPARE(asked_.back(), loaded);
+    QTest::mouseClick(child<QPushButton>("SaveBut"), Qt::LeftButton);
+    QVERIFY((*script_)->messages.empty());
+    QCOMPARE(fieldOf(readHost(path), 2), loaded);
+    QCOMPARE(readHost(path), recordWith(folder, 1, {{2, loaded}}));
+  }
+
+  void hitLocationsHaveNoRowButton() {
+    writeSampleWorkspace("C:\\");
+    QVERIFY(open("TUnitsUdbR1F"));
+    pickFile(0);
+    for (int r = 1; r <= 17; ++r) QVERIFY(!pressRowButton(r));
+    // The row event only runs the checks.
+    setCell(16, "1,5");
+    w_->ValuesEdEditButtonClick();
+    QCOMPARE((*script_)->texts(), std::vector<std::string>{"Выделенное поле имеет неправильный формат."});
+    QCOMPARE(table()->currentRow(), 15);
+    QVERIFY(asked_.empty());
+  }
+
+  void raceModelTableScrollsToItsLastRow() {
+    writeSampleWorkspace("C:\\");
+    QVERIFY(open("TSinglUnitsUdbR2F"));
+    pickFile(0);
+    QScrollBar* bar = table()->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    QVERIFY(bar->isVisible());
+    QVERIFY(!table()->horizontalScrollBar()->isVisible());
+    // Both columns fit beside the scroll bar: nothing is cut on the right.
+    QVERIFY(table()->columnWidth(0) + table()->columnWidth(1) <= table()->viewport()->width());
+    table()->setCurrentCell(91, 1);
+    const QRect last = table()->visualItemRect(table()->item(91, 1));
+    QVERIFY(table()->viewport()->rect().contains(last));
+    QCOMPARE(table()->item(91, 0)->text(), q("Unknown10"));
+    // The buttons stand below the table, inside the window.
+    auto* save = child<QPushButton>("SaveBut");
+    QVERIFY(save->y() > table()->geometry().bottom());
+    QVERIFY(save->geometry().bottom() < w_->height());
+  }
+};
+
+QTEST_MAIN(TstUnitsEditors)
+#include "tst_units_editors.moc"
