@@ -219,10 +219,7 @@ Schema monstersSchema() {
 
 Schema npcsSchema() {
   Schema s = withMask(4);
-  Row raw = row("Unknown1", fieldAt(2), Codec::Raw, CheckKind::None);
-  raw.slot = true;
-  raw.button = RowButton::Raw;
-  s.rows.push_back(raw);
+  s.rows.push_back(makeRawRow("Unknown1", 2));
   wholes(s, 3, Codec::Float32, {"Exp", "Strength", "Dexterity", "Intelligence"});
   packed(s, 7, Codec::Byte, {"Science (Ловкость рук тут!)", "Stealing", "Tame"});
   packed(s, 8, Codec::Byte,
