@@ -36,6 +36,7 @@ const SampleHint* hintOf(const Schema& schema) {
       {"items\\4\\", {"DangerSensor", "FireWand", "HealScroll"}, {}},
       {"items\\5\\", {"OldKey", "SealedLetter", "Amulet"}, {}},
       {"items\\6\\", {"GoldCoins", "IronOre", "Manual"}, {}},
+      {"spells", {"Fireball", "Heal", "Shield"}, {}},
   };
   const std::string database = schema.folder.substr(0, schema.folder.find('\\'));
   for (const auto& h : hints)
