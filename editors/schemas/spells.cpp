@@ -97,23 +97,23 @@ Schema shopList(int section) {
 
 }  // namespace
 
-const Schema& spellPrototypes() {
+const Schema& spellsPrototypes() {
   static const Schema s = makePrototypes();
   return s;
 }
-const Schema& spellModifiers() {
+const Schema& spellsModifiers() {
   static const Schema s = makeModifiers();
   return s;
 }
-const Schema& sSpells() {
+const Schema& spellsSSpells() {
   static const Schema s = shopList(3);
   return s;
 }
-const Schema& sArmors() {
+const Schema& spellsSArmors() {
   static const Schema s = shopList(4);
   return s;
 }
-const Schema& sWeapons() {
+const Schema& spellsSWeapons() {
   static const Schema s = shopList(5);
   return s;
 }

@@ -157,4 +157,39 @@ TEST_F(Sections, ImportRefusesAndWritesNothingOrSaysWhatChanged) {
   EXPECT_EQ(missing.status, 1);
 }
 
+TEST_F(Sections, SpellsImportKeepsTheirMaskRules) {
+  fs::create_directories(root_ / "prog");
+  ASSERT_EQ(db({"sample", at("prog")}).status, 0);
+
+  // S_ lists: a prototype may repeat.
+  const std::string list = at("prog/bases/databaselmp/spells/3");
+  std::string sheet = db({"export", list}).out;
+  ASSERT_NE(sheet.find("\r\n0000002.zap,Heal,"), std::string::npos) << sheet;
+  sheet.replace(sheet.find("\r\n0000002.zap,Heal,"), 19, "\r\n0000002.zap,Fireball,");
+  write("list.csv", sheet);
+  ChildRun r = db({"import", list, at("list.csv")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Изменено записей: 1 из 3.\n");
+  EXPECT_NE(db({"export", list}).out.find("\r\n0000002.zap,Fireball,"), std::string::npos);
+
+  // Spell Prototypes: masks are unique, the target is one character.
+  const std::string protos = at("prog/bases/database/spells/1");
+  const auto before = tree("prog/bases/database/spells/1");
+  sheet = db({"export", protos}).out;
+  ASSERT_NE(sheet.find(",A,10,"), std::string::npos) << sheet;
+  sheet.replace(sheet.find(",A,10,"), 6, ",AB,10,");
+  sheet.replace(sheet.find("\r\n0000002.zap,Heal,"), 19, "\r\n0000002.zap,Fireball,");
+  write("protos.csv", sheet);
+  r = db({"import", protos, at("protos.csv")});
+  EXPECT_EQ(r.status, 1);
+  // Both records that would carry the mask are named.
+  EXPECT_EQ(r.err,
+            "0000001.zap: Name: Неправильная маска - такая уже есть. Маска берется из выделенного поля.\n"
+            "0000001.zap: Target: Выделенное поле имеет неправильный формат. Не больше 1 символа (любого), либо без "
+            "символов.\n"
+            "0000002.zap: Name: Неправильная маска - такая уже есть. Маска берется из выделенного поля.\n"
+            "Ничего не записано: ошибок 3.\n");
+  EXPECT_EQ(tree("prog/bases/database/spells/1"), before);
+}
+
 }  // namespace
