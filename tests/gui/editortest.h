@@ -9,7 +9,13 @@
 #pragma once
 
 #include <QComboBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QStringList>
+#include <QTableWidget>
+#include <QToolButton>
 #include <QWidget>
+#include <QtTest>
 
 #include <deque>
 #include <optional>
@@ -33,6 +39,34 @@ inline void pickEntry(QComboBox* box, int index) {
   box->setCurrentIndex(index);
   emit box->activated(index);
 }
+
+// Drives one editor window by its controls' objectNames, as a user would:
+// picking list entries, typing into value cells, pressing buttons and the
+// row button.
+struct EditorDriver {
+  QPointer<QWidget> w;
+
+  template <class T>
+  T* child(const char* name) const {
+    return childOf<T>(w, name);
+  }
+  QTableWidget* table() const { return child<QTableWidget>("ValuesEd"); }
+  // The row button, or nullptr while the table has none.
+  QToolButton* rowButton() const { return table()->viewport()->findChild<QToolButton*>("ValuesEdEditButton"); }
+  bool rowButtonShown() const { return rowButton() && !rowButton()->isHidden(); }
+  void pick(const char* box, int index) const { pickEntry(child<QComboBox>(box), index); }
+  int current(const char* box) const { return child<QComboBox>(box)->currentIndex(); }
+  QStringList items(const char* box) const {
+    QStringList out;
+    auto* b = child<QComboBox>(box);
+    for (int i = 0; i < b->count(); ++i) out << b->itemText(i);
+    return out;
+  }
+  void click(const char* button) const { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
+  void clickRowButton() const { QTest::mouseClick(rowButton(), Qt::LeftButton); }
+  QString cell(int row) const { return table()->item(row, 1)->text(); }
+  void setCell(int row, const QString& text) const { table()->item(row, 1)->setText(text); }
+};
 
 struct ScriptedDialogs {
   std::deque<std::optional<std::string>> prompts, templates, templateSaves, raws;

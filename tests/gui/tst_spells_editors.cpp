@@ -11,13 +11,10 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include <deque>
-
 #include "app/mainform.h"
 #include "core/database.h"
 #include "dbfixtures.h"
-#include "editordriver.h"
-#include "editors/engine/dialog_hooks.h"
+#include "editortest.h"
 #include "editors/engine/schema.h"
 #include "editors/engine/schema_registry.h"
 #include "editors/engine/window_table.h"
@@ -70,9 +67,7 @@ class TstSpellsEditors : public QObject {
 
   std::unique_ptr<Drive> drive_;
   std::unique_ptr<ScopedScriptedInteraction> script_;
-  std::deque<std::string> choices_;
-  std::deque<std::optional<std::string>> prompts_, templates_;
-  std::vector<std::string> asked_;
+  guitest::ScriptedDialogs dialogs_;
   QPointer<QWidget> w_;
   guitest::EditorDriver ed_;
 
@@ -94,25 +89,7 @@ class TstSpellsEditors : public QObject {
     script_ = std::make_unique<ScopedScriptedInteraction>();
     settings().DatabaseResIsh = singl_;
     settings().DatabaselmpResIsh = lmp_;
-    choices_.clear();
-    prompts_.clear();
-    templates_.clear();
-    asked_.clear();
-    auto take = [](auto& queue) {
-      if (queue.empty()) return std::optional<std::string>();
-      auto v = queue.front();
-      queue.pop_front();
-      return v;
-    };
-    dialogs::chooseValue = [this](const std::string& entries, int index) {
-      asked_.push_back(entries + "#" + std::to_string(index));
-      if (choices_.empty()) return std::string("\r");
-      std::string c = choices_.front();
-      choices_.pop_front();
-      return c;
-    };
-    dialogs::askText = [this, take](const std::string&) { return take(prompts_); };
-    dialogs::chooseTemplate = [this, take](const std::string&) { return take(templates_); };
+    dialogs_.install();
   }
   void cleanup() {
     if (w_) w_->close();
@@ -212,9 +189,9 @@ class TstSpellsEditors : public QObject {
     }
     table()->setCurrentCell(4, 1);
     ed_.clickRowButton();  // cancelled: the cell stays
-    QCOMPARE(asked_.back(), std::string("0     ELEMENTAL\r1     SENSES\r2     ASTRAL\r#2"));
+    QCOMPARE(dialogs_.asked.back(), std::string("0     ELEMENTAL\r1     SENSES\r2     ASTRAL\r#2"));
     QCOMPARE(cell(4), q("2     ASTRAL"));
-    choices_ = {"1     SENSES"};
+    dialogs_.choices = {"1     SENSES"};
     ed_.clickRowButton();
     QCOMPARE(cell(4), q("1     SENSES"));
 
@@ -268,9 +245,9 @@ class TstSpellsEditors : public QObject {
     QCOMPARE(cell(1), q("FIRE"));
     table()->setCurrentCell(3, 1);
     QVERIFY(ed_.rowButtonShown());
-    choices_ = {"6     FILTER"};
+    dialogs_.choices = {"6     FILTER"};
     ed_.clickRowButton();
-    QCOMPARE(asked_.back(), std::string("0     RANGE\r1     TARGETS\r2     AREA\r3     EFFECT\r4     DURATION\r"
+    QCOMPARE(dialogs_.asked.back(), std::string("0     RANGE\r1     TARGETS\r2     AREA\r3     EFFECT\r4     DURATION\r"
                                         "5     MANA\r6     FILTER\r7     ITEM\r#0"));
     QCOMPARE(cell(3), q("6     FILTER"));
     setCell(1, "FIRES");
@@ -329,8 +306,8 @@ class TstSpellsEditors : public QObject {
 
     // Creating with a mask that exists asks nothing more.
     (*script_)->clear();
-    prompts_ = {std::string("Same")};
-    templates_ = {std::string("C:\\shablons\\spells\\5\\base.zap")};
+    dialogs_.prompts = {std::string("Same")};
+    dialogs_.templates = {std::string("C:\\shablons\\spells\\5\\base.zap")};
     ed_.click("CreateBut");
     QVERIFY((*script_)->messages.empty());
     QCOMPARE(readHost(recordPath(singl_, folder, 4)), shopEntry("Same", "tpl"));
