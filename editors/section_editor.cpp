@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,6 +72,24 @@ class ValueDelegate : public QStyledItemDelegate {
     model->setData(index, text, Qt::EditRole);
   }
 };
+
+// A field name wider than its column is drawn condensed (where the font has
+// a condensed face) and carries its whole text as a tool tip, so that a long
+// name is never cut short unseen.
+void fitNameCell(QTableWidgetItem* item, const QFont& font, int columnWidth) {
+  constexpr int kCellPadding = 8;
+  auto fits = [&](const QFont& f) {
+    return QFontMetrics(f).horizontalAdvance(item->text()) + kCellPadding <= columnWidth;
+  };
+  if (fits(font)) return;
+  item->setToolTip(item->text());
+  for (int stretch : {QFont::SemiCondensed, QFont::Condensed}) {
+    QFont narrow = font;
+    narrow.setStretch(stretch);
+    item->setFont(narrow);
+    if (fits(narrow)) return;
+  }
+}
 
 constexpr int kMargin = 18;
 constexpr int kListsTop = 20;
@@ -173,6 +192,7 @@ void SectionEditor::buildControls() {
   for (int r = 0; r < ValuesEd->rowCount(); ++r) {
     auto* name = new QTableWidgetItem(toQ(schema_.rows[r].name));
     name->setFlags(Qt::ItemIsEnabled);
+    fitNameCell(name, ValuesEd->font(), size.column1);
     ValuesEd->setItem(r, 0, name);
     ValuesEd->setItem(r, 1, new QTableWidgetItem());
   }

@@ -5,6 +5,7 @@
 // record files with scripted dialogs.
 #include <QAction>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QScrollBar>
@@ -143,6 +144,14 @@ class TstUnitsEditors : public QObject {
       QCOMPARE(table()->rowCount(), static_cast<int>(schema.rows.size()));
       QCOMPARE(w_->IshPath, (entry.game == Game::Singl ? kSingl : kLmp) + schema.folder);
       QCOMPARE(child<QComboBox>("FilesBox")->count(), kSampleRecords);
+      // Every field name is shown whole (a long one narrower), or at least
+      // in its tool tip.
+      for (int r = 0; r < table()->rowCount(); ++r) {
+        QTableWidgetItem* name = table()->item(r, 0);
+        const QFont font = name->data(Qt::FontRole).isValid() ? name->font() : table()->font();
+        const bool fits = QFontMetrics(font).horizontalAdvance(name->text()) + 8 <= e.column1;
+        QVERIFY2(fits || name->toolTip() == name->text(), qPrintable(name->text()));
+      }
 
       // Record 2 shown whole, saved without an edit: the file stays as it was.
       const std::string path = w_->IshPath + recordFileName(2);
