@@ -234,19 +234,19 @@ Schema npcsSchema() {
 
 }  // namespace
 
-const Schema& hitLocations() {
+const Schema& unitsHitLocations() {
   static const Schema s = hitLocationsSchema();
   return s;
 }
-const Schema& raceModels() {
+const Schema& unitsRaceModels() {
   static const Schema s = raceModelsSchema();
   return s;
 }
-const Schema& monstersPrototypes() {
+const Schema& unitsMonstersPrototypes() {
   static const Schema s = monstersSchema();
   return s;
 }
-const Schema& npcs() {
+const Schema& unitsNpcs() {
   static const Schema s = npcsSchema();
   return s;
 }

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
-#include <QToolButton>
 #include <QtTest>
 
 #include <deque>
@@ -72,20 +71,21 @@ class TstUnitsEditors : public QObject {
     if (w_) w_->show();
     return w_;
   }
+  // The window of w_, driven by its controls; rows are counted from 1 here.
+  guitest::EditorDriver ui() const { return {w_.data()}; }
   template <class T>
   T* child(const char* name) {
-    return guitest::childOf<T>(w_, name);
+    return ui().child<T>(name);
   }
-  QTableWidget* table() { return child<QTableWidget>("ValuesEd"); }
-  QToolButton* rowButton() { return table()->viewport()->findChild<QToolButton*>("ValuesEdEditButton"); }
-  void pickFile(int index) { guitest::pickEntry(child<QComboBox>("FilesBox"), index); }
-  QString cell(int row) { return table()->item(row - 1, 1)->text(); }
-  void setCell(int row, const char* utf8) { table()->item(row - 1, 1)->setText(q(utf8)); }
+  QTableWidget* table() { return ui().table(); }
+  void pickFile(int index) { ui().pick("FilesBox", index); }
+  QString cell(int row) { return ui().cell(row - 1); }
+  void setCell(int row, const char* utf8) { ui().setCell(row - 1, q(utf8)); }
   // Presses the row button of a row (from 1); false when the row has none.
   bool pressRowButton(int row) {
     table()->setCurrentCell(row - 1, 1);
-    if (rowButton()->isHidden()) return false;
-    QTest::mouseClick(rowButton(), Qt::LeftButton);
+    if (!ui().rowButtonShown()) return false;
+    ui().clickRowButton();
     return true;
   }
 
