@@ -235,9 +235,12 @@ bool checkBitset30(std::string_view text) {
 ByteString encodeBitset30(std::string_view text) {
   std::uint32_t mask = 0;
   forEachListPart(beforeBlank(text), [&](std::string_view p) {
-    if (p.empty() || p.size() > 2) return;
+    if (p.empty()) return;
     for (char c : p)
       if (!isDigit(c)) return;
+    // Leading zeros do not count: "030" is 30, "001" is 1.
+    p.remove_prefix(std::min(p.find_first_not_of('0'), p.size()));
+    if (p.size() > 2) return;
     int n = 0;
     for (char c : p) n = n * 10 + (c - '0');
     if (n >= 1 && n <= 30) mask |= std::uint32_t{1} << (n - 1);

@@ -118,12 +118,19 @@ std::string unreadableText(int field, bool fieldMissing) {
   return ru("<не прочитано: поле ") + decimal(field) + ru(" повреждено или короче, чем нужно; оно сохранится как было>");
 }
 
+bool RecordView::untouched(int row) const {
+  return row >= 0 && static_cast<std::size_t>(row) < loadedTexts.size() &&
+         static_cast<std::size_t>(row) < loadedBytes.size() && static_cast<std::size_t>(row) < texts.size() &&
+         texts[row] == loadedTexts[row];
+}
+
 RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record) {
   const int n = static_cast<int>(schema.rows.size());
   RecordView view;
   view.texts.assign(n, std::string());
   view.readable.assign(n, true);
   view.slotData.assign(n, ByteString());
+  view.loadedBytes.assign(n, ByteString());
 
   for (const auto& [field, rows] : rowsByField(schema)) {
     std::optional<ByteString> payload = record.FieldOrNothing(field);
@@ -169,9 +176,11 @@ RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record) {
           break;
         }
         case Where::NamePart:
+          view.loadedBytes[r] = ByteString(data);
           texts.emplace_back(r, removeBlanks(std::string_view(name).substr(0, std::min<std::size_t>(row.place.to, name.size()))));
           continue;
         case Where::DescPart:
+          view.loadedBytes[r] = ByteString(data);
           texts.emplace_back(r, name.size() > static_cast<std::size_t>(row.place.to) ? name.substr(row.place.to) : std::string());
           continue;
       }
@@ -181,6 +190,7 @@ RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record) {
         break;
       }
       if (row.slot) view.slotData[r] = ByteString(bytes);
+      view.loadedBytes[r] = ByteString(bytes);
       texts.emplace_back(r, decode(row.codec, bytes, row.labels));
     }
     if (!ok) {
@@ -188,6 +198,7 @@ RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record) {
         view.readable[r] = false;
         view.texts[r] = unreadableText(field, missing);
         view.slotData[r].clear();
+        view.loadedBytes[r].clear();
       }
       continue;
     }
@@ -212,6 +223,7 @@ RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record) {
     auto shownLo = cellNumber(view.texts[m.minRow]);
     if (shownLo && spread) view.texts[m.maxRow] = formatNumber(*spread * m.scale + *shownLo);
   }
+  view.loadedTexts = view.texts;
   return view;
 }
 
@@ -237,6 +249,7 @@ std::vector<RowFailure> checkRows(const Schema& schema, RecordView& view, const 
     if (!view.readable[i]) continue;
     const Row& row = schema.rows[i];
     std::string& text = view.texts[i];
+    const bool untouched = view.untouched(i);
     bool passed = true;
     switch (row.check) {
       case CheckKind::None:
@@ -250,7 +263,7 @@ std::vector<RowFailure> checkRows(const Schema& schema, RecordView& view, const 
       case CheckKind::Codec: {
         if (showsDescription(row.codec)) break;
         RowCheck rc = checkRow(row.codec, text);
-        text = rc.text;
+        if (!untouched) text = rc.text;
         passed = rc.accepted;
         break;
       }
@@ -290,13 +303,19 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
     bool readable = std::all_of(rowsOfField.begin(), rowsOfField.end(), [&](int r) { return view.readable[r]; });
     if (!readable) continue;
 
-    // Encode every row of the field.
+    // Encode every row of the field; an untouched row keeps its bytes.
     std::vector<std::pair<int, ByteString>> values;  // row, bytes
     for (int r : rowsOfField) {
       const Row& row = schema.rows[r];
       const std::string& text = view.texts[r];
       if (row.place.where == Where::NamePart || row.place.where == Where::DescPart) continue;
       if (const MinMaxRule* m = minMaxOf(schema, r)) {
+        // The maximum is shown on top of the minimum: it keeps its bytes
+        // only while both are untouched.
+        if (view.untouched(r) && (r == m->minRow || view.untouched(m->minRow))) {
+          values.emplace_back(r, view.loadedBytes[r]);
+          continue;
+        }
         // The spread needs the minimum, which is readable whenever the
         // maximum is (decodeRecord sees to it).
         auto lo = cellNumber(view.texts[m->minRow]);
@@ -318,6 +337,10 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
           continue;
         }
         ByteString slot = view.slotData[r];
+        if (view.untouched(r) && slot == view.loadedBytes[r]) {
+          values.emplace_back(r, slot);
+          continue;
+        }
         if (text != decode(row.codec, slot, row.labels)) {
           EncodeResult e = encode(row.codec, text, row.itemType);
           if (!e.ok) return fail(e.error);
@@ -330,6 +353,10 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
         ByteString value = w ? slot.substr(0, w) : slot;
         if (value.size() < w) value.append(w - value.size(), '\0');
         values.emplace_back(r, value);
+        continue;
+      }
+      if (view.untouched(r)) {
+        values.emplace_back(r, view.loadedBytes[r]);
         continue;
       }
       EncodeResult e = encode(row.codec, text, 1);
@@ -360,6 +387,10 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
       }
       case Where::NamePart:
       case Where::DescPart: {
+        if (std::all_of(rowsOfField.begin(), rowsOfField.end(), [&](int r) { return view.untouched(r); })) {
+          payload = view.loadedBytes[rowsOfField.front()];
+          break;
+        }
         std::string name, desc;
         std::size_t width = static_cast<std::size_t>(first.place.to);
         for (int r : rowsOfField) {

@@ -168,6 +168,18 @@ struct RecordView {
   std::vector<std::string> texts;
   std::vector<bool> readable;
   std::vector<ByteString> slotData;  // one per row; used by slot rows only
+  // What decodeRecord read, per row: the cell text and the bytes the value
+  // came from (the item's payload, the run, the whole field; for the name
+  // and description parts the whole field). A row whose text still equals
+  // its loaded text is untouched: encodeRecord writes its loaded bytes back
+  // as they were, so a display that rounds (ticks15, float32) never changes
+  // a value the user did not edit. Empty for a view built by hand: every
+  // row is then encoded from its text.
+  std::vector<std::string> loadedTexts;
+  std::vector<ByteString> loadedBytes;
+
+  // True when the row's text is the one it was loaded with.
+  bool untouched(int row) const;
 };
 
 // Reads every row of the record. A row whose field is missing, or whose item
@@ -193,7 +205,9 @@ struct RowFailure {
 };
 
 // Checks every readable row in row order; fills in what the checks change
-// (normalised lists, IDs from type names) in view.texts. Returns the failing
+// (normalised lists, IDs from type names) in view.texts. An untouched row is
+// checked but its text is not normalised (its bytes are kept); a section
+// rule (an ID from a type name) still sets its text. Returns the failing
 // rows in row order.
 std::vector<RowFailure> checkRows(const Schema& schema, RecordView& view, const CheckContext& context);
 
@@ -207,8 +221,11 @@ struct BuildResult {
 
 // Encodes the rows (which passed checkRows) and replaces the written fields
 // of the record, then rebuilds its bytes. Fields whose rows could not be read
-// and fields no row names keep their bytes. Slot rows may update their slot.
-// Nothing changes in the record when a conversion fails.
+// and fields no row names keep their bytes. An untouched row keeps the value
+// bytes it was loaded from (an item still gets the schema's type byte); the
+// maximum of a min/max pair only while its minimum is untouched too. Slot
+// rows may update their slot. Nothing changes in the record when a
+// conversion fails.
 BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& record);
 
 // A record's mask: field 1 less its last byte (empty when there is none).

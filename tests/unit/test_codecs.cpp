@@ -364,6 +364,10 @@ TEST(Codecs, Bitset30) {
       {Codec::Bitset30, "3,1", "05 00 00 00", nullptr},     {Codec::Bitset30, "1,3 abc", "05 00 00 00", nullptr},
       {Codec::Bitset30, "31", "00 00 00 00", nullptr},      {Codec::Bitset30, "0", "00 00 00 00", nullptr},
       {Codec::Bitset30, "30,1,1", "01 00 00 20", nullptr},  {Codec::Bitset30, "99999999999,2", "02 00 00 00", nullptr},
+      // However a number is written, 1 to 30 sets its bit.
+      {Codec::Bitset30, "030", "00 00 00 20", nullptr},     {Codec::Bitset30, "001", "01 00 00 00", nullptr},
+      {Codec::Bitset30, "1,030", "01 00 00 20", nullptr},   {Codec::Bitset30, "0003,00", "04 00 00 00", nullptr},
+      {Codec::Bitset30, "0031", "00 00 00 00", nullptr},
   };
   expectEncodes(encodes, count(encodes));
 }

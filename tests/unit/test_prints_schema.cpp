@@ -75,10 +75,10 @@ TEST_F(PrintsSchema, ShowsAndWritesBackValues) {
 
   ASSERT_TRUE(checkRows(s, v, anyMask()).empty());
   ASSERT_TRUE(encodeRecord(s, v, z).ok);
-  // 20 shows 1 and goes back as 15; 30 shows 2 and goes back as 30; -44 as -30.
+  // 20 shows 1 and -44 shows -2, but a value nobody edited keeps its bytes.
   TZapisBaziZm back = parsed(z.Bytes);
-  EXPECT_EQ(hex(back.GetField(2)), hex(group(0.5f, 15, 30)));
-  EXPECT_EQ(hex(back.GetField(3)), hex(group(1.0f, 45, -30)));
+  EXPECT_EQ(hex(back.GetField(2)), hex(group(0.5f, 20, 30)));
+  EXPECT_EQ(hex(back.GetField(3)), hex(group(1.0f, 45, -44)));
   EXPECT_EQ(back.GetField(1), nameBytes("Swamp"));
 }
 
@@ -91,8 +91,8 @@ TEST_F(PrintsSchema, EditedValuesAreStored) {
   };
   const Case cases[] = {
       {2, "-2", 2, group(0.5f, -30, 30)},
-      {1, "NAN", 2, itemsOf({{1, std::string(4, '\xFF')}, {2, int32Bytes(15)}, {3, int32Bytes(30)}})},
-      {4, "0,75", 3, group(0.75f, 45, -30)},
+      {1, "NAN", 2, itemsOf({{1, std::string(4, '\xFF')}, {2, int32Bytes(20)}, {3, int32Bytes(30)}})},
+      {4, "0,75", 3, group(0.75f, 45, -44)},
       {6, "10", 3, group(1.0f, 45, 150)},
   };
   const Schema& s = *findSchema("prints\\3\\");

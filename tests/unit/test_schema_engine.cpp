@@ -2,7 +2,12 @@
 // on malformed records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "editors/engine/schema.h"
+#include "editors/engine/schema_registry.h"
+#include "editors/engine/window_table.h"
 #include "record_fixtures.h"
 #include "support/testenv.h"
 
@@ -164,14 +169,18 @@ TEST_F(SchemaEngine, EditedRowsAreEncodedInTheirPlaces) {
   EXPECT_EQ(back.GetField(13), "tail");
 }
 
-TEST_F(SchemaEngine, SlotNumberKeepsLongerFileBytesUntilRetyped) {
+TEST_F(SchemaEngine, SlotNumberTakesItsWidthFromANewSlotOnly) {
   auto fields = fullFields();
-  fields[2].second = "ABCDEF";  // a 6-byte file was loaded into the 4-byte field
+  fields[2].second = "ABCDEF";  // a record whose 4-byte field holds 6 bytes
   TZapisBaziZm z = parsed(recordOf(fields));
   RecordView v = decodeRecord(schema_, z);
   ASSERT_TRUE(checkRows(schema_, v, context()).empty());
   ASSERT_TRUE(encodeRecord(schema_, v, z).ok);
-  EXPECT_EQ(parsed(z.Bytes).GetField(3), "ABCD");
+  EXPECT_EQ(parsed(z.Bytes).GetField(3), "ABCDEF");  // untouched: as it was
+  v.slotData[3] = "GHIJKL";  // a 6-byte file loaded by the raw value dialog
+  v.texts[3] = decode(Codec::Int32, "GHIJ");
+  ASSERT_TRUE(encodeRecord(schema_, v, z).ok);
+  EXPECT_EQ(parsed(z.Bytes).GetField(3), "GHIJ");
 }
 
 TEST_F(SchemaEngine, ConversionFailureLeavesTheRecordAlone) {
@@ -249,4 +258,206 @@ TEST_F(SchemaEngine, MissingFieldsAreReportedAndNotWritten) {
   RecordView tv = decodeRecord(schema_, t);
   EXPECT_TRUE(tv.readable[0]);
   EXPECT_FALSE(tv.readable[13]);
+}
+
+namespace {
+
+// Bytes that a row's cell shows other than they are stored, so that encoding
+// the cell's text again would change them (rounded, cut, extra bytes, other
+// item types inside a list). width: the run's width, 0 for a whole field or
+// item.
+std::string lossyValue(const Row& row, std::size_t width) {
+  std::string v;
+  switch (row.codec) {
+    case Codec::Name:
+      v = std::string("Ab\0x", 4);
+      break;
+    case Codec::Int32:
+      v = int32Bytes(123) + "\x07";
+      break;
+    case Codec::Int32Label:
+      v = int32Bytes(row.labels && !row.labels->empty() ? row.labels->front().value : 3) + "\x07";
+      break;
+    case Codec::Float32:
+      v = floatBytes(1.2345678f);
+      break;
+    case Codec::Ticks15:
+    case Codec::Ticks15f:
+      v = int32Bytes(44);
+      break;
+    case Codec::Byte:
+      v = "\x05\x09";
+      break;
+    case Codec::Bool:
+      v = "\x07";
+      break;
+    case Codec::Bitset30:
+      v = int32Bytes(5) + "\x01";
+      break;
+    case Codec::NameList:
+      v = itemsOf({{3, nameBytes("a")}, {7, std::string("b\0x", 3)}});
+      break;
+    case Codec::Code4:
+      v = std::string("AB\0Z", 4);
+      break;
+    case Codec::Char1:
+      v = std::string("Q\0\0\x05", 4);
+      break;
+    case Codec::Code4List:
+      v = itemsOf({{3, std::string("AB\0Z", 4)}, {9, std::string("CD\0\0", 4)}});
+      break;
+    case Codec::Raw:
+      v = std::string("\x01\0\x03", 3);
+      break;
+    case Codec::SoundList:
+      v = itemsOf({{2, "sound"}});
+      break;
+  }
+  if (width) v.resize(width, '\0');
+  return v;
+}
+
+// A record of the schema whose every value is lossy in the table; the rules'
+// rows hold what their rules accept (the record number for record 1).
+std::string lossyRecord(const Schema& schema) {
+  std::map<int, std::vector<int>> byField;
+  for (int i = 0; i < static_cast<int>(schema.rows.size()); ++i) byField[schema.rows[i].place.field].push_back(i);
+  const int last = byField.empty() ? 1 : byField.rbegin()->first;
+  std::vector<std::pair<int, std::string>> fields;
+  for (int n = 1; n <= last; ++n) {
+    std::string payload;
+    auto it = byField.find(n);
+    if (it != byField.end()) {
+      std::vector<int> rows = it->second;
+      const Row& first = schema.rows[rows.front()];
+      auto value = [&](int r, std::size_t width) {
+        for (const auto& m : schema.minMax)
+          if (m.minRow == r || m.maxRow == r) return floatBytes(r == m.minRow ? 1.2345678f : 0.3333333f);
+        if (schema.recordNumber && schema.recordNumber->row == r) return int32Bytes(1 + schema.recordNumber->offset);
+        return lossyValue(schema.rows[r], width);
+      };
+      switch (first.place.where) {
+        case Where::Field:
+          payload = value(rows.front(), 0);
+          break;
+        case Where::Item:
+          std::sort(rows.begin(), rows.end(),
+                    [&](int a, int b) { return schema.rows[a].place.item < schema.rows[b].place.item; });
+          for (int r : rows) appendItem(payload, schema.rows[r].itemType, value(r, 0));
+          break;
+        case Where::Bytes:
+          for (int r : rows) {
+            const Place& p = schema.rows[r].place;
+            if (payload.size() < static_cast<std::size_t>(p.to)) payload.resize(p.to, '\0');
+            payload.replace(p.from - 1, p.to - p.from + 1, value(r, p.to - p.from + 1));
+          }
+          break;
+        case Where::NamePart:
+        case Where::DescPart: {
+          std::string name = "A B";  // shown without its blank
+          name.resize(std::max(first.place.to, 3), ' ');
+          payload = name + "De sc" + std::string("\0zz", 3);
+          break;
+        }
+      }
+    }
+    fields.emplace_back(n, payload);
+  }
+  return recordOf(fields);
+}
+
+// Every schema of the program, and the engine's own fixture.
+std::vector<const Schema*> everySchema(const Schema& fixture) {
+  std::vector<const Schema*> out{&fixture};
+  for (const auto& w : windowTable()) {
+    const Schema* s = findSchema(w.schemaFolder);
+    if (s && std::find(out.begin(), out.end(), s) == out.end()) out.push_back(s);
+  }
+  return out;
+}
+
+// A schema with a row of every codec, as a whole field, as an item and (for
+// the fixed-width ones) as a run.
+Schema everyCodecSchema() {
+  Schema s;
+  s.folder = "codecs\\1\\";
+  s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
+  const Codec codecs[] = {Codec::Name,    Codec::Int32,     Codec::Int32Label, Codec::Float32, Codec::Ticks15,
+                          Codec::Ticks15f, Codec::Byte,     Codec::Bool,       Codec::Bitset30, Codec::NameList,
+                          Codec::Code4,   Codec::Char1,     Codec::Code4List,  Codec::Raw,     Codec::SoundList};
+  int field = 2, item = 1, from = 1;
+  for (Codec c : codecs) {
+    Row whole = makeRow(std::string(codecName(c)), fieldAt(field++), c);
+    whole.slot = showsDescription(c);
+    s.rows.push_back(whole);
+  }
+  const int itemField = field++;
+  for (Codec c : codecs) {
+    if (showsDescription(c)) continue;
+    Row r = makeRow(std::string(codecName(c)) + " item", itemAt(itemField, item), c);
+    r.itemType = static_cast<std::uint8_t>(item++ + 4);
+    s.rows.push_back(r);
+  }
+  const int runField = field++;
+  for (Codec c : codecs) {
+    const int w = static_cast<int>(fixedWidth(c));
+    if (!w) continue;
+    s.rows.push_back(makeRow(std::string(codecName(c)) + " run", bytesAt(runField, from, from + w - 1), c));
+    from += w;
+  }
+  return s;
+}
+
+}  // namespace
+
+TEST_F(SchemaEngine, SavingWithoutAnEditKeepsEveryValueOfEverySchema) {
+  const Schema codecs = everyCodecSchema();
+  std::vector<const Schema*> schemas = everySchema(schema_);
+  schemas.push_back(&codecs);
+  for (const Schema* s : schemas) {
+    const std::string original = lossyRecord(*s);
+    TZapisBaziZm z = parsed(original);
+    RecordView v = decodeRecord(*s, z);
+    const RecordView before = v;
+    CheckContext c;
+    c.recordIndex = 0;
+    c.maskAllowed = [](const std::string&) { return true; };
+    auto failures = checkRows(*s, v, c);
+    ASSERT_TRUE(failures.empty()) << s->folder << " row " << failures[0].row << ": " << failures[0].message;
+    ASSERT_TRUE(encodeRecord(*s, v, z).ok) << s->folder;
+    TZapisBaziZm back = parsed(z.Bytes);
+    RecordView after = decodeRecord(*s, back);
+    for (std::size_t r = 0; r < s->rows.size(); ++r) {
+      ASSERT_TRUE(after.readable[r]) << s->folder << " " << s->rows[r].name;
+      EXPECT_EQ(hex(after.loadedBytes[r]), hex(before.loadedBytes[r])) << s->folder << " " << s->rows[r].name;
+      EXPECT_EQ(after.texts[r], before.texts[r]) << s->folder << " " << s->rows[r].name;
+    }
+    // The records above are laid out as their schemas write them, item
+    // types included: nothing of them changes.
+    EXPECT_EQ(hex(z.Bytes), hex(original)) << s->folder;
+  }
+}
+
+TEST_F(SchemaEngine, AnEditedRowIsEncodedAndItsNeighboursKeepTheirBytes) {
+  const Schema s = everyCodecSchema();
+  TZapisBaziZm z = parsed(lossyRecord(s));
+  RecordView v = decodeRecord(s, z);
+  // Row 5 is the whole-field ticks15 (44, shown "2"), row 4 the float32.
+  ASSERT_EQ(s.rows[5].codec, Codec::Ticks15);
+  v.texts[5] = "3";
+  CheckContext c;
+  c.maskAllowed = [](const std::string&) { return true; };
+  ASSERT_TRUE(checkRows(s, v, c).empty());
+  ASSERT_TRUE(encodeRecord(s, v, z).ok);
+  TZapisBaziZm back = parsed(z.Bytes);
+  EXPECT_EQ(back.GetField(6), int32Bytes(45));
+  EXPECT_EQ(hex(back.GetField(5)), hex(floatBytes(1.2345678f)));
+  // Min/max: a changed minimum moves the stored spread, since the maximum is
+  // shown on top of it; an untouched minimum keeps its bytes.
+  TZapisBaziZm m = parsed(recordOf(fullFields()));
+  RecordView mv = decodeRecord(schema_, m);
+  mv.texts[6] = "10";  // the maximum still shows 20
+  ASSERT_TRUE(checkRows(schema_, mv, context()).empty());
+  ASSERT_TRUE(encodeRecord(schema_, mv, m).ok);
+  EXPECT_EQ(hex(parsed(m.Bytes).GetField(7)), hex(floatBytes(1.0f)));
 }
