@@ -125,7 +125,9 @@ bool deleteHostTree(const fs::path& dir, bool removeItself) {
   for (; it != end; it.increment(ec)) {
     const fs::path& p = it->path();
     std::string name = p.filename().string();
-    if (!name.empty() && name[0] == '.') { ok = false; continue; }
+    // Dot names are skipped, not failed: only the deletions made count (a
+    // folder that keeps one cannot be removed itself, which then fails).
+    if (!name.empty() && name[0] == '.') continue;
     std::error_code ec2;
     auto st = fs::symlink_status(p, ec2);
     if (fs::is_directory(st)) {

@@ -81,6 +81,15 @@ TEST_F(Files, DeleteFolderTree) {
   EXPECT_FALSE(deleteFolderTree("C:\\h\\", true));
   EXPECT_TRUE(fileExists("C:\\h\\.keep"));
   EXPECT_FALSE(fileExists("C:\\h\\other"));
+  // Keeping the folder, a skipped dot name is no failure: everything that
+  // should go went. In a sub-folder it keeps that folder, which then fails.
+  writeFile("C:\\h\\other", "o");
+  writeFile("C:\\h\\.git\\config", "c");
+  EXPECT_TRUE(deleteFolderTree("C:\\h\\", false));
+  EXPECT_FALSE(fileExists("C:\\h\\other"));
+  writeFile("C:\\h\\sub\\.keep", "k");
+  EXPECT_FALSE(deleteFolderTree("C:\\h\\", false));
+  EXPECT_TRUE(fileExists("C:\\h\\sub\\.keep"));
 }
 
 TEST_F(Files, DeleteFolderTreeNeverFollowsLinks) {
