@@ -5,8 +5,13 @@
 //   kessik-db export SECTION_FOLDER [--schema DB/N] [-o FILE]
 //   kessik-db import SECTION_FOLDER FILE [--schema DB/N]
 //   kessik-db sample PROGRAM_FOLDER
+//   kessik-db check SOURCE_ROOT
+//   kessik-db diff SOURCE_ROOT_A SOURCE_ROOT_B
+//   kessik-db export SOURCE_ROOT -o FOLDER        (every section)
+//   kessik-db import SOURCE_ROOT FOLDER            (every section, all or nothing)
 //
-// Exit status: 0 done, 1 refused or failed, 2 usage error. Messages go to
+// Exit status: 0 done, 1 refused or failed, 2 usage error (diff: 0 equal,
+// 1 different, 2 trouble). Messages go to
 // standard error in UTF-8. A new command is one function and one row of
 // kCommands.
 #include <cstdio>
@@ -24,6 +29,9 @@ int commandExport(const std::vector<std::string>& args);
 int commandImport(const std::vector<std::string>& args);
 int commandSample(const std::vector<std::string>& args);
 void printSchemaList(std::FILE* out);
+// The whole-tree commands (kessik_db_tree.cpp).
+int commandCheck(const std::vector<std::string>& args);
+int commandDiff(const std::vector<std::string>& args);
 
 namespace {
 
@@ -48,14 +56,25 @@ const Command kCommands[] = {
      "      up to the first gap, at most 10 sections) into DATABASE_FILE.",
      commandPack},
     {"export", "SECTION_FOLDER [--schema DB/N] [-o FILE]", kOwnArguments,
-     "Writes a section as CSV (UTF-8): \"File\" and the field names, one line per record.",
+     "Writes a section as CSV (UTF-8): \"File\" and the field names, one line per record.\n"
+     "      export SOURCE_ROOT -o FOLDER writes every section, as FOLDER/items/2.csv ...",
      commandExport},
     {"import", "SECTION_FOLDER FILE [--schema DB/N]", kOwnArguments,
-     "Applies such a CSV as the editor's save would; on any refusal lists them and writes nothing.",
+     "Applies such a CSV as the editor's save would; on any refusal lists them and writes nothing.\n"
+     "      import SOURCE_ROOT FOLDER applies every CSV of FOLDER (items/2.csv ...), all or nothing.",
      commandImport},
     {"sample", "PROGRAM_FOLDER", 1,
      "Writes sample records of every known section under bases\\ and templates under shablons\\.",
      commandSample},
+    {"check", "SOURCE_ROOT", 1,
+     "Reads every record of every known section below SOURCE_ROOT by its schema and lists\n"
+     "      records that cannot be read, rows that would not be written back byte for byte,\n"
+     "      repeated masks where masks are unique and gaps in the numbering; exit 1 when any.",
+     commandCheck},
+    {"diff", "SOURCE_ROOT_A SOURCE_ROOT_B", 2,
+     "Lists per section the records added, removed and changed, with each changed row's\n"
+     "      old and new text; exit 0 when equal, 1 when not, 2 on trouble.",
+     commandDiff},
 };
 
 void printUsage(std::FILE* out) {
@@ -63,7 +82,16 @@ void printUsage(std::FILE* out) {
   for (const Command& c : kCommands) {
     std::string summary = c.summary;
     std::string usage = std::string(c.name) + " " + c.arguments;
-    std::fprintf(out, "  %-50s %s\n", usage.c_str(), summary.substr(0, summary.find('\n')).c_str());
+    // The summary's further lines go under its first one.
+    std::size_t start = 0;
+    for (bool first = true; start <= summary.size(); first = false) {
+      std::size_t end = summary.find('\n', start);
+      std::string line = summary.substr(start, end == std::string::npos ? std::string::npos : end - start);
+      line.erase(0, line.find_first_not_of(' '));
+      std::fprintf(out, "  %-50s %s\n", first ? usage.c_str() : "", line.c_str());
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
   }
   printSchemaList(out);
   std::fputs("\nThe schema of a section folder comes from its last two names (.../prints/1/).\n"

@@ -25,6 +25,12 @@
 #include "util/paths.h"
 
 namespace kessik::tool {
+
+// The whole-tree forms of export and import (kessik_db_tree.cpp).
+bool isSourceRootArgument(const std::string& hostPath);
+int exportWholeTree(const std::string& rootArg, const std::string& outputArg);
+int importWholeTree(const std::string& rootArg, const std::string& sheetsArg);
+
 namespace {
 
 void say(std::FILE* to, const std::string& cp1251) {
@@ -136,6 +142,13 @@ int commandExport(const std::vector<std::string>& args) {
   const char* usage = "SECTION_FOLDER [--schema DB/N] [-o FILE]";
   Parsed p = parseArgs("export", usage, args, true, 1);
   if (!p.ok) return ExitUsage;
+  if (p.schema.empty() && isSourceRootArgument(p.positional[0])) {
+    if (p.output.empty()) {
+      std::fprintf(stderr, "kessik-db export: a source root is written as one CSV per section: give -o FOLDER\n");
+      return ExitUsage;
+    }
+    return exportWholeTree(p.positional[0], p.output);
+  }
   auto target = targetOf(p.positional[0], p.schema);
   if (!target) return ExitFailed;
   auto csv = exportSectionCsv(*target->schema, target->folder, terminalProgress());
@@ -159,6 +172,7 @@ int commandImport(const std::vector<std::string>& args) {
   const char* usage = "SECTION_FOLDER FILE [--schema DB/N]";
   Parsed p = parseArgs("import", usage, args, false, 2);
   if (!p.ok) return ExitUsage;
+  if (p.schema.empty() && isSourceRootArgument(p.positional[0])) return importWholeTree(p.positional[0], p.positional[1]);
   auto target = targetOf(p.positional[0], p.schema);
   if (!target) return ExitFailed;
   auto csvPath = windowsPathOf(p.positional[1]);

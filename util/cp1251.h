@@ -13,6 +13,9 @@ namespace kessik {
 // (or is not valid UTF-8): such a text is refused, never altered.
 std::optional<std::string> utf8ToCp1251(std::string_view utf8);
 
+// Appends one character (below U+10000) as UTF-8.
+void appendUtf8(std::string& out, char32_t cp);
+
 // cp1251 to UTF-8; every byte has a character.
 std::string cp1251ToUtf8(std::string_view cp1251);
 
