@@ -11,7 +11,7 @@ fi
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DKESSIK_GUI=OFF -DKESSIK_BENCH=OFF >/dev/null
 cmake --build build-win --parallel "$(nproc)" --target kessik_unit_tests kessik-db
-wine=$(command -v wine64 || command -v wine || true)
+wine=$(command -v wine64 || command -v wine || ls /usr/lib/wine/wine64 2>/dev/null || true)
 if [ -z "$wine" ]; then
   echo "Wine not installed: Windows tests built, not run"
   exit 0
