@@ -31,26 +31,6 @@ int fromUnicode(char32_t cp) {
   return -1;
 }
 
-// Decodes one UTF-8 character at i; advances i. Returns nothing when invalid.
-std::optional<char32_t> nextCodePoint(std::string_view s, std::size_t& i) {
-  auto b = static_cast<unsigned char>(s[i]);
-  int extra;
-  char32_t cp;
-  if (b < 0x80) { ++i; return b; }
-  if ((b & 0xE0) == 0xC0) { extra = 1; cp = b & 0x1F; }
-  else if ((b & 0xF0) == 0xE0) { extra = 2; cp = b & 0x0F; }
-  else if ((b & 0xF8) == 0xF0) { extra = 3; cp = b & 0x07; }
-  else return std::nullopt;
-  if (i + static_cast<std::size_t>(extra) >= s.size()) return std::nullopt;
-  for (int k = 1; k <= extra; ++k) {
-    auto c = static_cast<unsigned char>(s[i + k]);
-    if ((c & 0xC0) != 0x80) return std::nullopt;
-    cp = (cp << 6) | (c & 0x3F);
-  }
-  i += extra + 1;
-  return cp;
-}
-
 struct Tables {
   std::array<unsigned char, 256> upper{};
   std::array<unsigned char, 256> lower{};
@@ -104,14 +84,39 @@ const Tables& tables() {
 
 }  // namespace
 
+// Decodes one UTF-8 character at i; advances i. Returns nothing when invalid.
+std::optional<char32_t> nextCodePoint(std::string_view s, std::size_t& i) {
+  auto b = static_cast<unsigned char>(s[i]);
+  int extra;
+  char32_t cp;
+  if (b < 0x80) { ++i; return b; }
+  if ((b & 0xE0) == 0xC0) { extra = 1; cp = b & 0x1F; }
+  else if ((b & 0xF0) == 0xE0) { extra = 2; cp = b & 0x0F; }
+  else if ((b & 0xF8) == 0xF0) { extra = 3; cp = b & 0x07; }
+  else return std::nullopt;
+  if (i + static_cast<std::size_t>(extra) >= s.size()) return std::nullopt;
+  for (int k = 1; k <= extra; ++k) {
+    auto c = static_cast<unsigned char>(s[i + k]);
+    if ((c & 0xC0) != 0x80) return std::nullopt;
+    cp = (cp << 6) | (c & 0x3F);
+  }
+  i += extra + 1;
+  return cp;
+}
+
 void appendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
   } else if (cp < 0x800) {
     out += static_cast<char>(0xC0 | (cp >> 6));
     out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
+  } else if (cp < 0x10000) {
     out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
     out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }

@@ -13,11 +13,14 @@ namespace kessik {
 // (or is not valid UTF-8): such a text is refused, never altered.
 std::optional<std::string> utf8ToCp1251(std::string_view utf8);
 
-// Appends one character (below U+10000) as UTF-8.
-void appendUtf8(std::string& out, char32_t cp);
-
 // cp1251 to UTF-8; every byte has a character.
 std::string cp1251ToUtf8(std::string_view cp1251);
+
+// Decodes one UTF-8 character at i and advances i past it; nothing (and i
+// unchanged) when the bytes there are no valid UTF-8.
+std::optional<char32_t> nextCodePoint(std::string_view utf8, std::size_t& i);
+// Appends one character as UTF-8.
+void appendUtf8(std::string& out, char32_t cp);
 
 // A UTF-8 literal of the program's own texts as cp1251 bytes. The literal must
 // be representable; a programming error otherwise (the unmappable characters
