@@ -16,6 +16,7 @@
 #include "editors/engine/schema_registry.h"
 #include "editors/section_editor.h"
 #include "platform/process.h"
+#include "texteditor/texteditform.h"
 
 namespace kessik {
 namespace {
@@ -56,6 +57,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   startProgram = [](const std::string& p) { return platform::startWindowsProgram(p); };
   showTextFile = [](const std::string& p) { return platform::openTextViewer(p); };
   makeSectionEditor = [](const WindowEntry& e, QWidget* parent) { return createSectionEditor(e, parent); };
+  makeTextEditor_ = [](int slot, QWidget* parent) -> QWidget* { return new TTextEdF(slot, parent); };
   buildMenus();
   buildToolBar();
   statusBar()->setObjectName("MainStatusBar");

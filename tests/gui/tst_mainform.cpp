@@ -116,11 +116,13 @@ class TstMainForm : public QObject {
       QVERIFY(!b->icon().isNull());
     }
     // Later windows are not there yet: their items are disabled.
-    for (const char* name : {"ResursMenu", "TextEditMenu", "TextsOptMenu", "BasOptMenu", "ResOptMenu", "AboutMenu",
+    for (const char* name : {"ResursMenu", "TextsOptMenu", "BasOptMenu", "ResOptMenu", "AboutMenu",
                              "IshMenu"})
       QVERIFY2(!f.item(name)->isEnabled(), name);
     QVERIFY(!bar->findChild<QToolButton*>("IshSB")->isEnabled());
     QVERIFY(f.item("ZmStartMenu")->isEnabled());
+    QVERIFY(f.item("TextEditMenu")->isEnabled());
+    QVERIFY(bar->findChild<QToolButton*>("TextEdSB")->isEnabled());
 
     // The hint of a hovered item shows in the status bar.
     QStatusTipEvent tip(qru("Типа это выход"));

@@ -49,6 +49,9 @@ TEST(TextFilters, ComboTextMasks) {
 TEST(TextFilters, AppendRemoveAndCheck) {
   EXPECT_EQ(appendFilter("", "*.txt", "Тексты"), "*.txt|Тексты");
   EXPECT_EQ(appendFilter("a|b", "c", ""), "a|b|c|");
+  // A dangling third field would pair with the new mask.
+  EXPECT_EQ(appendFilter("a|b|orphan", "c", "d"), "a|b|c|d");
+  EXPECT_EQ(appendFilter("orphan", "c", "d"), "c|d");
   EXPECT_EQ(removeFilter("a|1|b|2|c|3", 3, 2), "a|1|c|3");
   EXPECT_EQ(removeFilter("a|1", 1, 1), "");
   EXPECT_EQ(removeFilter("a|1|b|2|tail", 2, 1), "b|2");

@@ -63,7 +63,10 @@ std::string textBeforeBlank(std::string_view text) {
 }
 
 std::string appendFilter(std::string_view list, std::string_view mask, std::string_view label) {
-  std::string out(list);
+  // A last field without its pair (never shown) would become the mask of a
+  // pair with the new mask as its label: it goes.
+  const auto bars = std::count(list.begin(), list.end(), '|');
+  std::string out = bars % 2 == 0 && !list.empty() ? removeFilter(list, filterCount(list), 0) : std::string(list);
   if (!out.empty()) out += '|';
   out += mask;
   out += '|';

@@ -34,7 +34,7 @@ std::string maskOfComboText(std::string_view text);
 // The text before its first blank (a "|" does not end it).
 std::string textBeforeBlank(std::string_view text);
 // The list with "|" + mask + "|" + label appended (no leading "|" when the
-// list was empty).
+// list was empty). A last field without its pair is dropped first.
 std::string appendFilter(std::string_view list, std::string_view mask, std::string_view label);
 // Pairs 1 .. count except pair index, joined by "|".
 std::string removeFilter(std::string_view list, int count, int index);
