@@ -119,6 +119,8 @@ TEST(Rtf, ParagraphsAndTrailingMark) {
   } cases[] = {{R"({\rtf1 a\par b\par})", 2}, {R"({\rtf1 a\par b})", 2}, {R"({\rtf1 a\par\par})", 2},
                {R"({\rtf1 })", 1},          {R"({\rtf1 \par})", 1}};
   for (const Case& c : cases) EXPECT_EQ(readWhole(c.rtf).paragraphs.size(), c.paragraphs) << c.rtf;
+  // The last paragraph keeps its alignment without a closing mark.
+  EXPECT_EQ(readWhole(R"({\rtf1 \qc centred})").paragraphs[0].align, Align::Center);
 }
 
 TEST(Rtf, BuiltDocumentsRoundTrip) {

@@ -136,17 +136,15 @@ class Reader {
         skipChars_ = 0;
         starPending_ = false;
         if (st_.dest == Dest::FontTable && (stack_.empty() || stack_.back().dest != Dest::FontTable)) commitFont();
-        if (stack_.empty()) {
+        // The document's own group ends the document; its last paragraph
+        // keeps the properties in force there.
+        if (stack_.size() <= 1) {
           closed = true;
           break;
         }
         st_ = stack_.back();
         stack_.pop_back();
         fmtDirty_ = true;
-        if (stack_.empty()) {
-          closed = true;
-          break;
-        }
       } else if (c == '\\') {
         control();
       } else if (c == '\r' || c == '\n') {
