@@ -631,3 +631,26 @@ TEST_F(UnitsSchema, SheetOfRaceModelsRoundTripsAndAppliesEdits) {
   EXPECT_EQ(bad.problems[0].message, cp(kFormatMessage));
   EXPECT_EQ(hex(readFile(ish + "0000002.zap")), hex(expected.bytes()));
 }
+
+TEST_F(UnitsSchema, UntouchedValuesKeepTheirBytes) {
+  // A flag stored as 02 and a speed the display rounds: both shown, both
+  // kept when the record is saved without touching them; once edited they
+  // are written as typed.
+  Layout race = raceModel(0, "Human", label(51, "51     MONSTER"));
+  race.payloads[33] = std::string(1, '\x02');
+  race.payloads[7].replace(0, 4, f32(1.2345678f));
+  const Schema& s = schemaOf(2);
+  TZapisBaziZm r = parsed(race.bytes());
+  RecordView v = decodeRecord(s, r);
+  EXPECT_EQ(v.texts[86], "1");
+  EXPECT_EQ(v.texts[7], "1,234568");
+  EXPECT_EQ(hex(save(s, race.bytes(), {}).bytes), hex(race.bytes()));
+
+  Saved typed = save(s, race.bytes(), {{87, "0"}, {8, "1,234568"}});
+  ASSERT_TRUE(typed.built.ok);
+  EXPECT_EQ(hex(fieldOf(typed.bytes, 34)), "00");
+  EXPECT_EQ(hex(fieldOf(typed.bytes, 8).substr(0, 4)), hex(f32(1.2345678f)));  // the same text: kept
+  Saved retyped = save(s, race.bytes(), {{8, "1,5"}});
+  EXPECT_EQ(hex(fieldOf(retyped.bytes, 8).substr(0, 4)), hex(f32(1.5f)));
+  EXPECT_EQ(hex(fieldOf(retyped.bytes, 34)), "02");
+}
