@@ -51,6 +51,13 @@ std::string withoutBlanks(const std::string& s) {
   return out;
 }
 
+// A row name as a sample word: without the note in brackets that many
+// names carry ("Unknown1 (предп. ItemType)" gives "Unknown1"), without blanks.
+std::string sampleWord(const std::string& rowName) {
+  std::string word = withoutBlanks(rowName.substr(0, rowName.find(" (")));
+  return word.empty() ? withoutBlanks(rowName) : word;
+}
+
 // The text the table would show for a text of the codec.
 std::string shown(const Row& row, const std::string& text) {
   EncodeResult e = encode(row.codec, text, row.itemType);
@@ -80,7 +87,7 @@ const TypeIdRule* typeRuleOf(const Schema& schema, int row) {
 // A plausible text of a row's codec for record k; numbers differ from row
 // to row too.
 std::string codecSample(const Row& row, int k, int rowIndex) {
-  const std::string base = withoutBlanks(row.name);
+  const std::string base = sampleWord(row.name);
   switch (row.codec) {
     case Codec::Name:
       return base + std::to_string(k);
@@ -152,7 +159,7 @@ std::vector<std::string> sampleTexts(const Schema& schema, int k) {
         text = ru(hint->masks[(k - 1) % hint->masks.size()]);
         if (k > static_cast<int>(hint->masks.size())) text += std::to_string(k);
       } else {
-        text = withoutBlanks(row.name) + std::to_string(k);
+        text = sampleWord(row.name) + std::to_string(k);
       }
     } else if (row.place.where == Where::NamePart) {
       text = "Name" + std::to_string(k);
