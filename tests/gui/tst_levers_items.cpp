@@ -3,27 +3,23 @@
 // user meets them (the number slot of levers, the split name, Materials'
 // record index through create, delete and sort, IDs from type names).
 #include <QAction>
-#include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
-#include <QToolButton>
 #include <QtTest>
 
-#include <cstring>
-#include <deque>
 
 #include "app/mainform.h"
 #include "core/codecs.h"
 #include "core/database.h"
 #include "core/record.h"
-#include "editors/engine/dialog_hooks.h"
 #include "editors/engine/sample.h"
 #include "editors/engine/schema.h"
 #include "editors/engine/schema_registry.h"
 #include "editors/engine/window_table.h"
 #include "editors/section_editor.h"
+#include "editortest.h"
 #include "guienv.h"
 #include "ui/qtext.h"
 
@@ -54,8 +50,8 @@ class TstLeversItems : public QObject {
   std::unique_ptr<Drive> drive_;
   std::unique_ptr<ScopedScriptedInteraction> script_;
   std::unique_ptr<TMainForm> main_;
-  std::deque<std::optional<std::string>> prompts_, templates_, raws_;
-  std::vector<std::string> rawAsked_;
+  guitest::ScriptedDialogs dialogs_;
+  guitest::EditorDriver ed_;
   SectionEditor* w_ = nullptr;
 
   SectionEditor* open(const std::string& className) {
@@ -64,28 +60,15 @@ class TstLeversItems : public QObject {
     if (!item || !item->isEnabled()) return nullptr;
     item->trigger();
     w_ = qobject_cast<SectionEditor*>(main_->sectionEditor(className));
+    ed_.w = w_;
     return w_;
   }
-  template <class T>
-  T* child(const char* name) {
-    T* c = w_->findChild<T*>(name);
-    if (!c) qFatal("no widget %s", name);
-    return c;
-  }
-  QTableWidget* table() { return child<QTableWidget>("ValuesEd"); }
-  QToolButton* rowButton() { return table()->viewport()->findChild<QToolButton*>("ValuesEdEditButton"); }
-  void pickFile(int index) {
-    auto* box = child<QComboBox>("FilesBox");
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-  }
-  void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
-  QString cell(int row) { return table()->item(row - 1, 1)->text(); }
-  void setCell(int row, const char* utf8) { table()->item(row - 1, 1)->setText(QString::fromUtf8(utf8)); }
+  QTableWidget* table() { return ed_.table(); }
+  void pickFile(int index) { ed_.pick("FilesBox", index); }
+  // Rows as the window numbers them, from 1.
+  QString cell(int row) { return ed_.cell(row - 1); }
+  void setCell(int row, const char* utf8) { ed_.setCell(row - 1, QString::fromUtf8(utf8)); }
   std::string ish(int k) { return drive_->read(rel(w_->IshPath + recordFileName(k))).toStdString(); }
-  void writeIsh(int k, const std::string& bytes) {
-    drive_->write(rel(w_->IshPath + recordFileName(k)), QByteArray::fromStdString(bytes));
-  }
   std::vector<std::string> messages() { return (*script_)->texts(); }
 
  private slots:
@@ -100,22 +83,7 @@ class TstLeversItems : public QObject {
     main_ = std::make_unique<TMainForm>();
     main_->resize(1000, 800);
     main_->show();
-    prompts_.clear();
-    templates_.clear();
-    raws_.clear();
-    rawAsked_.clear();
-    auto take = [](auto& queue) {
-      if (queue.empty()) return std::optional<std::string>();
-      auto v = queue.front();
-      queue.pop_front();
-      return v;
-    };
-    dialogs::askText = [this, take](const std::string&) { return take(prompts_); };
-    dialogs::chooseTemplate = [this, take](const std::string&) { return take(templates_); };
-    dialogs::rawValue = [this, take](const std::string& bytes) {
-      rawAsked_.push_back(bytes);
-      return take(raws_);
-    };
+    dialogs_.install();
   }
   void cleanup() {
     main_.reset();
@@ -146,26 +114,58 @@ class TstLeversItems : public QObject {
       QCOMPARE(table()->columnWidth(0), size.column1);
       QCOMPARE(table()->columnWidth(1), size.column2);
       QCOMPARE(table()->rowCount(), static_cast<int>(schema->rows.size()));
+      // Every name whole in its column, first column read-only.
+      const int margin = table()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table()) + 1;
       for (int r = 0; r < table()->rowCount(); ++r) {
-        QCOMPARE(table()->item(r, 0)->text(), toQ(schema->rows[r].name));
-        QVERIFY(!(table()->item(r, 0)->flags() & Qt::ItemIsEditable));
+        QTableWidgetItem* name = table()->item(r, 0);
+        QCOMPARE(name->text(), toQ(schema->rows[r].name));
+        QVERIFY(!(name->flags() & Qt::ItemIsEditable));
+        const QFont font = name->data(Qt::FontRole).isValid() ? name->font() : table()->font();
+        QVERIFY2(QFontMetrics(font).horizontalAdvance(name->text()) <= size.column1 - 2 * margin,
+                 schema->rows[r].name.c_str());
       }
-      QCOMPARE(child<QComboBox>("FilesBox")->count(), kSampleRecords);
+      QCOMPARE(ed_.items("FilesBox").size(), kSampleRecords);
 
       for (int r = 0; r < table()->rowCount(); ++r) {
         table()->setCurrentCell(r, 1);
-        QVERIFY(!rowButton() || rowButton()->isHidden());
+        QVERIFY(!ed_.rowButtonShown());
       }
       const std::string before = ish(2);
       pickFile(1);
       for (int r = 0; r < table()->rowCount(); ++r) {
         table()->setCurrentCell(r, 1);
-        const bool shown = rowButton() && !rowButton()->isHidden();
+        const bool shown = ed_.rowButtonShown();
         QCOMPARE(shown, schema->rows[r].button != RowButton::None);
       }
-      click("SaveBut");
+      ed_.click("SaveBut");
       QVERIFY2(messages().empty(), e.className.c_str());
       QCOMPARE(ish(2), before);
+
+      // Saved as a template and made into a new record: the same bytes but
+      // for the mask (and, in Materials, the record's own index).
+      const std::string shab = w_->ShabPath + "copy.zap";
+      dialogs_.templateSaves = {shab};
+      ed_.click("ZashablonitBut");
+      dialogs_.prompts = {std::string("Copied")};
+      dialogs_.templates = {shab};
+      ed_.click("CreateBut");
+      QVERIFY2(messages().empty(), (e.className + ": " + (messages().empty() ? "" : messages()[0])).c_str());
+      QCOMPARE(ed_.items("FilesBox").size(), kSampleRecords + 1);
+      TZapisBaziZm made, original;
+      made.Parse(ish(kSampleRecords + 1));
+      original.Parse(before);
+      QCOMPARE(maskOf(made), std::string("Copied"));
+      QCOMPARE(made.FieldCount, original.FieldCount);
+      for (int f = 2; f <= made.FieldCount; ++f) {
+        if (schema->recordNumber && f == schema->rows[schema->recordNumber->row].place.field) continue;
+        QVERIFY2(made.GetField(f) == original.GetField(f), e.className.c_str());
+      }
+      (*script_)->answers = {Answer::Yes};
+      ed_.click("DeleteBut");
+      QCOMPARE(messages(), std::vector<std::string>{"Действительно хотите удалить эту запись?"});
+      (*script_)->messages.clear();
+      QCOMPARE(ed_.items("FilesBox").size(), kSampleRecords);
+      QVERIFY(!drive_->exists(rel(w_->IshPath + recordFileName(kSampleRecords + 1))));
 
       main_->item(toQ(e.menuName))->trigger();  // closes it again
       QTRY_VERIFY(!main_->sectionEditor(e.className));
@@ -185,15 +185,15 @@ class TstLeversItems : public QObject {
     // Row 6: the button hands the field's 4 bytes to the raw value dialog;
     // a loaded file shows as a number.
     table()->setCurrentCell(5, 1);
-    raws_ = {std::string("\x01\x02\x03\x04\x05", 5)};
-    QTest::mouseClick(rowButton(), Qt::LeftButton);
-    QCOMPARE(rawAsked_.size(), size_t(1));
-    QCOMPARE(rawAsked_[0], const_cast<TZapisBaziZm&>(loaded).GetField(3));
+    dialogs_.raws = {std::string("\x01\x02\x03\x04\x05", 5)};
+    ed_.clickRowButton();
+    QCOMPARE(dialogs_.asked.size(), size_t(1));
+    QCOMPARE(dialogs_.asked[0], const_cast<TZapisBaziZm&>(loaded).GetField(3));
     QCOMPARE(cell(6), QString("67305985"));
     // The split name: blanks dropped when shown, padded when saved.
     setCell(11, "Big Lever");
     setCell(12, "Opens the gate");
-    click("SaveBut");
+    ed_.click("SaveBut");
     QVERIFY(messages().empty());
     TZapisBaziZm saved;
     saved.Parse(ish(1));
@@ -208,13 +208,13 @@ class TstLeversItems : public QObject {
     setCell(6, "7");
     setCell(11, "ABCDEFGHIJKLMNOPQRSTUVWXY");
     const std::string before = ish(1);
-    click("SaveBut");
+    ed_.click("SaveBut");
     QCOMPARE(messages(), std::vector<std::string>{
                              "Выделенное поле имеет неправильный формат - оно не должно быть длинее 24 символов."});
     QCOMPARE(table()->currentRow(), 10);
     QCOMPARE(ish(1), before);
     setCell(11, "ABCDEFGHIJKLMNOPQRSTUVWX");
-    click("SaveBut");
+    ed_.click("SaveBut");
     saved.Parse(ish(1));
     QCOMPARE(saved.GetField(3), i32(7));
     QCOMPARE(saved.GetField(8), "ABCDEFGHIJKLMNOPQRSTUVWXOpens the gate" + std::string(1, '\0'));
@@ -240,29 +240,29 @@ class TstLeversItems : public QObject {
     pickFile(2);
     QCOMPARE(cell(4), QString("2"));
     setCell(4, "9");
-    click("SaveBut");
+    ed_.click("SaveBut");
     QCOMPARE(messages(), std::vector<std::string>{
                              "Значение этого поля должно быть равно номеру записи-1. В данном случае 2"});
     QCOMPARE(table()->currentRow(), 3);
 
     // A record made from the template (index 0) gets its own at the rescan.
-    prompts_ = {std::string("Bronze")};
-    templates_ = {w_->ShabPath + "sample.zap"};
-    click("CreateBut");
-    QCOMPARE(child<QComboBox>("FilesBox")->currentIndex(), 3);
+    dialogs_.prompts = {std::string("Bronze")};
+    dialogs_.templates = {w_->ShabPath + "sample.zap"};
+    ed_.click("CreateBut");
+    QCOMPARE(ed_.current("FilesBox"), 3);
     QCOMPARE(field4(4), i32(3));
     QCOMPARE(cell(4), QString("3"));
 
     // Deleting record 1 moves every later index down.
     pickFile(0);
     (*script_)->answers = {Answer::Yes};
-    click("DeleteBut");
+    ed_.click("DeleteBut");
     for (int k = 1; k <= 3; ++k) QCOMPARE(field4(k), i32(k - 1));
 
     // Sorting renumbers by mask; the indices follow the new numbers.
-    click("SortBut");
+    ed_.click("SortBut");
     QStringList masks;
-    for (int i = 0; i < 3; ++i) masks << child<QComboBox>("MaskiBox")->itemText(i);
+    for (int i = 0; i < 3; ++i) masks << ed_.child<QComboBox>("MaskiBox")->itemText(i);
     QStringList sorted = masks;
     std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
       return a.compare(b, Qt::CaseInsensitive) < 0;
@@ -278,14 +278,14 @@ class TstLeversItems : public QObject {
     setCell(2, "bow");
     setCell(3, "17");
     setCell(8, "abc");
-    click("SaveBut");
+    ed_.click("SaveBut");
     QCOMPARE(cell(3), QString("5"));
     QCOMPARE(table()->currentRow(), 7);
     QCOMPARE(ish(1), before);
     setCell(8, "1,5");
     setCell(2, "Bow");
     setCell(3, "17");
-    click("SaveBut");
+    ed_.click("SaveBut");
     QCOMPARE(cell(3), QString("17"));
     TZapisBaziZm z;
     z.Parse(ish(1));
@@ -294,10 +294,10 @@ class TstLeversItems : public QObject {
 
     // A raw row: a 3-byte file into the 4-byte field 5.
     table()->setCurrentCell(4, 1);
-    raws_ = {std::string("\x01\x02\x03")};
-    QTest::mouseClick(rowButton(), Qt::LeftButton);
+    dialogs_.raws = {std::string("\x01\x02\x03")};
+    ed_.clickRowButton();
     QCOMPARE(cell(5), QString::fromUtf8("Поле НЕ пустое (НЕ все байты нули). Длина поля 3 байтов."));
-    click("SaveBut");
+    ed_.click("SaveBut");
     z.Parse(ish(1));
     QCOMPARE(z.GetField(5), std::string("\x01\x02\x03"));
   }
