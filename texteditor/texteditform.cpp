@@ -168,43 +168,43 @@ TTextEdF::TTextEdF(int number, QWidget* parent) : QWidget(parent), Number(number
   setObjectName("TTextEdF");
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(qru("Редактор текстов № ") + QString::number(Number + 1));
-  setFixedClientSize(this, 800, 556);
+  setFixedClientSize(this, 816, 556);
 
   addLabel(this, "Текущий путь:", 8, 8, 200);
-  PathEd = named(new QLineEdit(this), "PathEd", 8, 26, 252, 22);
-  UsePathBut = addButton(this, "UsePathBut", "<--", 264, 25, 40, 24);
-  FileListBox = named(new FileList(this, this), "FileListBox", 8, 54, 296, 318);
+  PathEd = named(new QLineEdit(this), "PathEd", 8, 26, 268, 22);
+  UsePathBut = addButton(this, "UsePathBut", "<--", 280, 25, 40, 24);
+  FileListBox = named(new FileList(this, this), "FileListBox", 8, 54, 312, 318);
   FileListBox->setSelectionMode(QAbstractItemView::SingleSelection);
   FileListBox->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
   FileListBox->setUniformItemSizes(true);
   FileListBox->setIconSize(QSize(16, 16));
-  FiltersCB = named(new QComboBox(this), "FiltersCB", 8, 378, 296, 22);
+  FiltersCB = named(new QComboBox(this), "FiltersCB", 8, 378, 312, 22);
   FiltersCB->setEditable(true);
   FiltersCB->setInsertPolicy(QComboBox::NoInsert);
   FiltersCB->setCompleter(nullptr);
   FiltersCB->setMaxVisibleItems(20);
-  AddFilterBut = addButton(this, "AddFilterBut", "Добавить фильтр", 8, 404, 145);
-  DelFilterBut = addButton(this, "DelFilterBut", "Удалить фильтр", 159, 404, 145);
-  ZapakBut = addButton(this, "ZapakBut", "Запаковать", 8, 434, 145);
-  RaspakBut = addButton(this, "RaspakBut", "Распаковать", 159, 434, 145);
+  AddFilterBut = addButton(this, "AddFilterBut", "Добавить фильтр", 8, 404, 153);
+  DelFilterBut = addButton(this, "DelFilterBut", "Удалить фильтр", 167, 404, 153);
+  ZapakBut = addButton(this, "ZapakBut", "Запаковать", 8, 434, 153);
+  RaspakBut = addButton(this, "RaspakBut", "Распаковать", 167, 434, 153);
   ZapakBut->setEnabled(false);
   RaspakBut->setEnabled(false);
-  _1ClickCB = named(new QCheckBox(qru("Открывать тексты 1 щелчком (выделением)"), this), "_1ClickCB", 8, 466, 296, 20);
+  _1ClickCB = named(new QCheckBox(qru("Открывать тексты 1 щелчком (выделением)"), this), "_1ClickCB", 8, 466, 312, 20);
   UseCritSizCB =
-      named(new QCheckBox(qru("Не открывать текстовые файлы больше :"), this), "UseCritSizCB", 8, 490, 296, 20);
+      named(new QCheckBox(qru("Не открывать текстовые файлы больше :"), this), "UseCritSizCB", 8, 490, 312, 20);
   CritSizED = named(new QLineEdit(this), "CritSizED", 26, 514, 110, 22);
   addLabel(this, "байт", 142, 516, 60);
 
-  FileNameEd = named(new QLineEdit(this), "FileNameEd", 312, 8, 480, 22);
-  EditBox = named(new QTextEdit(this), "EditBox", 312, 34, 480, 480);
+  FileNameEd = named(new QLineEdit(this), "FileNameEd", 328, 8, 480, 22);
+  EditBox = named(new QTextEdit(this), "EditBox", 328, 34, 480, 480);
   EditBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   EditBox->setAcceptRichText(false);
-  SaveBut = addButton(this, "SaveBut", "Сохранить", 312, 522, 100);
-  WordWrapCB = named(new QCheckBox(qru("Переносить строки"), this), "WordWrapCB", 424, 524, 150, 20);
-  RtfModeRB = named(new QRadioButton(QStringLiteral("RTF"), this), "RtfModeRB", 580, 524, 50, 20);
-  TxtModeRB = named(new QRadioButton(QStringLiteral("TXT"), this), "TxtModeRB", 632, 524, 50, 20);
+  SaveBut = addButton(this, "SaveBut", "Сохранить", 328, 522, 100);
+  WordWrapCB = named(new QCheckBox(qru("Переносить строки"), this), "WordWrapCB", 440, 524, 150, 20);
+  RtfModeRB = named(new QRadioButton(QStringLiteral("RTF"), this), "RtfModeRB", 596, 524, 50, 20);
+  TxtModeRB = named(new QRadioButton(QStringLiteral("TXT"), this), "TxtModeRB", 648, 524, 50, 20);
   TxtModeRB->setChecked(true);
-  CloseBut = addButton(this, "CloseBut", "Закрыть", 692, 522, 100);
+  CloseBut = addButton(this, "CloseBut", "Закрыть", 708, 522, 100);
 
   AskNewFilter = [this](const std::string& mask, const std::string& list, int count) {
     return askNewFilterDialog(mask, list, count, this);
