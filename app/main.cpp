@@ -12,6 +12,7 @@
 #include "ui/qtext.h"
 #include "app/startup.h"
 #include "archives/resbuildform.h"
+#include "editors/soundeditor.h"
 #include "editors/templatedialogs.h"
 #include "editors/valuedialogs.h"
 #include "platform/registry.h"
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
   TCheckShablF checkShablF(&mainForm, &shablonimF);
   TUncAskF uncAskF(&mainForm);
   TValueSelectorF valueSelectorF(&mainForm);
-  // The sound list editor comes here.
+  TASoundEditorF aSoundEditorF(&mainForm);
   // ---- The archive tool's RUNNING window (TResbuildF) is created here. ----
   TResbuildF resbuildF(&mainForm);
   // ---- end of the RUNNING window ----

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "editors/engine/dialog_hooks.h"
+#include "editors/soundeditor.h"
 #include "editors/templatedialogs.h"
 #include "editors/valuedialogs.h"
 #include "platform/host.h"
@@ -20,6 +21,7 @@ void installDialogHooks() {
   dialogs::saveAsTemplate = saveAsTemplateDialog;
   dialogs::rawValue = rawValueDialog;
   dialogs::chooseValue = ChooseValue;
+  dialogs::editSoundList = EditSoundList;
 }
 
 }  // namespace kessik

@@ -11,7 +11,8 @@ namespace kessik {
 std::optional<std::string> programDirectory();
 
 // Routes the editors' dialog hooks to the dialogs created at start-up
-// (template dialogs, text prompt, raw value dialog, value chooser).
+// (template dialogs, text prompt, raw value dialog, value chooser, sound list
+// editor).
 void installDialogHooks();
 
 }  // namespace kessik

@@ -10,15 +10,13 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QTableWidget>
-#include <QTimer>
 #include <QToolButton>
-#include <QValidator>
 
 #include <map>
 
 #include "config/settings.h"
+#include "ui/valuetable.h"
 #include "ui/formutil.h"
 #include "ui/qtext.h"
 #include "core/filebuf.h"
@@ -40,38 +38,6 @@ std::map<std::string, QPointer<SectionEditor>>& openEditors() {
 }
 
 void errorBox(const std::string& text) { messageBoxEx(text, "", Icon::Error); }
-
-// Refuses, as it is typed or pasted, any character that cp1251 cannot hold;
-// the user is told why once the key has been handled.
-class CellValidator : public QValidator {
- public:
-  using QValidator::QValidator;
-  State validate(QString& input, int&) const override {
-    if (fromQ(input)) return Acceptable;
-    const QString refused = input;
-    QTimer::singleShot(0, [refused] { fromQOrRefuse(refused); });
-    return Invalid;
-  }
-};
-
-// In-place editing of the value column: a plain line editor whose text never
-// holds a character the record cannot store.
-class ValueDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
-    auto* editor = new QLineEdit(parent);
-    editor->setObjectName("ValuesEdEditor");
-    editor->setFrame(false);
-    editor->setValidator(new CellValidator(editor));
-    return editor;
-  }
-  void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
-    const QString text = static_cast<QLineEdit*>(editor)->text();
-    if (!fromQOrRefuse(text)) return;  // nothing is written
-    model->setData(index, text, Qt::EditRole);
-  }
-};
 
 // A field name wider than its column is drawn condensed (where the font has
 // a condensed face) and carries its whole text as a tool tip, so that a long
@@ -171,31 +137,11 @@ void SectionEditor::buildControls() {
   connect(MaskiBox, qOverload<int>(&QComboBox::activated), this, [this](int) { MaskiBoxClick(); });
   connect(FilesBox, qOverload<int>(&QComboBox::activated), this, [this](int) { FilesBoxClick(); });
 
-  ValuesEd = new QTableWidget(static_cast<int>(schema_.rows.size()), 2, this);
-  ValuesEd->setObjectName("ValuesEd");
-  ValuesEd->setGeometry(kMargin, kTableTop, size.tableWidth, size.tableHeight);
-  ValuesEd->setHorizontalHeaderLabels({qru("Имя поля"), qru("Значение")});
-  ValuesEd->verticalHeader()->hide();
-  ValuesEd->verticalHeader()->setMinimumSectionSize(kRowHeight);
-  ValuesEd->verticalHeader()->setDefaultSectionSize(kRowHeight);
-  ValuesEd->horizontalHeader()->setFixedHeight(kRowHeight + 2);
-  ValuesEd->horizontalHeader()->setSectionsClickable(false);
-  ValuesEd->horizontalHeader()->setStretchLastSection(false);
-  ValuesEd->setColumnWidth(0, size.column1);
-  ValuesEd->setColumnWidth(1, size.column2);
-  ValuesEd->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  ValuesEd->setSelectionMode(QAbstractItemView::SingleSelection);
-  ValuesEd->setSelectionBehavior(QAbstractItemView::SelectItems);
-  ValuesEd->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                            QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-  ValuesEd->setItemDelegateForColumn(1, new ValueDelegate(ValuesEd));
-  for (int r = 0; r < ValuesEd->rowCount(); ++r) {
-    auto* name = new QTableWidgetItem(toQ(schema_.rows[r].name));
-    name->setFlags(Qt::ItemIsEnabled);
-    fitNameCell(name, ValuesEd->font(), size.column1);
-    ValuesEd->setItem(r, 0, name);
-    ValuesEd->setItem(r, 1, new QTableWidgetItem());
-  }
+  std::vector<std::string> names;
+  for (const Row& r : schema_.rows) names.push_back(r.name);
+  ValuesEd = newValueTable(this, names, QRect(kMargin, kTableTop, size.tableWidth, size.tableHeight), size.column1,
+                           size.column2, kRowHeight);
+  for (int r = 0; r < ValuesEd->rowCount(); ++r) fitNameCell(ValuesEd->item(r, 0), ValuesEd->font(), size.column1);
   EditButton = new QToolButton(ValuesEd->viewport());
   EditButton->setObjectName("ValuesEdEditButton");
   EditButton->setText(QString::fromUtf8("…"));
@@ -530,7 +476,14 @@ void SectionEditor::ValuesEdEditButtonClick() {
       if (chosen != "\r") setRowText(row, chosen);
       break;
     }
-    case RowButton::SoundList:
+    case RowButton::SoundList: {
+      const std::string list = dialogs::editSoundList(view_.slotData[row]);
+      if (list != "NIL") {
+        view_.slotData[row] = list;
+        setRowText(row, decode(r.codec, list));
+      }
+      break;
+    }
     case RowButton::None:
       break;
   }

@@ -18,5 +18,8 @@ std::function<std::optional<std::string>(const std::string&)> rawValue = [](cons
 std::function<std::string(const std::string&, int)> chooseValue = [](const std::string&, int) {
   return std::string("\r");
 };
+std::function<std::string(const std::string&)> editSoundList = [](const std::string&) {
+  return std::string("NIL");
+};
 
 }  // namespace kessik::dialogs

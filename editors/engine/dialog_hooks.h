@@ -28,4 +28,8 @@ extern std::function<std::optional<std::string>(const std::string& bytes)> rawVa
 // not closed with OK. entries: each entry followed by a carriage return.
 extern std::function<std::string(const std::string& entries, int index)> chooseValue;
 
+// The sound list editor over a sound list's bytes: the new list, or the text
+// "NIL" when it was left without OK (the caller then keeps its list).
+extern std::function<std::string(const std::string& bytes)> editSoundList;
+
 }  // namespace kessik::dialogs

@@ -1,0 +1,129 @@
+#include "editors/engine/soundlist.h"
+
+#include <optional>
+
+#include "core/codecs.h"
+#include "core/filebuf.h"
+#include "util/cp1251.h"
+#include "util/paths.h"
+
+namespace kessik {
+
+namespace {
+
+// The payload of the whole item at the front of data, which then moves past
+// it; nothing (data unchanged) when the item does not lie inside the data.
+std::optional<std::string_view> wholeItem(std::string_view& data) {
+  auto h = readNodeHeader(data, 0);
+  if (!h || !fitsIn(*h, data, 0)) return std::nullopt;
+  std::string_view payload = data.substr(h->headerSize, static_cast<std::size_t>(h->payloadLength));
+  data.remove_prefix(h->headerSize + static_cast<std::size_t>(h->payloadLength));
+  return payload;
+}
+
+// A name item read back unchanged (but for a missing closing 00).
+std::optional<std::string> wholeName(std::string_view payload) {
+  std::size_t zero = payload.find('\0');
+  if (zero != std::string_view::npos && zero + 1 != payload.size()) return std::nullopt;
+  return std::string(payload.substr(0, zero));
+}
+
+std::optional<ASoundRec> readElement(std::string_view payload) {
+  std::optional<std::string_view> parts[4];
+  for (auto& p : parts) {
+    p = wholeItem(payload);
+    if (!p) return std::nullopt;
+  }
+  if (!payload.empty() || parts[1]->size() != 4) return std::nullopt;
+  auto file = wholeName(*parts[0]), text = wholeName(*parts[2]), code = wholeName(*parts[3]);
+  if (!file || !text || !code) return std::nullopt;
+  ASoundRec e;
+  e.File = *file;
+  e.Unknown1 = static_cast<std::int32_t>(*parseInt32(decode(Codec::Int32, *parts[1])));
+  e.Text = *text;
+  e.Code = *code;
+  return e;
+}
+
+ByteString nameBytes(const std::string& text) { return text + '\0'; }
+
+}  // namespace
+
+SoundListRead readSoundList(std::string_view bytes) {
+  SoundListRead out;
+  out.items = countItems(bytes);
+  if (out.items > kSoundTableSize) {
+    out.state = SoundListState::TooMany;
+    return out;
+  }
+  while (!bytes.empty()) {
+    auto payload = wholeItem(bytes);
+    std::optional<ASoundRec> e;
+    if (payload) e = readElement(*payload);
+    if (!e) {
+      out.state = SoundListState::Damaged;
+      break;
+    }
+    out.elements.push_back(std::move(*e));
+  }
+  return out;
+}
+
+ByteString encodeSoundList(const std::vector<ASoundRec>& elements) {
+  ByteString out;
+  for (const ASoundRec& e : elements) {
+    ByteString payload;
+    appendItem(payload, 1, nameBytes(e.File));
+    appendItem(payload, 2, encode(Codec::Int32, std::to_string(e.Unknown1)).bytes);
+    appendItem(payload, 3, nameBytes(e.Text));
+    appendItem(payload, 4, nameBytes(e.Code));
+    appendItem(out, 1, payload);
+  }
+  return out;
+}
+
+std::string SoundCountText(std::string_view bytes) { return soundListDescription(bytes); }
+
+std::string soundTemplateFolder(const std::string& programDir) {
+  return withTrailingBackslash(programDir) + "shablons\\ASounds\\";
+}
+
+std::string soundTemplateText(const ASoundRec& element) {
+  TTextFileInString buf;
+  buf.Clear();
+  buf.AppendLine(element.File);
+  buf.AppendLine(std::to_string(element.Unknown1));
+  buf.AppendLine(element.Text);
+  buf.AppendLine(element.Code);
+  return buf.data();
+}
+
+SoundTemplateRead readSoundTemplate(std::string_view text) {
+  TTextFileInString buf;
+  buf.Assign(ByteString(text));
+  buf.Position = 1;
+  std::string lines[3];
+  for (auto& line : lines) {
+    if (buf.AtEnd()) {
+      SoundTemplateRead r;
+      r.error = ru("в шаблоне меньше трёх строк (нужны File, Unknown1 и Text).");
+      return r;
+    }
+    line = buf.ReadLineAndSkip();
+  }
+  SoundTemplateRead r;
+  auto number = isIntegerText(lines[1]) ? parseInt32(lines[1]) : std::nullopt;
+  if (!number) {
+    r.error = ru("во второй строке шаблона (Unknown1) должно стоять целое число от -2147483648 до 2147483647, а "
+                 "там \"") +
+              lines[1] + "\".";
+    return r;
+  }
+  r.ok = true;
+  r.element.File = lines[0];
+  r.element.Unknown1 = *number;
+  r.element.Text = lines[2];
+  return r;
+}
+
+}  // namespace kessik

@@ -1,0 +1,54 @@
+// acks.db: Answers (1), Cryes (2), Others (3). Row 1 is the mask; every other
+// row k is the sound list of field k. A sound row keeps the field's bytes in
+// its slot, shows how many sounds the list holds, and is changed only by the
+// sound list editor behind its row button; whatever is typed into its cell is
+// never read.
+#include "editors/engine/schema.h"
+
+#include <initializer_list>
+
+namespace kessik::schemas {
+namespace {
+
+Schema acksSchema(int section, std::initializer_list<const char*> soundRows, WindowSize size) {
+  Schema s;
+  s.folder = "acks\\" + std::to_string(section) + "\\";
+  s.size = size;
+  s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
+  int field = 2;
+  for (const char* name : soundRows) {
+    Row r = makeRow(name, fieldAt(field++), Codec::SoundList, CheckKind::None);
+    r.slot = true;
+    r.button = RowButton::SoundList;
+    s.rows.push_back(r);
+  }
+  return s;
+}
+
+}  // namespace
+
+const Schema& acksAnswers() {
+  static const Schema s = acksSchema(
+      1,
+      {"SelectVoice",   "MoveVoice",     "AttackVoice",   "CastVoice",    "LootVoice",    "UseObjVoice",
+       "StealVoice",    "FollowVoice",   "UsePotVoice",   "ChPosVoice",   "NoWayVoice",   "CntChPosVoice",
+       "NoPathVoice",   "CantCastVoice", "CantTeleVoice", "SkiFailVoice", "NoTargetVoice", "ComplSpVoice",
+       "DecToAttVoice", "OutStamVoice",  "ArmCripVoice",  "LegCripVoice", "BoredVoice",   "Unknown1",
+       "OverloadVoice", "InjuredVoice",  "BigAttVoice",   "ArmorCriVoice", "WeapCripVoice", "AttInDefVoice",
+       "WaitFollVoice", "ScenarioVoice", "StealEmpVoice", "ShopYesVoice", "ShopNoVoice"},
+      {598, 561, 561, 480, 194, 344});
+  return s;
+}
+
+const Schema& acksCryes() {
+  static const Schema s = acksSchema(2, {"AgressVoice", "SuspectVoice", "KillVoice", "RestVoice", "InAgressVoice"},
+                                     {598, 227, 561, 138, 194, 361});
+  return s;
+}
+
+const Schema& acksOthers() {
+  static const Schema s = acksSchema(3, {"TalkVoice", "RestVoice"}, {598, 167, 561, 83, 194, 361});
+  return s;
+}
+
+}  // namespace kessik::schemas
