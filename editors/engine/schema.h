@@ -101,6 +101,16 @@ inline Row makeRawRow(std::string name, int field) {
   return r;
 }
 
+// A sound list row: the field's bytes kept in the row's slot, shown as the
+// count of their sounds, changed only through the sound list editor of its
+// button.
+inline Row makeSoundRow(std::string name, int field) {
+  Row r = makeRow(std::move(name), fieldAt(field), Codec::SoundList, CheckKind::None);
+  r.button = RowButton::SoundList;
+  r.slot = true;
+  return r;
+}
+
 enum class MaskRule : std::uint8_t {
   Unique,      // a warning per repetition at the scan; unique on save and create
   Repeatable,  // masks may repeat: no warning, no check, lists in step by position

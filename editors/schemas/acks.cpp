@@ -16,12 +16,7 @@ Schema acksSchema(int section, std::initializer_list<const char*> soundRows, Win
   s.size = size;
   s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
   int field = 2;
-  for (const char* name : soundRows) {
-    Row r = makeRow(name, fieldAt(field++), Codec::SoundList, CheckKind::None);
-    r.slot = true;
-    r.button = RowButton::SoundList;
-    s.rows.push_back(r);
-  }
+  for (const char* name : soundRows) s.rows.push_back(makeSoundRow(name, field++));
   return s;
 }
 

@@ -4,8 +4,9 @@
 //
 // ScriptedDialogs: each call is noted
 // in `asked` (the prompt, the template folder, the raw value's bytes, or the
-// chooser's entries followed by "#" and its start index); each answer is
-// taken from its queue, and an empty queue answers as a cancelled dialog.
+// chooser's entries followed by "#" and its start index, the sound list's
+// bytes); each answer is taken from its queue, and an empty queue answers as
+// a cancelled dialog.
 #pragma once
 
 #include <QComboBox>
@@ -70,7 +71,7 @@ struct EditorDriver {
 
 struct ScriptedDialogs {
   std::deque<std::optional<std::string>> prompts, templates, templateSaves, raws;
-  std::deque<std::string> choices;
+  std::deque<std::string> choices, sounds;
   std::vector<std::string> asked;
 
   // Empties the queues and the notes and installs the hooks.
@@ -80,6 +81,7 @@ struct ScriptedDialogs {
     templateSaves.clear();
     raws.clear();
     choices.clear();
+    sounds.clear();
     asked.clear();
     dialogs::askText = [this](const std::string& prompt) { return note(prompt, prompts); };
     dialogs::chooseTemplate = [this](const std::string& folder) { return note(folder, templates); };
@@ -91,6 +93,13 @@ struct ScriptedDialogs {
       std::string c = choices.front();
       choices.pop_front();
       return c;
+    };
+    dialogs::editSoundList = [this](const std::string& bytes) {
+      asked.push_back(bytes);
+      if (sounds.empty()) return std::string("NIL");
+      std::string s = sounds.front();
+      sounds.pop_front();
+      return s;
     };
   }
 

@@ -8,14 +8,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <deque>
 #include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "config/settings.h"
-#include "editors/engine/dialog_hooks.h"
 #include "ui/scriptedinteraction.h"
 #include "platform/host.h"
 #include "util/cp1251.h"
@@ -54,41 +50,6 @@ class Drive {
 
  private:
   QTemporaryDir dir_;
-};
-
-// The text prompt and the two template dialogs of the editors, answered from
-// queues for a scope (an empty queue cancels); every call is recorded in
-// `asked` with its prompt or template folder.
-class ScriptedDialogs {
- public:
-  std::deque<std::optional<std::string>> prompts, templates, templateSaves;
-  std::vector<std::string> asked;
-
-  ScriptedDialogs()
-      : askText_(dialogs::askText), chooseTemplate_(dialogs::chooseTemplate), saveAsTemplate_(dialogs::saveAsTemplate) {
-    dialogs::askText = [this](const std::string& prompt) { return take(prompts, prompt); };
-    dialogs::chooseTemplate = [this](const std::string& folder) { return take(templates, folder); };
-    dialogs::saveAsTemplate = [this](const std::string& folder) { return take(templateSaves, folder); };
-  }
-  ~ScriptedDialogs() {
-    dialogs::askText = askText_;
-    dialogs::chooseTemplate = chooseTemplate_;
-    dialogs::saveAsTemplate = saveAsTemplate_;
-  }
-  ScriptedDialogs(const ScriptedDialogs&) = delete;
-  ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
-
- private:
-  std::optional<std::string> take(std::deque<std::optional<std::string>>& queue, const std::string& what) {
-    asked.push_back(what);
-    if (queue.empty()) return std::nullopt;
-    auto v = queue.front();
-    queue.pop_front();
-    return v;
-  }
-  decltype(dialogs::askText) askText_;
-  decltype(dialogs::chooseTemplate) chooseTemplate_;
-  decltype(dialogs::saveAsTemplate) saveAsTemplate_;
 };
 
 inline QByteArray cp(const char* utf8) { return QByteArray::fromStdString(ru(utf8)); }

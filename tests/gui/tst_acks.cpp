@@ -20,6 +20,7 @@
 #include "editors/engine/window_table.h"
 #include "editors/section_editor.h"
 #include "editors/soundeditor.h"
+#include "editortest.h"
 #include "guienv.h"
 #include "ui/qtext.h"
 
@@ -58,9 +59,7 @@ class TstAcks : public QObject {
   std::unique_ptr<Drive> drive;
   std::unique_ptr<ScopedScriptedInteraction> script;
   QPointer<SectionEditor> w;
-  std::deque<std::string> results;  // what the sound list editor gives back
-  std::vector<std::string> edited;   // the lists it was opened on
-  std::unique_ptr<guitest::ScriptedDialogs> hooks;
+  guitest::ScriptedDialogs hooks;
 
   SectionEditor* open(const char* className) {
     w = qobject_cast<SectionEditor*>(createSectionEditor(*findWindow(className), nullptr));
@@ -69,9 +68,7 @@ class TstAcks : public QObject {
   QTableWidget* table() { return w->findChild<QTableWidget*>("ValuesEd"); }
   QString cell(int row) { return table()->item(row, 1)->text(); }
   void pickFile(int index) {
-    auto* box = w->findChild<QComboBox*>("FilesBox");
-    box->setCurrentIndex(index);
-    emit box->activated(index);
+    guitest::pickEntry(guitest::childOf<QComboBox>(w, "FilesBox"), index);
   }
   void rowButton(int row) {
     table()->setCurrentCell(row, 1);
@@ -86,21 +83,11 @@ class TstAcks : public QObject {
     drive = std::make_unique<Drive>();
     script = std::make_unique<ScopedScriptedInteraction>();
     settings().DatabaseResIsh = "C:\\src\\";
-    results.clear();
-    edited.clear();
-    dialogs::editSoundList = [this](const std::string& bytes) {
-      edited.push_back(bytes);
-      if (results.empty()) return std::string("NIL");
-      std::string r = results.front();
-      results.pop_front();
-      return r;
-    };
-    hooks = std::make_unique<guitest::ScriptedDialogs>();
+    hooks.install();
   }
   void cleanup() {
     if (w) w->close();
     QCoreApplication::processEvents();
-    hooks.reset();
     script.reset();
     drive.reset();
   }
@@ -161,34 +148,34 @@ class TstAcks : public QObject {
     // "NIL" leaves the slot and the cell; a list given back replaces both.
     pickFile(0);
     rowButton(1);
-    QCOMPARE(edited, std::vector<std::string>{kThree});
+    QCOMPARE(hooks.asked, std::vector<std::string>{kThree});
     QCOMPARE(cell(1), qru("В поле содержится 3 элементов (звуков)."));
-    results = {kOne};
+    hooks.sounds = {kOne};
     rowButton(1);
     QCOMPARE(cell(1), qru("В поле содержится 1 элементов (звуков)."));
-    results = {std::string()};
+    hooks.sounds = {std::string()};
     rowButton(25);  // Unknown1, a sound row like its neighbours
-    QCOMPARE(edited.back(), std::string());
+    QCOMPARE(hooks.asked.back(), std::string());
     QCOMPARE(cell(25), qru("Пусто. Элементов (звуков) в поле нет."));
     rowButton(1);
-    QCOMPARE(edited.back(), kOne);  // the slot as the editor left it
+    QCOMPARE(hooks.asked.back(), kOne);  // the slot as the editor left it
     // Nothing reaches the file before "Сохранить".
     QCOMPARE(drive->read("src/acks/1/0000001.zap"), qb(record));
     click("SaveBut");
     QCOMPARE(drive->read("src/acks/1/0000001.zap"), qb(acksRecord("Orc", {kOne, "", "", ""}, 36)));
 
     // Another record's mask in row 1: the mask error and no sound list editor.
-    const std::size_t opened = edited.size();
+    const std::size_t opened = hooks.asked.size();
     table()->item(0, 1)->setText("Elf");
     rowButton(2);
-    QCOMPARE(edited.size(), opened);
+    QCOMPARE(hooks.asked.size(), opened);
     QCOMPARE((*script)->messages.size(), size_t(1));
     QCOMPARE(QString::fromStdString((*script)->texts()[0]),
              qru("Неправильная маска - такая уже есть. Маска берется из выделенного поля."));
 
     // Closing after an edit without "Сохранить" leaves the file.
     table()->item(0, 1)->setText("Orc");
-    results = {kThree};
+    hooks.sounds = {kThree};
     rowButton(2);
     w->close();
     QCOMPARE(drive->read("src/acks/1/0000001.zap"), qb(acksRecord("Orc", {kOne, "", "", ""}, 36)));
@@ -198,8 +185,8 @@ class TstAcks : public QObject {
     drive->write("src/acks/3/0000001.zap", qb(acksRecord("Orc", {}, 3)));
     drive->write("shablons/acks/3/voice.zap", qb(acksRecord("voice", {kOne, kThree}, 3)));
     QVERIFY(open("TSinglAcksDbR3F"));
-    hooks->prompts = {std::string("Troll")};
-    hooks->templates = {std::string("C:\\shablons\\acks\\3\\voice.zap")};
+    hooks.prompts = {std::string("Troll")};
+    hooks.templates = {std::string("C:\\shablons\\acks\\3\\voice.zap")};
     click("CreateBut");
     QCOMPARE(drive->read("src/acks/3/0000002.zap"), qb(acksRecord("Troll", {kOne, kThree}, 3)));
     QCOMPARE(cell(1), qru("В поле содержится 1 элементов (звуков)."));

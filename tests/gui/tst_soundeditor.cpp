@@ -16,6 +16,7 @@
 #include "editors/engine/dialog_hooks.h"
 #include "editors/engine/soundlist.h"
 #include "editors/soundeditor.h"
+#include "editortest.h"
 #include "guienv.h"
 #include "ui/qtext.h"
 
@@ -47,7 +48,7 @@ class TstSoundEditor : public QObject {
   std::unique_ptr<Drive> drive;
   std::unique_ptr<ScopedScriptedInteraction> script;
   std::unique_ptr<TASoundEditorF> f;
-  std::unique_ptr<guitest::ScriptedDialogs> hooks;
+  guitest::ScriptedDialogs hooks;
 
   // Opens the dialog (not modally) over the elements.
   void open(const std::string& bytes) {
@@ -57,10 +58,7 @@ class TstSoundEditor : public QObject {
   }
   void open(const std::vector<ASoundRec>& list) { open(encodeSoundList(list)); }
   void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
-  void pick(QComboBox* box, int index) {
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-  }
+  void pick(QComboBox* box, int index) { guitest::pickEntry(box, index); }
   QString cell(int row) { return f->ValuesEd->item(row, 1)->text(); }
   void setCell(int row, const QString& text) { f->ValuesEd->item(row, 1)->setText(text); }
   // Which of the six element buttons are enabled, as a word: Z S D N U W.
@@ -83,11 +81,10 @@ class TstSoundEditor : public QObject {
     drive = std::make_unique<Drive>();
     script = std::make_unique<ScopedScriptedInteraction>();
     f = std::make_unique<TASoundEditorF>();
-    hooks = std::make_unique<guitest::ScriptedDialogs>();
+    hooks.install();
   }
   void cleanup() {
     f.reset();
-    hooks.reset();
     script.reset();
     drive.reset();
   }
@@ -244,11 +241,11 @@ class TstSoundEditor : public QObject {
 
     // By number: letters, then the range (0, the current one, one past the end), then 3.
     pick(f->MaskiBox, 1);
-    hooks->prompts = {std::string("x1"), std::string("0"), std::string("2"), std::string("4"), std::string("99999999999"),
+    hooks.prompts = {std::string("x1"), std::string("0"), std::string("2"), std::string("4"), std::string("99999999999"),
                std::string("3")};
     click(f->ToNumerBut);
-    QCOMPARE(hooks->asked.size(), size_t(6));
-    QCOMPARE(hooks->asked[0], ru("С каким элементом поменять выбранный элемент?"));
+    QCOMPARE(hooks.asked.size(), size_t(6));
+    QCOMPARE(hooks.asked[0], ru("С каким элементом поменять выбранный элемент?"));
     const auto& m = (*script)->messages;
     QCOMPARE(m.size(), size_t(5));
     QCOMPARE(QString::fromStdString(m[0].text), QString::fromStdString(ru("Вы должны ввести целочисленное число, \"буковки\" не требуются ;)")));
@@ -272,10 +269,10 @@ class TstSoundEditor : public QObject {
     open(kThree);
     setCell(2, "dropped");
     // A repeated code: the error box and the prompt again; then the template.
-    hooks->prompts = {std::string("C2"), std::string("N1")};
-    hooks->templates = {std::string("C:\\shablons\\ASounds\\hello.zap")};
+    hooks.prompts = {std::string("C2"), std::string("N1")};
+    hooks.templates = {std::string("C:\\shablons\\ASounds\\hello.zap")};
     click(f->CreateBut);
-    QCOMPARE(hooks->asked, (std::vector<std::string>{ru("Введите значение поля Code для новой записи:"),
+    QCOMPARE(hooks.asked, (std::vector<std::string>{ru("Введите значение поля Code для новой записи:"),
                                               ru("Введите значение поля Code для новой записи:"),
                                               "C:\\shablons\\ASounds\\"}));
     QCOMPARE((*script)->texts(),
@@ -289,8 +286,8 @@ class TstSoundEditor : public QObject {
 
     // A template that cannot be read, or a cancelled chooser: nothing is added.
     (*script)->clear();
-    hooks->prompts = {std::string("N2"), std::string("N3")};
-    hooks->templates = {std::string("C:\\shablons\\ASounds\\bad.zap"), std::nullopt};
+    hooks.prompts = {std::string("N2"), std::string("N3")};
+    hooks.templates = {std::string("C:\\shablons\\ASounds\\bad.zap"), std::nullopt};
     click(f->CreateBut);
     QCOMPARE((*script)->messages.size(), size_t(1));
     QVERIFY(QString::fromStdString((*script)->texts()[0]).contains("bad.zap"));
@@ -301,9 +298,9 @@ class TstSoundEditor : public QObject {
     // A full table takes no more elements.
     open(numbered(1000));
     (*script)->clear();
-    hooks->asked.clear();
+    hooks.asked.clear();
     click(f->CreateBut);
-    QVERIFY(hooks->asked.empty());
+    QVERIFY(hooks.asked.empty());
     QCOMPARE((*script)->messages.size(), size_t(1));
     QCOMPARE(f->SoundCount, 1000);
   }
@@ -346,9 +343,9 @@ class TstSoundEditor : public QObject {
     open(kThree);
     pick(f->MaskiBox, 1);
     setCell(2, QString::fromUtf8("Здравствуй"));
-    hooks->templateSaves = {std::string("C:\\shablons\\ASounds\\greet.zap")};
+    hooks.templateSaves = {std::string("C:\\shablons\\ASounds\\greet.zap")};
     click(f->ZashablonitBut);
-    QCOMPARE(hooks->asked.back(), std::string("C:\\shablons\\ASounds\\"));
+    QCOMPARE(hooks.asked.back(), std::string("C:\\shablons\\ASounds\\"));
     QCOMPARE(drive->read("shablons/ASounds/greet.zap"), QByteArray("b.wav\r\n2\r\n") + cp("Здравствуй") + "\r\nC2\r\n");
     // The table's values were stored, but the lists keep their texts.
     QCOMPARE(f->SoundTable[1].Text, cp("Здравствуй").toStdString());
@@ -358,7 +355,7 @@ class TstSoundEditor : public QObject {
     setCell(1, "x");
     setCell(3, "Z9");
     (*script)->answers = {Answer::Ok, Answer::No};  // the error box, then the question
-    hooks->templateSaves = {std::string("C:\\shablons\\ASounds\\other.zap")};
+    hooks.templateSaves = {std::string("C:\\shablons\\ASounds\\other.zap")};
     click(f->ZashablonitBut);
     const Message& q = (*script)->messages.back();
     QCOMPARE(q.caption, ru("ВНИМАНИЕ!!!"));

@@ -425,7 +425,6 @@ TEST_F(SampleWorkspace, EverySchemaRoundTripsAndNothingIsOverwritten) {
   EXPECT_EQ(readFile("C:\\kessik\\bases\\databaselmp\\prints\\3\\0000001.zap"), "mine");
   EXPECT_FALSE(hostExists("C:\\kessik\\bases\\databaselmp\\prints\\3\\0000002.zap"));
   EXPECT_EQ(readFile("C:\\kessik\\shablons\\prints\\1\\sample.zap"), "my template");
-  EXPECT_FALSE(hostExists("C:\\kessik\\bases\\database\\acks"));  // no schema yet: nothing
 
   int sections = 0;
   for (const auto& w : windowTable()) {
