@@ -10,6 +10,7 @@
 #include "ui/progressform.h"
 #include "ui/qtext.h"
 #include "archives/resbuildform.h"
+#include "archives/driver/resources.h"
 #include "core/database.h"
 #include "core/progress.h"
 #include "util/cp1251.h"
@@ -51,17 +52,6 @@ void colour(QLabel* label, bool ready) {
 }
 
 std::string folderOf(const std::string& path) { return path.empty() ? path : withTrailingBackslash(path); }
-
-// Moves a file out of the way under a free name beside it ("x.res.old",
-// "x.res.old2", ...); the new name, or empty when it could not be moved.
-std::string moveAside(const std::string& file) {
-  for (int n = 1; n < 1000; ++n) {
-    std::string name = file + ".old" + (n == 1 ? std::string() : std::to_string(n));
-    if (pathExists(name)) continue;
-    return renameFile(file, name) ? name : std::string();
-  }
-  return {};
-}
 
 }  // namespace
 
@@ -331,7 +321,7 @@ void TIshF::packArchiveStep(Game& g) {
   std::string aside;
   if (fileExists(g.archive)) {
     setPlainAttributes(g.archive);
-    aside = moveAside(g.archive);
+    aside = archives::moveAside(g.archive);
     if (aside.empty()) deleteFile(g.archive);
   }
   packFolderWithTool(g.archive, g.work);
