@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <new>
+#include <optional>
 #include <system_error>
 
 #include "core/filebuf.h"
 #include "core/node.h"
 #include "platform/host.h"
 #include "util/cp1251.h"
+#include "util/crashpoint.h"
 #include "util/files.h"
 #include "util/notify.h"
 #include "util/paths.h"
@@ -54,17 +57,6 @@ bool badFolderName(std::string_view name) {
     if (std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) return true;
   }
   return false;
-}
-
-// True when something in the host folder does not begin with "." (what
-// deleting a folder tree leaves on purpose).
-bool holdsOwnEntries(const fs::path& dir) {
-  std::error_code ec;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const auto name = it->path().filename().native();
-    if (name.empty() || name[0] != '.') return true;
-  }
-  return static_cast<bool>(ec);
 }
 
 bool isWithin(const fs::path& inner, const fs::path& outer) {
@@ -111,33 +103,110 @@ std::string layoutFaultText(const LayoutResult& r, std::string_view file, std::s
   return {};
 }
 
-// Deletes the old database folder and makes it anew, empty. Refuses (and
-// touches nothing) when the name is taken by a link or a file, so that
-// nothing outside the folder is ever written or deleted.
-bool prepareDatabaseFolder(const std::string& folder, const fs::path& host) {
+// The names of our own beside a database folder "R\prints\": the new tree
+// is built in "R\prints.~kessik\" and put in place only when it is whole;
+// where the host cannot exchange two folders in one step, the old tree is
+// set aside as "R\prints.~kessik-old\" first and removed last. A base name
+// holds no ".", so these names are never a database folder.
+struct TreePlaces {
+  std::string folder;  // D, with a trailing backslash
+  fs::path target;     // D on the host
+  fs::path building;   // the new tree while it is written
+  fs::path aside;      // the old tree while the two change places
+};
+
+std::optional<TreePlaces> treePlaces(const std::string& folder) {
+  auto target = platform::toHost(withoutTrailingBackslash(folder));
+  if (!target || target->filename().empty()) return std::nullopt;
+  TreePlaces t;
+  t.folder = folder;
+  t.target = *target;
+  t.building = *target;
+  t.building += ".~kessik";
+  t.aside = *target;
+  t.aside += ".~kessik-old";
+  return t;
+}
+
+fs::file_status entryStatus(const fs::path& p) {
   std::error_code ec;
-  auto st = fs::symlink_status(host, ec);
-  if (fs::is_symlink(st)) {
-    error(ru("Папка ") + folder + ru(" - это ссылка, а не папка. Удалите ее сами, если она не нужна. Нераспакован."));
-    return false;
-  }
-  if (fs::exists(st) && !fs::is_directory(st)) {
-    error(ru("На месте папки ") + folder + ru(" лежит файл. Нераспакован."));
-    return false;
-  }
-  if (fs::is_directory(st)) {
-    deleteFolderTree(folder, true);
-    if (fs::is_directory(fs::symlink_status(host, ec)) && holdsOwnEntries(host)) {
-      error(ru("Не удалось удалить старую папку ") + folder + ru(" целиком. Нераспакован."));
-      return false;
+  return fs::symlink_status(p, ec);
+}
+
+bool removeTree(const fs::path& p) {
+  std::error_code ec;
+  auto st = entryStatus(p);
+  if (!fs::exists(st)) return true;
+  if (!fs::is_directory(st)) return fs::remove(p, ec);  // a link or a file is removed as such
+  auto win = platform::fromHost(p);
+  if (!win) return false;
+  return deleteFolderTree(*win, true);
+}
+
+// An old tree goes: what deleting a folder tree keeps on purpose (names
+// beginning with ".") moves into the database folder first, so that it
+// outlives the tree as it outlived the old way of emptying the folder.
+bool retireOldTree(const fs::path& old, const fs::path& target) {
+  std::error_code ec;
+  if (fs::is_directory(entryStatus(old)) && fs::is_directory(entryStatus(target))) {
+    for (fs::directory_iterator it(old, ec), end; !ec && it != end; it.increment(ec)) {
+      const fs::path name = it->path().filename();
+      if (name.native().empty() || name.native()[0] != '.') continue;
+      if (!fs::exists(entryStatus(target / name))) {
+        std::error_code moved;
+        fs::rename(it->path(), target / name, moved);
+      }
     }
   }
-  createFolder(folder);
-  if (!fs::is_directory(fs::symlink_status(host, ec))) {
-    error(ru("Не удалось создать папку ") + folder + ru(" (есть ли папка исходников?). Нераспакован."));
+  return removeTree(old);
+}
+
+// What an interrupted unpack left beside the database folder: the old tree
+// set aside while the folder itself is missing goes back in its place; an
+// unfinished new tree and an old tree whose successor is in place go. False
+// when something could not be put right.
+bool settleInterruptedUnpack(const TreePlaces& t) {
+  std::error_code ec;
+  if (fs::is_directory(entryStatus(t.aside)) && !fs::exists(entryStatus(t.target))) {
+    fs::rename(t.aside, t.target, ec);
+    if (ec) return false;
+  }
+  bool ok = true;
+  if (fs::exists(entryStatus(t.aside))) ok = retireOldTree(t.aside, t.target) && ok;
+  if (fs::exists(entryStatus(t.building))) ok = retireOldTree(t.building, t.target) && ok;
+  return ok;
+}
+
+// Puts the whole new tree in the database folder's place. The folder holds
+// the old tree or the new one at every moment where the host can exchange
+// two folders; elsewhere the old tree waits aside for the one rename between.
+bool putTreeInPlace(const TreePlaces& t) {
+  std::error_code ec;
+  if (!fs::exists(entryStatus(t.target))) {
+    fs::rename(t.building, t.target, ec);
+    return !ec;
+  }
+  if (platform::exchangeFolders(t.building, t.target)) {
+    retireOldTree(t.building, t.target);
+    return true;
+  }
+  fs::rename(t.target, t.aside, ec);
+  if (ec) return false;
+  crashPoint("unpack-aside");
+  fs::rename(t.building, t.target, ec);
+  if (ec) {
+    std::error_code back;
+    fs::rename(t.aside, t.target, back);
     return false;
   }
+  retireOldTree(t.aside, t.target);
   return true;
+}
+
+std::string settleFailedText(const std::string& folder) {
+  return ru("Рядом с папкой ") + folder +
+         ru(" остались следы прерванной распаковки (папки с .~kessik в имени), и убрать их не удалось. "
+            "Уберите их сами.");
 }
 
 }  // namespace
@@ -220,9 +289,33 @@ LayoutResult readDatabaseLayout(std::string_view data) {
   return r;
 }
 
-bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot, Progress& progress) {
-  ProgressScope scope(progress);
-  const std::string file(databaseFile);
+namespace {
+
+// The database file must be a whole regular file no larger than a database
+// can be; anything else is refused before it is read. False after the
+// message.
+bool databaseFileReadable(const std::string& file) {
+  auto host = platform::toHost(file);
+  std::error_code ec;
+  const auto st = host ? fs::status(*host, ec) : fs::file_status(fs::file_type::not_found);
+  // A missing file and a folder get the buffer's own message.
+  if (!fs::exists(st) || fs::is_directory(st)) return true;
+  if (!fs::is_regular_file(st)) {
+    error(ru("Файл ") + file + ru(" - не обычный файл (канал, устройство или сокет), базы в нем быть не может. "
+                                  "Нераспакован."));
+    return false;
+  }
+  const std::uint64_t size = fs::file_size(*host, ec);
+  if (!ec && size > kMaxDatabaseFileSize) {
+    error(ru("Файл ") + file + ru(" размером ") + number(size) + ru(" байт больше любой базы (база не бывает больше ") +
+          number(kMaxDatabaseFileSize) + ru(" байт). Нераспакован."));
+    return false;
+  }
+  return true;
+}
+
+bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& progress,
+                std::optional<TreePlaces>& places) {
   progress.setLine1(file);
   progress.setStage(ru("Открытие файла и подготовка папки..."));
 
@@ -236,26 +329,42 @@ bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot, 
     return false;
   }
   const std::string folder = folderPart(sourceRoot) + base + "\\";
-  auto hostFolder = platform::toHost(withoutTrailingBackslash(folder));
-  if (!hostFolder) {
+  const auto t = treePlaces(folder);
+  if (!t) {
     error(ru("Не удалось создать папку ") + folder + ru(" (нет такого диска). Нераспакован."));
     return false;
   }
 
-  // Read and check everything before the old folder goes: a missing file
-  // leaves the old sources alone.
+  // Read and check everything before the old folder is touched: a refused
+  // file leaves the old sources as they were.
+  if (!databaseFileReadable(file)) return false;
   TFileInString buffer;
   if (!buffer.LoadFromFile(file)) return false;
   const std::string_view data = buffer.data();
   if (data.empty() && fileSize64(file) != 0) return false;  // could not be read; already said
-  if (auto hostFile = platform::toHost(file); hostFile && isWithin(*hostFile, *hostFolder)) {
-    error(ru("Файл ") + file + ru(" лежит внутри папки ") + folder +
-          ru(", которую распаковка удаляет. Перенесите его. Нераспакован."));
-    return false;
+  if (auto hostFile = platform::toHost(file)) {
+    for (const fs::path* inside : {&t->target, &t->building, &t->aside}) {
+      if (!isWithin(*hostFile, *inside)) continue;
+      error(ru("Файл ") + file + ru(" лежит внутри папки ") + folder +
+            ru(", которую распаковка удаляет. Перенесите его. Нераспакован."));
+      return false;
+    }
   }
   const LayoutResult layout = readDatabaseLayout(data);
 
-  if (!prepareDatabaseFolder(folder, *hostFolder)) return false;
+  const auto st = entryStatus(t->target);
+  if (fs::is_symlink(st)) {
+    error(ru("Папка ") + folder + ru(" - это ссылка, а не папка. Удалите ее сами, если она не нужна. Нераспакован."));
+    return false;
+  }
+  if (fs::exists(st) && !fs::is_directory(st)) {
+    error(ru("На месте папки ") + folder + ru(" лежит файл. Нераспакован."));
+    return false;
+  }
+  if (!settleInterruptedUnpack(*t)) {
+    error(settleFailedText(folder) + ru(" Нераспакован."));
+    return false;
+  }
 
   progress.setStage(ru("Распаковка базы и запись исходника..."));
   progress.setMaximum(data.size());
@@ -267,12 +376,17 @@ bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot, 
   }
   if (auto top = readNodeHeader(data, 0)) progress.setPosition(top->headerSize);
 
+  // The new tree is written beside the folder and put in its place whole.
+  std::error_code ec;
+  if (!fs::create_directory(t->building, ec)) {
+    error(ru("Не удалось создать папку ") + folder + ru(" (есть ли папка исходников?). Нераспакован."));
+    return false;
+  }
+  places = t;
   for (const SectionLayout& s : layout.layout.sections) {
-    const fs::path sectionHost = *hostFolder / number(s.number);
-    std::error_code ec;
+    const fs::path sectionHost = t->building / number(s.number);
     fs::create_directory(sectionHost, ec);
     if (ec) {
-      deleteFolderTree(folder, false);
       error(ru("Не удалось создать папку ") + folder + number(s.number) + ru("\\. Нераспакован."));
       return false;
     }
@@ -281,70 +395,118 @@ bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot, 
     for (const RecordSpan& rec : s.records) {
       const std::string name = recordFileName(++n);
       if (!writer.write(name, data.substr(rec.offset, rec.size))) {
-        deleteFolderTree(folder, false);
         error(ru("Ошибка записи файла ") + folder + number(s.number) + "\\" + name + ru(". Нераспакован."));
         return false;
       }
+      crashPoint("unpack-record");
       progress.setPosition(rec.offset + rec.size);
     }
+  }
+  if (!putTreeInPlace(*t)) {
+    error(ru("Не удалось поставить новый исходник на место папки ") + folder + ru(". Нераспакован."));
+    return false;
+  }
+  places.reset();
+  return true;
+}
+
+}  // namespace
+
+bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot, Progress& progress) {
+  ProgressScope scope(progress);
+  const std::string file(databaseFile);
+  // Where the new tree was being written, until it is in place.
+  std::optional<TreePlaces> places;
+  bool ok = false;
+  try {
+    ok = unpackInto(file, sourceRoot, progress, places);
+  } catch (const std::bad_alloc&) {
+    // Everything the work held is freed by now.
+    error(ru("Не хватает памяти для распаковки файла ") + file + ru(". Нераспакован."));
+  }
+  if (places) {
+    try {
+      removeTree(places->building);
+    } catch (...) {
+      // Left for the next unpack, which recognises it.
+    }
+  }
+  return ok;
+}
+
+namespace {
+
+struct PackedSection {
+  std::vector<std::uint64_t> recordSizes;  // records 1, 2, ... up to the first gap
+  std::uint64_t payload = 0;
+};
+
+// Measures the sections of the folder by the sizes of their record files,
+// reading none. False after the message.
+bool measureSections(const std::string& folder, const fs::path& hostFolder, const std::string& file,
+                     std::vector<PackedSection>& sections) {
+  std::error_code ec;
+  int i = 1;
+  for (; i <= kMaxPackedSections; ++i) {
+    const fs::path sectionHost = hostFolder / number(i);
+    if (!fs::is_directory(fs::status(sectionHost, ec))) break;
+    PackedSection s;
+    for (std::uint64_t n = 1;; ++n) {
+      const std::string name = recordFileName(n);
+      const fs::path recordHost = sectionHost / name;
+      const auto st = fs::status(recordHost, ec);
+      if (!fs::exists(st) || fs::is_directory(st)) break;
+      const std::uint64_t size = fs::is_regular_file(st) ? fs::file_size(recordHost, ec) : 0;
+      if (!fs::is_regular_file(st) || ec) {
+        error(ru("Не удалось прочитать файл ") + folder + number(i) + "\\" + name + ru(". База ") + file +
+              ru(" не запакована."));
+        return false;
+      }
+      if (size == 0) {
+        // No record is zero bytes long: such a file is what an interrupted
+        // write leaves.
+        error(ru("Файл записи ") + folder + number(i) + "\\" + name +
+              ru(" пустой (0 байт), а запись базы не бывает пустой. Исправьте или удалите его. База ") + file +
+              ru(" не запакована."));
+        return false;
+      }
+      s.recordSizes.push_back(size);
+      s.payload += size;
+      if (s.payload > kMaxPayload) {
+        error(ru("Раздел ") + folder + number(i) + ru("\\ больше 2 Гб. База ") + file + ru(" не запакована."));
+        return false;
+      }
+    }
+    sections.push_back(std::move(s));
+  }
+  if (i > kMaxPackedSections && fs::is_directory(fs::status(hostFolder / number(i), ec))) {
+    messageDialog(Icon::Warning, ru("В папке ") + folder + ru(" больше ") + number(kMaxPackedSections) +
+                                     ru(" разделов. Разделы с ") + number(i) + ru("-го в базу не попали."));
   }
   return true;
 }
 
-bool packDatabase(std::string_view databaseFolder, std::string_view databaseFile, Progress& progress) {
-  ProgressScope scope(progress);
-  const std::string file(databaseFile);
+bool packInto(const std::string& folder, const std::string& file, Progress& progress) {
   progress.setLine1(file);
   progress.setStage(ru("Анализ исходника и подсчет ДЛ..."));
 
-  const std::string folder = withTrailingBackslash(databaseFolder.empty() ? "." : databaseFolder);
   auto hostFolder = platform::toHost(withoutTrailingBackslash(folder));
+  // The folder as an interrupted unpack may have left it: put right first.
+  if (auto t = treePlaces(folder); t && !settleInterruptedUnpack(*t)) {
+    error(settleFailedText(folder) + ru(" База ") + file + ru(" не запакована."));
+    return false;
+  }
   std::error_code ec;
   if (!hostFolder || !fs::is_directory(fs::status(*hostFolder, ec))) {
     error(ru("Папки исходника ") + folder + ru(" нет. База ") + file + ru(" не запакована."));
     return false;
   }
 
-  // Every record file is read once, into one buffer; the sizes come from
-  // what was read.
   progress.setMaximum(kMaxPackedSections);
-  std::string body;
-  std::vector<std::size_t> sectionEnds;
-  std::string record;
-  int i = 1;
-  for (; i <= kMaxPackedSections; ++i) {
-    const fs::path sectionHost = *hostFolder / number(i);
-    if (!fs::is_directory(fs::status(sectionHost, ec))) break;
-    for (std::uint64_t n = 1;; ++n) {
-      const std::string name = recordFileName(n);
-      auto status = platform::readWholeFile(sectionHost / name, record);
-      if (status == platform::ReadStatus::Missing) break;
-      if (status == platform::ReadStatus::CannotOpen) {
-        error(ru("Не удалось прочитать файл ") + folder + number(i) + "\\" + name + ru(". База ") + file +
-              ru(" не запакована."));
-        return false;
-      }
-      body += record;
-    }
-    const std::size_t start = sectionEnds.empty() ? 0 : sectionEnds.back();
-    if (body.size() - start > kMaxPayload) {
-      error(ru("Раздел ") + folder + number(i) + ru("\\ больше 2 Гб. База ") + file + ru(" не запакована."));
-      return false;
-    }
-    sectionEnds.push_back(body.size());
-    progress.setPosition(static_cast<std::uint64_t>(i));
-  }
-  if (i > kMaxPackedSections && fs::is_directory(fs::status(*hostFolder / number(i), ec))) {
-    messageDialog(Icon::Warning, ru("В папке ") + folder + ru(" больше ") + number(kMaxPackedSections) +
-                                     ru(" разделов. Разделы с ") + number(i) + ru("-го в базу не попали."));
-  }
-
+  std::vector<PackedSection> sections;
+  if (!measureSections(folder, *hostFolder, file, sections)) return false;
   std::uint64_t total = 0;
-  std::size_t start = 0;
-  for (std::size_t end : sectionEnds) {
-    total += 1 + sizeCodeWidth(end - start) + (end - start);
-    start = end;
-  }
+  for (const PackedSection& s : sections) total += 1 + sizeCodeWidth(s.payload) + s.payload;
   if (total > kMaxPayload) {
     error(ru("База из папки ") + folder + ru(" больше 2 Гб. База ") + file + ru(" не запакована."));
     return false;
@@ -352,23 +514,62 @@ bool packDatabase(std::string_view databaseFolder, std::string_view databaseFile
 
   progress.setLine1(file);
   progress.setStage(ru("Генерация новой базы и запись ее на диск..."));
-  std::string out;
-  out.reserve(static_cast<std::size_t>(total) + 5 + kDatabaseTrailer.size());
-  appendNodeHeader(out, 1, total);
-  start = 0;
-  for (std::size_t k = 0; k < sectionEnds.size(); ++k) {
-    const std::size_t end = sectionEnds[k];
-    appendNodeHeader(out, static_cast<std::uint8_t>(k + 1), end - start);
-    out.append(body, start, end - start);
-    start = end;
+  progress.setMaximum(total);
+  auto saveFailed = [&] {
+    messageBoxEx("Error, Saving" + file, "Error", Icon::Error);
+    return false;
+  };
+  const std::string fileFolder = folderPart(file);
+  if (!fileFolder.empty()) createFolderTree(fileFolder);
+  auto hostFile = platform::toHost(file);
+  if (!hostFile) return saveFailed();
+  // The records stream from their files into the new database file; only
+  // one record is held at a time.
+  platform::ReplacingFile out(*hostFile);
+  if (!out.isOpen()) return saveFailed();
+  std::string header;
+  appendNodeHeader(header, 1, total);
+  out.write(header);
+  std::uint64_t written = 0;
+  std::string record;
+  for (std::size_t k = 0; k < sections.size(); ++k) {
+    header.clear();
+    appendNodeHeader(header, static_cast<std::uint8_t>(k + 1), sections[k].payload);
+    out.write(header);
+    const fs::path sectionHost = *hostFolder / number(static_cast<std::uint64_t>(k + 1));
+    for (std::size_t n = 0; n < sections[k].recordSizes.size(); ++n) {
+      const std::string name = recordFileName(n + 1);
+      auto status = platform::readWholeFile(sectionHost / name, record);
+      if (status != platform::ReadStatus::Ok || record.size() != sections[k].recordSizes[n]) {
+        error(ru("Файл ") + folder + number(k + 1) + "\\" + name +
+              ru(" изменился или пропал во время запаковки. База ") + file + ru(" не запакована."));
+        return false;
+      }
+      if (!out.write(record)) return saveFailed();
+      crashPoint("pack-record");
+      written += record.size();
+      progress.setPosition(written);
+    }
   }
-  out += kDatabaseTrailer;
-  progress.setMaximum(out.size());
-  TFileInString buffer;
-  buffer.Assign(std::move(out));
-  if (!buffer.SaveToFile(file)) return false;
-  progress.setPosition(static_cast<std::uint64_t>(buffer.Size()));
+  out.write(kDatabaseTrailer);
+  if (!out.commit()) return saveFailed();
+  progress.setPosition(total);
   return true;
+}
+
+}  // namespace
+
+bool packDatabase(std::string_view databaseFolder, std::string_view databaseFile, Progress& progress) {
+  ProgressScope scope(progress);
+  const std::string file(databaseFile);
+  const std::string folder = withTrailingBackslash(databaseFolder.empty() ? "." : databaseFolder);
+  try {
+    return packInto(folder, file, progress);
+  } catch (const std::bad_alloc&) {
+    // The temporary file went with the unwinding; the old file is untouched.
+    error(ru("Не хватает памяти для запаковки папки ") + folder + ru(". База ") + file + ru(" не запакована."));
+    return false;
+  }
 }
 
 }  // namespace kessik

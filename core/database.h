@@ -22,6 +22,11 @@ namespace kessik {
 // is left out with a warning.
 inline constexpr int kMaxPackedSections = 10;
 
+// The largest database file the format can describe: a 4-byte size code
+// holds 2 * L + 1 in 32 bits, so the database node is at most 5 + 2^31 - 1
+// bytes, and the trailer follows. A larger file is refused by its size.
+inline constexpr std::uint64_t kMaxDatabaseFileSize = 5 + 0x7FFFFFFFull + 10;
+
 // "0000001.zap" for 1; seven digits, and a single leading "0" for numbers of
 // seven or more digits ("01234567.zap").
 std::string recordFileName(std::uint64_t n);
@@ -70,10 +75,14 @@ struct LayoutResult {
 LayoutResult readDatabaseLayout(std::string_view data);
 
 // Unpacks the database file into sourceRoot + baseName + "\" (sourceRoot ends
-// with a backslash and must exist). The old database folder is deleted first.
-// A file that is not a sound database leaves the database folder empty; a
-// missing file, or a database folder that is a link or cannot be cleared,
-// leaves everything as it was. Nothing outside the database folder is
+// with a backslash and must exist). The new tree is written beside the
+// database folder ("prints.~kessik\") and takes the old folder's place only
+// when it is whole, so an interruption at any moment leaves the old tree or
+// the new one; what an interrupted unpack left beside the folder is put right
+// first. Anything refused (a missing file, one that is not a regular file or
+// is larger than any database, a malformed database, a database folder that
+// is a link or a file, too little memory) leaves every file as it was.
+// Nothing outside the database folder and its two temporary names is
 // touched. True when the whole database was written.
 bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot,
                     Progress& progress = noProgress());
@@ -81,9 +90,11 @@ bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot,
 // Packs the database folder (R + name + "\") into databaseFile: sections
 // 1, 2, ... up to the first missing folder (at most kMaxPackedSections),
 // records 1, 2, ... up to the first missing file, then the 10-byte trailer.
-// The file is replaced atomically; the source tree is never changed. A
-// missing database folder or an unreadable record file is refused and the
-// file is left as it was. True when the file was written.
+// The records stream into a temporary file that replaces databaseFile
+// whole; the source tree is never changed, except that what an interrupted
+// unpack left beside the folder is put right first. A missing database
+// folder, an empty or unreadable record file, or too little memory is
+// refused and the file is left as it was. True when the file was written.
 bool packDatabase(std::string_view databaseFolder, std::string_view databaseFile,
                   Progress& progress = noProgress());
 

@@ -54,6 +54,46 @@ ReadStatus readWholeFile(const std::filesystem::path& host, std::string& data);
 // old file is then untouched and no temporary file is left.
 bool writeFileReplacing(const std::filesystem::path& host, std::string_view data);
 
+// The same, written piece by piece: the new content goes to a temporary file
+// beside the target ("NAME.~kessik", or "NAME.~kessik1" ... while another
+// writer holds that one) and replaces the target at commit(). Temporary files
+// of this naming that an earlier, interrupted writer left beside the target
+// are removed first; one that a live writer holds is left alone. Without a
+// successful commit() the temporary file is removed when the object goes.
+class ReplacingFile {
+ public:
+  explicit ReplacingFile(const std::filesystem::path& target);
+  ~ReplacingFile();
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  // False when the temporary file could not be created.
+  bool isOpen() const { return handle_ != -1; }
+  bool write(std::string_view data);
+  // Flushes, closes and renames over the target; false (and the temporary
+  // removed) when anything failed.
+  bool commit();
+
+ private:
+  bool flush();
+  bool writeOut(std::string_view data);  // straight to the temporary file
+  void discard();
+
+  std::filesystem::path target_, temp_;
+  std::intptr_t handle_ = -1;
+  unsigned mode_ = 0644;
+  bool failed_ = false;
+  std::string pending_;  // written out in large pieces
+};
+
+// The suffix of the temporary files beside a file being replaced.
+inline constexpr std::string_view kTemporarySuffix = ".~kessik";
+
+// Puts folder a in the place of folder b and b in the place of a in one step,
+// where the host can (a kill leaves either both names as they were or both
+// exchanged). False, with nothing changed, where it cannot.
+bool exchangeFolders(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // Writes new files in one go (no temporary) into one folder: for bulk output
 // into a folder the caller has just created and removes on failure. Names are
 // resolved against the open folder, not walked from the root each time.

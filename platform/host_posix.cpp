@@ -1,15 +1,18 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "platform/host.h"
 #include "util/cp1251.h"
+#include "util/crashpoint.h"
 
 namespace fs = std::filesystem;
 
@@ -222,31 +225,97 @@ bool writeAll(int fd, std::string_view data) {
 
 }  // namespace
 
-bool writeFileReplacing(const fs::path& host, std::string_view data) {
+namespace {
+
+// A temporary file of ours beside a target that no live writer holds (its
+// writer was killed): removed. A writer holds the lock on its temporary
+// file for as long as it writes, and the kernel drops the lock of a killed
+// one.
+void removeIfStale(const fs::path& temp) {
+  int fd = ::open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat held, named;
+  const bool regular = ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode);
+  const int locked = regular ? ::flock(fd, LOCK_EX | LOCK_NB) : -1;
+  // Where the file system has no locks, nobody can tell: taken as stale.
+  const bool stale = locked == 0 || (regular && errno != EWOULDBLOCK && errno != EINTR);
+  // Still the same file under that name: another sweeper may have replaced it.
+  if (stale && ::lstat(temp.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino)
+    ::unlink(temp.c_str());
+  ::close(fd);
+}
+
+fs::path temporaryName(const fs::path& target, int attempt) {
+  fs::path t = target;
+  t += std::string(kTemporarySuffix);
+  if (attempt) t += std::to_string(attempt);
+  return t;
+}
+
+constexpr int kTemporaryNames = 100;
+
+}  // namespace
+
+ReplacingFile::ReplacingFile(const fs::path& target) : target_(target) {
   struct stat st;
-  if (::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
-  mode_t mode = 0644;
-  if (::stat(host.c_str(), &st) == 0) mode = st.st_mode & 07777;
-  fs::path tmp = host;
-  tmp += ".~kessik";
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    fs::path candidate = tmp;
-    if (attempt) candidate += std::to_string(attempt);
-    fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode | S_IWUSR);
-    if (fd >= 0) tmp = candidate;
-    else if (errno != EEXIST) return false;
+  if (::stat(target.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return;
+    mode_ = st.st_mode & 07777;
   }
-  if (fd < 0) return false;
+  // Leftovers of interrupted writers, up to the first free name.
+  for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
+    const fs::path candidate = temporaryName(target, attempt);
+    if (::lstat(candidate.c_str(), &st) != 0) break;
+    removeIfStale(candidate);
+  }
+  for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
+    const fs::path candidate = temporaryName(target, attempt);
+    int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, (mode_ | S_IWUSR) & 07777);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return;
+    }
+    ::flock(fd, LOCK_EX | LOCK_NB);
+    temp_ = candidate;
+    handle_ = fd;
+    return;
+  }
+}
+
+ReplacingFile::~ReplacingFile() { discard(); }
+
+void ReplacingFile::discard() {
+  if (handle_ == -1) return;
+  ::close(static_cast<int>(handle_));
+  ::unlink(temp_.c_str());
+  handle_ = -1;
+}
+
+bool ReplacingFile::writeOut(std::string_view data) { return writeAll(static_cast<int>(handle_), data); }
+
+bool ReplacingFile::commit() {
+  if (handle_ == -1) return false;
   // No fsync: the rename is what makes the replacement atomic for a crash of
   // the program or a full disk, and syncing every record file of a large
   // section costs seconds.
-  bool ok = writeAll(fd, data);
-  ok = ::close(fd) == 0 && ok;
-  if (ok) ::chmod(tmp.c_str(), mode);
-  if (ok) ok = ::rename(tmp.c_str(), host.c_str()) == 0;
-  if (!ok) ::unlink(tmp.c_str());
+  bool ok = flush();
+  crashPoint("save-temp");
+  ok = ::close(static_cast<int>(handle_)) == 0 && ok;
+  handle_ = -1;
+  if (ok) ::chmod(temp_.c_str(), mode_);
+  if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+  if (!ok) ::unlink(temp_.c_str());
   return ok;
+}
+
+bool exchangeFolders(const fs::path& a, const fs::path& b) {
+#ifdef RENAME_EXCHANGE
+  return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+#else
+  (void)a;
+  (void)b;
+  return false;
+#endif
 }
 
 FolderWriter::FolderWriter(const fs::path& folder) : folder_(folder) {

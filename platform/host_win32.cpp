@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/host.h"
+#include "util/crashpoint.h"
 
 namespace fs = std::filesystem;
 
@@ -102,17 +103,69 @@ bool writeHandle(HANDLE h, std::string_view data) {
 
 }  // namespace
 
-bool writeFileReplacing(const fs::path& host, std::string_view data) {
-  fs::path tmp = host;
-  tmp += L".~kessik";
-  HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool ok = writeHandle(h, data) && FlushFileBuffers(h);
-  ok = CloseHandle(h) && ok;
-  if (ok) ok = MoveFileExW(tmp.c_str(), host.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  if (!ok) DeleteFileW(tmp.c_str());
+namespace {
+
+fs::path temporaryName(const fs::path& target, int attempt) {
+  fs::path t = target;
+  t += std::string(kTemporarySuffix);
+  if (attempt) t += std::to_wstring(attempt);
+  return t;
+}
+
+constexpr int kTemporaryNames = 100;
+
+HANDLE handleOf(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+}  // namespace
+
+ReplacingFile::ReplacingFile(const fs::path& target) : target_(target) {
+  DWORD a = GetFileAttributesW(target.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) return;
+  // Leftovers of interrupted writers, up to the first free name. A live
+  // writer opened its temporary file without sharing: it cannot be deleted.
+  for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
+    const fs::path candidate = temporaryName(target, attempt);
+    if (GetFileAttributesW(candidate.c_str()) == INVALID_FILE_ATTRIBUTES) break;
+    DeleteFileW(candidate.c_str());
+  }
+  for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
+    const fs::path candidate = temporaryName(target, attempt);
+    HANDLE h = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      DWORD e = GetLastError();
+      if (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS || e == ERROR_SHARING_VIOLATION) continue;
+      return;
+    }
+    temp_ = candidate;
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    return;
+  }
+}
+
+ReplacingFile::~ReplacingFile() { discard(); }
+
+void ReplacingFile::discard() {
+  if (handle_ == -1) return;
+  CloseHandle(handleOf(handle_));
+  DeleteFileW(temp_.c_str());
+  handle_ = -1;
+}
+
+bool ReplacingFile::writeOut(std::string_view data) { return writeHandle(handleOf(handle_), data); }
+
+bool ReplacingFile::commit() {
+  if (handle_ == -1) return false;
+  bool ok = flush() && FlushFileBuffers(handleOf(handle_));
+  crashPoint("save-temp");
+  ok = CloseHandle(handleOf(handle_)) && ok;
+  handle_ = -1;
+  if (ok)
+    ok = MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (!ok) DeleteFileW(temp_.c_str());
   return ok;
 }
+
+bool exchangeFolders(const fs::path&, const fs::path&) { return false; }
 
 FolderWriter::FolderWriter(const fs::path& folder) : folder_(folder) {}
 

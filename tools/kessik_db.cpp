@@ -16,6 +16,7 @@
 // kCommands.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -106,6 +107,18 @@ void printCommandUsage(std::FILE* out, const Command& c) {
 
 bool isHelp(std::string_view a) { return a == "--help" || a == "-h"; }
 
+// Runs a command. The database work refuses on its own when memory runs
+// out; anything else that runs out of it ends here, never in an abort.
+int runCommand(const Command& c, const std::vector<std::string>& args) {
+  try {
+    return c.run(args);
+  } catch (const std::bad_alloc&) {
+    clearProgressLine();
+    std::fprintf(stderr, "kessik-db %s: not enough memory for this command\n", c.name);
+    return ExitFailed;
+  }
+}
+
 }  // namespace
 }  // namespace kessik::tool
 
@@ -131,7 +144,7 @@ int main(int argc, char** argv) {
     }
     if (c.argumentCount == kOwnArguments) {
       installStderrNotifier();
-      return c.run(rest);
+      return runCommand(c, rest);
     }
     // "--" ends the options, so that a path may begin with "-".
     if (!rest.empty() && rest[0] == "--") rest.erase(rest.begin());
@@ -150,7 +163,7 @@ int main(int argc, char** argv) {
       return ExitUsage;
     }
     installStderrNotifier();
-    return c.run(rest);
+    return runCommand(c, rest);
   }
   std::fprintf(stderr, "kessik-db: unknown command %s\n\n", args[0].c_str());
   printUsage(stderr);

@@ -183,7 +183,7 @@ int commandImport(const std::vector<std::string>& args) {
   ImportOutcome r = importSectionCsv(*target->schema, target->folder, csv.data(), *csvPath, false, terminalProgress());
   if (!r.problems.empty()) {
     for (const SheetProblem& problem : r.problems) say(stderr, problemLine(problem));
-    say(stderr, ru("Ничего не записано: ошибок ") + std::to_string(r.problems.size()) + ".");
+    if (r.changed == 0) say(stderr, ru("Ничего не записано: ошибок ") + std::to_string(r.problems.size()) + ".");
     return ExitFailed;
   }
   say(stdout, ru("Изменено записей: ") + std::to_string(r.changed) + ru(" из ") + std::to_string(r.lines) + ".");

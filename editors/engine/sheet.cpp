@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <new>
+#include <unordered_map>
 
 #include "core/database.h"
 #include "core/filebuf.h"
 #include "editors/engine/section.h"
 #include "util/cp1251.h"
+#include "util/crashpoint.h"
 #include "util/files.h"
 #include "util/notify.h"
 
@@ -169,7 +172,9 @@ void startReading(Progress& progress, const std::string& ishPath) {
 
 }  // namespace
 
-std::optional<std::string> exportSectionCsv(const Schema& schema, const std::string& ishPath, Progress& progress) {
+namespace {
+
+std::optional<std::string> exportSheet(const Schema& schema, const std::string& ishPath, Progress& progress) {
   startReading(progress, ishPath);
   auto records = readSection(schema, ishPath, progress);
   progress.close();
@@ -188,21 +193,42 @@ std::optional<std::string> exportSectionCsv(const Schema& schema, const std::str
   return out;
 }
 
+}  // namespace
+
+std::optional<std::string> exportSectionCsv(const Schema& schema, const std::string& ishPath, Progress& progress) {
+  try {
+    return exportSheet(schema, ishPath, progress);
+  } catch (const std::bad_alloc&) {
+    progress.close();
+    messageDialog(Icon::Error, ru("Не хватает памяти для выгрузки раздела ") + ishPath + ".");
+    return std::nullopt;
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Importing
 
-std::string problemLine(const SheetProblem& problem) {
-  std::string message;
-  for (std::size_t i = 0; i < problem.message.size(); ++i) {
-    char c = problem.message[i];
-    if (c == '\r' || c == '\n') {
-      if (!message.empty() && message.back() != ' ') message += ' ';
+namespace {
+
+// A text on one line: line breaks and other control characters (a header
+// name of a CSV may hold any) become single blanks.
+std::string oneLine(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) < 0x20) {
+      if (!out.empty() && out.back() != ' ') out += ' ';
       continue;
     }
-    message += c;
+    out += c;
   }
-  while (!message.empty() && message.back() == ' ') message.pop_back();
-  return problem.file + ": " + problem.field + ": " + message;
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
+}  // namespace
+
+std::string problemLine(const SheetProblem& problem) {
+  return oneLine(problem.file) + ": " + oneLine(problem.field) + ": " + oneLine(problem.message);
 }
 
 namespace {
@@ -226,6 +252,43 @@ std::optional<std::string> toCp1251(const std::string& utf8, std::string& messag
   message = ru("символ ") + code + ru(" нельзя записать в кодировке Windows-1251; значение не принято");
   return std::nullopt;
 }
+
+// A value the editor's cell cannot hold: a control character (NUL, a line
+// break, a tab ...). Named in the message; nothing when there is none.
+std::optional<std::string> controlCharacterProblem(const std::string& cp1251) {
+  for (unsigned char c : cp1251) {
+    if (c >= 0x20 && c != 0x7F) continue;
+    const char* name = c == 0 ? " (NUL)" : c == '\r' ? " (CR)" : c == '\n' ? " (LF)" : c == '\t' ? " (TAB)" : "";
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    return ru("значение содержит управляющий символ ") + code + name +
+           ru(", которого в ячейке таблицы быть не может; не принято");
+  }
+  return std::nullopt;
+}
+
+// The masks of the section as it will stand, counted, so that each check is
+// one look-up however large the section.
+class MaskCounts {
+ public:
+  explicit MaskCounts(const ZapListT& list) : list_(list) {
+    counts_.reserve(list.size());
+    for (const ZapEntry& e : list) ++counts_[e.mask];
+  }
+  // maskAllowed over the list, in one look-up.
+  bool allowed(const Schema& schema, const std::string& mask, int exceptIndex) const {
+    if (schema.masks == MaskRule::Repeatable) return true;
+    if (!schema.freeMask.empty() && mask == schema.freeMask) return true;
+    auto it = counts_.find(mask);
+    int others = it == counts_.end() ? 0 : it->second;
+    if (exceptIndex >= 0 && exceptIndex < static_cast<int>(list_.size()) && list_[exceptIndex].mask == mask) --others;
+    return others == 0;
+  }
+
+ private:
+  const ZapListT& list_;
+  std::unordered_map<std::string, int> counts_;
+};
 
 // Rows whose column is read but not applied: their cell is a description, or
 // their field could not be read.
@@ -251,9 +314,10 @@ int failingRow(const Schema& schema, const RecordView& view) {
 
 }  // namespace
 
-ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath, std::string_view csvUtf8,
-                               const std::string& csvName, bool dryRun, Progress& progress) {
-  ImportOutcome out;
+namespace {
+
+void importSheet(const Schema& schema, const std::string& ishPath, std::string_view csvUtf8,
+                 const std::string& csvName, bool dryRun, Progress& progress, ImportOutcome& out) {
   auto problem = [&](std::string file, std::string field, std::string message) {
     out.problems.push_back({std::move(file), std::move(field), std::move(message)});
   };
@@ -262,11 +326,11 @@ ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath,
   CsvParse csv = parseCsv(csvUtf8);
   if (!csv.ok) {
     problem(csvName, ru("строка ") + std::to_string(csv.errorLine), ru("неверный CSV: ") + csv.error);
-    return out;
+    return;
   }
   if (csv.lines.empty()) {
     problem(csvName, fileColumn, ru("файл пуст: нет строки заголовка"));
-    return out;
+    return;
   }
 
   // The header: "File" and every field name, each once.
@@ -307,14 +371,14 @@ ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath,
   if (fileCol < 0) problem(csvName, fileColumn, ru("в заголовке нет столбца с именами файлов записей"));
   for (int r = 0; r < rowCount; ++r)
     if (columnOfRow[r] < 0) problem(csvName, schema.rows[r].name, ru("в заголовке нет столбца этого поля"));
-  if (!out.problems.empty()) return out;
+  if (!out.problems.empty()) return;
 
   startReading(progress, ishPath);
   auto records = readSection(schema, ishPath, progress);
   progress.close();
   if (!records) {
     problem(ishPath, fileColumn, ru("папки раздела нет"));
-    return out;
+    return;
   }
   std::map<std::string, int> indexOf;
   for (int i = 0; i < static_cast<int>(records->size()); ++i) indexOf[(*records)[i].file] = i;
@@ -367,6 +431,14 @@ ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath,
         valuesOk = false;
         continue;
       }
+      // A text the table already shows is no edit, whatever it holds.
+      if (*text != rec.view.texts[r]) {
+        if (auto bad = controlCharacterProblem(*text)) {
+          problem(fileName, schema.rows[r].name, *bad);
+          valuesOk = false;
+          continue;
+        }
+      }
       p.view.texts[r] = std::move(*text);
     }
     if (!valuesOk || p.view.texts == rec.view.texts) continue;
@@ -380,6 +452,8 @@ ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath,
     if (p.view.readable[0]) finalList[p.index].mask = p.view.texts[0];
   }
 
+  const MaskCounts masks(finalList);
+
   // Check and rebuild every changed record, as "Сохранить" does.
   struct Write {
     std::string path;
@@ -390,7 +464,7 @@ ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath,
     const SheetRecord& rec = (*records)[p.index];
     CheckContext context;
     context.recordIndex = p.index;
-    context.maskAllowed = [&](const std::string& mask) { return maskAllowed(schema, finalList, mask, p.index); };
+    context.maskAllowed = [&](const std::string& mask) { return masks.allowed(schema, mask, p.index); };
     auto failures = checkRows(schema, p.view, context);
     for (const RowFailure& f : failures) problem(rec.file, schema.rows[f.row].name, f.message);
     if (!failures.empty()) continue;
@@ -409,25 +483,45 @@ ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath,
     };
     return order(a) < order(b);
   });
-  if (!out.problems.empty()) return out;
+  if (!out.problems.empty()) return;
   if (dryRun) {
     out.changed = static_cast<int>(writes.size());
-    return out;
+    return;
   }
 
-  if (writes.empty()) return out;
+  if (writes.empty()) return;
   progress.show();
   progress.setLine1(ishPath);
   progress.setStage(ru("Запись изменённых записей..."));
   progress.setMaximum(writes.size());
   for (std::size_t i = 0; i < writes.size(); ++i) {
     TFileInString buffer;
-    buffer.Assign(writes[i].bytes);
+    buffer.Assign(std::move(writes[i].bytes));
     if (buffer.SaveToFile(writes[i].path)) ++out.changed;
     else out.writeFailed = true;
+    crashPoint("import-record");
     progress.setPosition(i + 1);
   }
   progress.close();
+}
+
+}  // namespace
+
+ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath, std::string_view csvUtf8,
+                               const std::string& csvName, bool dryRun, Progress& progress) {
+  ImportOutcome out;
+  try {
+    importSheet(schema, ishPath, csvUtf8, csvName, dryRun, progress, out);
+  } catch (const std::bad_alloc&) {
+    progress.close();
+    // Records already written stay written, each one whole.
+    if (out.changed > 0) out.writeFailed = true;
+    out.problems.clear();
+    out.problems.push_back({csvName, std::string(kFileColumn),
+                            ru("не хватает памяти для импорта в ") + ishPath +
+                                (out.changed > 0 ? ru("; записано файлов: ") + std::to_string(out.changed)
+                                                 : ru("; ничего не записано"))});
+  }
   return out;
 }
 

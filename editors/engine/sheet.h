@@ -83,8 +83,8 @@ struct SheetProblem {
   std::string field;    // the column's field name ("File" for the file column)
   std::string message;  // cp1251
 };
-// "FILE: field name: message" on one line (cp1251; CR line breaks of a
-// message become blanks).
+// "FILE: field name: message" on one line (cp1251; line breaks and other
+// control characters in any of the three become blanks).
 std::string problemLine(const SheetProblem& problem);
 
 struct ImportOutcome {

@@ -2,13 +2,16 @@
 // the trees and files it writes.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/node.h"
+#include "util/crashpoint.h"
 #include "support/child_process.h"
 #include "support/testenv.h"
 
@@ -88,13 +91,13 @@ TEST_F(KessikDb, RefusalsExitOneWithTheirMessage) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Первый байт файла " + win + "prints.db равен 00h. Нестандартная база или вообще не база. "
                    "Нераспакован.\n");
-  EXPECT_TRUE(fs::is_empty(root_ / "src/prints"));
+  EXPECT_EQ(kessik::test::fileContents(root_ / "src/prints/1/0000001.zap"), "old");  // the old tree stays
 
   r = run({"unpack", p("res/spells.sdb"), p("src")});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Файл " + win + "spells.sdb: раздел 1 по смещению 7 (7h) встречается второй раз. "
                    "Нестандартная база. Нераспакован.\n");
-  EXPECT_TRUE(fs::is_empty(root_ / "src/spells"));
+  EXPECT_FALSE(fs::exists(root_ / "src/spells"));
 
   r = run({"unpack", p("res/.db"), p("src")});
   EXPECT_EQ(r.status, 1);
@@ -114,6 +117,89 @@ TEST_F(KessikDb, RefusalsExitOneWithTheirMessage) {
   r = run({"unpack", p("res/日本.db"), p("src")});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("не переводится в путь Windows"), std::string::npos);
+}
+
+// Runs the child with KESSIK_CRASH_AT set: it ends at that point as a kill
+// would end it there.
+class CrashAt {
+ public:
+  explicit CrashAt(const std::string& point) { ::setenv("KESSIK_CRASH_AT", point.c_str(), 1); }
+  ~CrashAt() { ::unsetenv("KESSIK_CRASH_AT"); }
+};
+
+std::map<std::string, std::string> treeOf(const fs::path& dir) {
+  std::map<std::string, std::string> out;
+  for (const auto& e : fs::recursive_directory_iterator(dir))
+    out[fs::relative(e.path(), dir).generic_string()] = e.is_regular_file() ? kessik::test::fileContents(e.path()) : "/";
+  return out;
+}
+
+// Killed at any record of the new tree, unpack leaves the old tree in place;
+// killed at any record of the new file, pack leaves the old file. The next
+// run removes what the killed one left and does its work whole.
+TEST_F(KessikDb, KilledUnpackAndPackLeaveTheOldOrTheNew) {
+  const std::string oldDb = node(1, node(1, node(1, "o1") + node(1, "o2"))) + std::string(kessik::kDatabaseTrailer);
+  const std::string newDb = node(1, node(1, node(1, "n1") + node(1, std::string(300, 'n'))) + node(2, node(1, "n3")) +
+                                        node(3, node(1, "n4") + node(1, "n5"))) +
+                            std::string(kessik::kDatabaseTrailer);
+  put("res/old/prints.db", oldDb);
+  put("res/prints.db", newDb);
+  fs::create_directories(root_ / "src");
+  ASSERT_EQ(run({"unpack", p("res/old/prints.db"), p("src")}).status, 0);
+  const auto oldTree = treeOf(root_ / "src");
+
+  for (int n = 1; n <= 5; ++n) {
+    SCOPED_TRACE("unpack killed after record " + std::to_string(n));
+    {
+      CrashAt crash("unpack-record:" + std::to_string(n));
+      EXPECT_EQ(run({"unpack", p("res/prints.db"), p("src")}).status, kessik::kCrashExitStatus);
+    }
+    std::map<std::string, std::string> oldPrints;
+    for (auto& [k, v] : oldTree)
+      if (k.rfind("prints/", 0) == 0) oldPrints[k.substr(7)] = v;
+    EXPECT_EQ(treeOf(root_ / "src/prints"), oldPrints);
+    // Packing what is there gives the old database and clears the leftovers.
+    kessik::test::ChildRun k = run({"pack", p("src/prints"), p("out/prints.db")});
+    ASSERT_EQ(k.status, 0) << k.err;
+    EXPECT_EQ(kessik::test::fileContents(root_ / "out/prints.db"), oldDb);
+    EXPECT_EQ(treeOf(root_ / "src"), oldTree);
+  }
+  {
+    CrashAt crash("unpack-record:3");
+    EXPECT_EQ(run({"unpack", p("res/prints.db"), p("src")}).status, kessik::kCrashExitStatus);
+  }
+  ASSERT_EQ(run({"unpack", p("res/prints.db"), p("src")}).status, 0);
+  EXPECT_EQ(kessik::test::fileContents(root_ / "src/prints/3/0000002.zap"), node(1, "n5"));
+  EXPECT_EQ(treeOf(root_ / "src").count("prints.~kessik"), 0u);
+
+  for (int n = 1; n <= 5; ++n) {
+    SCOPED_TRACE("pack killed after record " + std::to_string(n));
+    {
+      CrashAt crash("pack-record:" + std::to_string(n));
+      EXPECT_EQ(run({"pack", p("src/prints"), p("out/prints.db")}).status, kessik::kCrashExitStatus);
+    }
+    EXPECT_EQ(kessik::test::fileContents(root_ / "out/prints.db"), oldDb);
+  }
+  EXPECT_TRUE(fs::exists(root_ / "out/prints.db.~kessik"));  // what a kill leaves
+  kessik::test::ChildRun k = run({"pack", p("src/prints"), p("out/prints.db")});
+  ASSERT_EQ(k.status, 0) << k.err;
+  EXPECT_EQ(kessik::test::fileContents(root_ / "out/prints.db"), newDb);
+  EXPECT_EQ(treeOf(root_ / "out"), (std::map<std::string, std::string>{{"prints.db", newDb}}));
+}
+
+// Out of memory is a refusal with a message, never an abort, and the old
+// tree stays: a file the format allows, too large for the memory given.
+TEST_F(KessikDb, TooLittleMemoryIsARefusal) {
+  put("src/prints/1/0000001.zap", "old");
+  put("res/prints.db", "");
+  fs::resize_file(root_ / "res/prints.db", 1u << 30);  // sparse
+  kessik::test::ChildRun r = kessik::test::runChild(
+      "/bin/sh", {"-c", "ulimit -v 400000 && exec \"$0\" \"$@\"", KESSIK_DB_EXE, "unpack", p("res/prints.db"), p("src")},
+      root_);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Не хватает памяти для распаковки файла C:\\res\\prints.db. Нераспакован.\n");
+  EXPECT_EQ(treeOf(root_ / "src"), (std::map<std::string, std::string>{
+                                       {"prints", "/"}, {"prints/1", "/"}, {"prints/1/0000001.zap", "old"}}));
 }
 
 }  // namespace

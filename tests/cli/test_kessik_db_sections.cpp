@@ -2,6 +2,7 @@
 // print, their exit statuses, and the files they leave.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -190,6 +191,45 @@ TEST_F(Sections, SpellsImportKeepsTheirMaskRules) {
             "0000002.zap: Name: Неправильная маска - такая уже есть. Маска берется из выделенного поля.\n"
             "Ничего не записано: ошибок 3.\n");
   EXPECT_EQ(tree("prog/bases/database/spells/1"), before);
+}
+
+// An import killed between writing a record's temporary file and putting it
+// in place: every record file is whole (old or new), the section still packs,
+// and the next import removes the temporary file and finishes the work.
+TEST_F(Sections, KilledImportLeavesWholeRecords) {
+  fs::create_directories(root_ / "prog");
+  ASSERT_EQ(db({"sample", at("prog")}).status, 0);
+  const std::string folder = at("prog/bases/database/prints/1");
+  const std::string sheet = db({"export", folder}).out;
+  std::string changed = sheet;
+  for (const char* mask : {"Grass,", "Sand,", "Snow,"}) {
+    const std::size_t pos = changed.find(mask);
+    ASSERT_NE(pos, std::string::npos) << mask;
+    changed.insert(pos + std::string(mask).size() - 1, "X");
+  }
+  write("changed.csv", changed);
+  const auto before = tree("prog/bases/database/prints/1");
+
+  ::setenv("KESSIK_CRASH_AT", "save-temp:2", 1);
+  ChildRun killed = db({"import", folder, at("changed.csv")});
+  ::unsetenv("KESSIK_CRASH_AT");
+  EXPECT_EQ(killed.status, 86);
+  const auto after = tree("prog/bases/database/prints/1");
+  EXPECT_NE(after.at(at("prog/bases/database/prints/1/0000001.zap")),
+            before.at(at("prog/bases/database/prints/1/0000001.zap")));
+  for (const char* kept : {"0000002.zap", "0000003.zap"}) {
+    const std::string path = at(std::string("prog/bases/database/prints/1/") + kept);
+    EXPECT_EQ(after.at(path), before.at(path)) << kept;
+  }
+  EXPECT_EQ(after.count(at("prog/bases/database/prints/1/0000002.zap.~kessik")), 1u);
+  ChildRun pack = db({"pack", at("prog/bases/database/prints"), at("prints.db")});
+  EXPECT_EQ(pack.status, 0) << pack.err;
+
+  ChildRun again = db({"import", folder, at("changed.csv")});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(again.out, "Изменено записей: 2 из 3.\n");
+  EXPECT_EQ(tree("prog/bases/database/prints/1").size(), 3u);
+  EXPECT_EQ(db({"export", folder}).out, changed);
 }
 
 }  // namespace

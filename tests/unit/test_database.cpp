@@ -1,6 +1,7 @@
 // Unpacking a database into its source tree and packing it back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -118,8 +119,9 @@ TEST_F(Database, FirstByteOtherThanOneWarnsAndUnpacks) {
 }
 
 // Malformed files: one error naming the file (and the offset where there is
-// one); the database folder is left empty; nothing else is touched.
-TEST_F(Database, MalformedFilesLeaveTheFolderEmpty) {
+// one); the old database folder is left as it was, and nothing else is
+// touched.
+TEST_F(Database, MalformedFilesLeaveTheOldFolderAlone) {
   const std::string good = databaseFile(node(1, record(3, 'a') + record(4, 'b')) + node(2, record(1, 'c')));
   const std::string truncated = good.substr(0, good.size() - 3);
   // A section claiming 10 bytes where 6 remain in the database node.
@@ -167,8 +169,8 @@ TEST_F(Database, MalformedFilesLeaveTheFolderEmpty) {
     EXPECT_EQ(notes_.messages[0].icon, Icon::Error);
     EXPECT_EQ(notes_.messages[0].caption, "Error");
     EXPECT_EQ(notes_.texts()[0], c.message);
-    EXPECT_TRUE(fs::is_directory(host("C:\\s\\prints")));
-    EXPECT_TRUE(tree("C:\\s\\prints").empty());
+    EXPECT_EQ(tree("C:\\s\\prints"), (std::map<std::string, std::string>{{"1/", ""}, {"1/0000001.zap", "old"}}));
+    EXPECT_EQ(tree("C:\\s").size(), 5u);  // no temporary folder beside it
     EXPECT_EQ(readFile("C:\\s\\other\\0000001.zap"), "keep");
     EXPECT_EQ(readFile("C:\\r\\prints.db"), c.file);
   }
@@ -311,3 +313,114 @@ TEST_F(Database, PackRefusesAMissingFolder) {
   EXPECT_EQ(notes_.texts(), std::vector<std::string>{"Папки исходника C:\\nope\\ нет. База C:\\o.db не запакована."});
   EXPECT_EQ(readFile("C:\\o.db"), "old");
 }
+
+// What an interrupted unpack leaves beside the database folder, and how the
+// next unpack or pack puts it right: the folder holds the old tree or the new
+// one, and nothing of ours stays beside it.
+TEST_F(Database, InterruptedUnpackLeftoversAreSettled) {
+  const std::string oldRecord = record(1, 'o'), newRecord = record(2, 'n');
+  const std::string oldFile = databaseFile(node(1, oldRecord));
+  const std::string newFile = databaseFile(node(1, newRecord));
+  using Tree = std::map<std::string, std::string>;
+  const Tree oldTree = {{"1/", ""}, {"1/0000001.zap", oldRecord}};
+  struct Case {
+    const char* name;
+    std::map<std::string, std::string> files;  // under C:\s\, "/" ends a folder
+    std::string packed;                        // what pack then writes
+  } cases[] = {
+      {"a new tree cut short beside the old one",
+       {{"prints/1/0000001.zap", oldRecord}, {"prints.~kessik/1/0000001.zap", newRecord}, {"prints.~kessik/1/0000002.zap", ""}},
+       oldFile},
+      {"the old tree set aside, the whole new one not yet in place",
+       {{"prints.~kessik-old/1/0000001.zap", oldRecord}, {"prints.~kessik/1/0000001.zap", newRecord}}, oldFile},
+      {"the new tree in place, the old one not yet removed",
+       {{"prints/1/0000001.zap", newRecord}, {"prints.~kessik-old/1/0000001.zap", oldRecord},
+        {"prints.~kessik-old/.keep", "kept"}},
+       newFile},
+      {"a leftover that is a file", {{"prints/1/0000001.zap", oldRecord}, {"prints.~kessik", "junk"}}, oldFile},
+  };
+  for (const Case& c : cases) {
+    for (const char* next : {"pack", "unpack"}) {
+      SCOPED_TRACE(std::string(c.name) + ", then " + next);
+      fs::remove_all(host("C:\\s"));
+      fs::create_directories(host("C:\\s"));
+      for (auto& [rel, data] : c.files) {
+        std::string win = "C:\\s\\" + rel;
+        std::replace(win.begin(), win.end(), '/', '\\');
+        writeFile(win, data);
+      }
+      writeFile("C:\\r\\prints.db", newFile);
+      if (std::string(next) == "pack") {
+        ASSERT_TRUE(packDatabase("C:\\s\\prints\\", "C:\\o.db"));
+        EXPECT_EQ(hex(readFile("C:\\o.db")), hex(c.packed));
+      } else {
+        ASSERT_TRUE(unpackDatabase("C:\\r\\prints.db", "C:\\s\\"));
+        EXPECT_EQ(readFile("C:\\s\\prints\\1\\0000001.zap"), newRecord);
+      }
+      EXPECT_FALSE(hostExists("C:\\s\\prints.~kessik"));
+      EXPECT_FALSE(hostExists("C:\\s\\prints.~kessik-old"));
+      // What deleting a folder keeps on purpose outlives the old tree.
+      if (c.files.count("prints.~kessik-old/.keep")) {
+        EXPECT_EQ(readFile("C:\\s\\prints\\.keep"), "kept");
+      }
+    }
+  }
+  EXPECT_TRUE(notes_.messages.empty()) << notes_.texts()[0];
+}
+
+// A record file of 0 bytes (what an interrupted write leaves) is no record:
+// packing refuses it by name and keeps the old database file.
+TEST_F(Database, PackRefusesAnEmptyRecordFile) {
+  writeFile("C:\\p\\1\\0000001.zap", record(1, 'a'));
+  writeFile("C:\\p\\2\\0000001.zap", record(1, 'b'));
+  writeFile("C:\\p\\2\\0000002.zap", "");
+  writeFile("C:\\o.db", "old");
+  EXPECT_FALSE(packDatabase("C:\\p\\", "C:\\o.db"));
+  EXPECT_EQ(notes_.texts(), std::vector<std::string>{
+                                "Файл записи C:\\p\\2\\0000002.zap пустой (0 байт), а запись базы не бывает пустой. "
+                                "Исправьте или удалите его. База C:\\o.db не запакована."});
+  EXPECT_EQ(readFile("C:\\o.db"), "old");
+  EXPECT_FALSE(hostExists("C:\\o.db.~kessik"));
+}
+
+// A killed pack leaves its temporary file beside the database; the next pack
+// of the same file takes it away instead of writing another beside it.
+TEST_F(Database, PackRemovesATemporaryFileLeftBeside) {
+  writeFile("C:\\p\\1\\0000001.zap", record(1, 'a'));
+  writeFile("C:\\w\\prints.db.~kessik", std::string(1000, 'x'));
+  writeFile("C:\\w\\prints.db.~kessik1", "y");
+  ASSERT_TRUE(packDatabase("C:\\p\\", "C:\\w\\prints.db"));
+  EXPECT_EQ(tree("C:\\w"), (std::map<std::string, std::string>{
+                               {"prints.db", databaseFile(node(1, record(1, 'a')))}}));
+}
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Only a regular file no larger than a database can be is read, and the
+// refusal comes before the old database folder is touched.
+TEST_F(Database, UnpackRefusesWhatIsNoDatabaseFileBeforeTouchingTheFolder) {
+  writeFile("C:\\s\\prints\\1\\0000001.zap", "old");
+  fs::create_directories(host("C:\\r"));
+  ASSERT_EQ(::mkfifo(host("C:\\r\\prints.db").c_str(), 0644), 0);
+  // Sparse: no disk is spent and nothing is read.
+  writeFile("C:\\r\\units.udb", "");
+  ASSERT_EQ(::truncate(host("C:\\r\\units.udb").c_str(), static_cast<off_t>(kMaxDatabaseFileSize + 1)), 0);
+  writeFile("C:\\s\\units\\1\\0000001.zap", "old");
+  EXPECT_FALSE(unpackDatabase("C:\\r\\prints.db", "C:\\s\\"));
+  EXPECT_FALSE(unpackDatabase("C:\\r\\units.udb", "C:\\s\\"));
+  EXPECT_EQ(notes_.texts(),
+            (std::vector<std::string>{
+                "Файл C:\\r\\prints.db - не обычный файл (канал, устройство или сокет), базы в нем быть не может. "
+                "Нераспакован.",
+                "Файл C:\\r\\units.udb размером 2147483663 байт больше любой базы (база не бывает больше 2147483662 "
+                "байт). Нераспакован."}));
+  EXPECT_EQ(tree("C:\\s"), (std::map<std::string, std::string>{{"prints/", ""},
+                                                              {"prints/1/", ""},
+                                                              {"prints/1/0000001.zap", "old"},
+                                                              {"units/", ""},
+                                                              {"units/1/", ""},
+                                                              {"units/1/0000001.zap", "old"}}));
+}
+#endif

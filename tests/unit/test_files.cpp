@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <set>
+#include <string>
 
 #include "core/filebuf.h"
 #include "platform/host.h"
@@ -237,5 +239,34 @@ TEST_F(Files, FifoIsNotWaitedOn) {
   EXPECT_EQ(buf.Size(), 0);
   ASSERT_EQ(notes_.messages.size(), 1u);
   EXPECT_EQ(notes_.messages[0].text, "Error, loadingC:\\pipe.zap");
+}
+#endif
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+
+// Temporary files of an interrupted save are removed by the next save of the
+// same file; one that a live writer still holds is left to it.
+TEST_F(Files, SaveRemovesStaleTemporariesAndSparesALiveOne) {
+  writeFile("C:\\d\\0000001.zap", "old");
+  writeFile("C:\\d\\0000001.zap.~kessik", "live");
+  writeFile("C:\\d\\0000001.zap.~kessik1", "stale");
+  writeFile("C:\\d\\0000001.zap.~kessik2", "stale");
+  int live = ::open(host("C:\\d\\0000001.zap.~kessik").c_str(), O_RDWR);
+  ASSERT_GE(live, 0);
+  ASSERT_EQ(::flock(live, LOCK_EX | LOCK_NB), 0);
+
+  TFileInString buf;
+  buf.Assign("new");
+  ASSERT_TRUE(buf.SaveToFile("C:\\d\\0000001.zap"));
+  std::set<std::string> names;
+  for (auto& e : fs::directory_iterator(host("C:\\d"))) names.insert(e.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"0000001.zap", "0000001.zap.~kessik"}));
+  EXPECT_EQ(readFile("C:\\d\\0000001.zap"), "new");
+
+  ::close(live);  // its writer is gone: the next save takes it away
+  ASSERT_TRUE(buf.SaveToFile("C:\\d\\0000001.zap"));
+  EXPECT_FALSE(hostExists("C:\\d\\0000001.zap.~kessik"));
 }
 #endif

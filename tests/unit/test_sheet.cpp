@@ -251,6 +251,9 @@ TEST_F(Sheet, RefusalsListEveryProblemAndWriteNothing) {
          return csvLine(h);
        }(),
        {"C:\\a.csv: TerrainType: столбец повторяется в заголовке"}},
+      {"a header name holding a line break, named on one line", edit({{0, 1, "Terrain\nType"}}),
+       {"C:\\a.csv: Terrain Type: в разделе prints\\2\\ нет поля с таким именем",
+        "C:\\a.csv: TerrainType: в заголовке нет столбца этого поля"}},
       {"no File column", edit({{0, 0, "Name"}}),
        {"C:\\a.csv: Name: в разделе prints\\2\\ нет поля с таким именем",
         "C:\\a.csv: File: в заголовке нет столбца с именами файлов записей"}},
@@ -264,6 +267,17 @@ TEST_F(Sheet, RefusalsListEveryProblemAndWriteNothing) {
        {"0000002.zap: File: строка 2: значений 2, а столбцов 11"}},
       {"a character cp1251 cannot hold", edit({{2, 1, "Sand\xE2\x9C\x93"}}),
        {"0000002.zap: TerrainType: символ U+2713 нельзя записать в кодировке Windows-1251; значение не принято"}},
+      // The cell holds no control character: "Sand<NUL>x" would be stored
+      // as "Sand", shown as "Sand", and slip past the unique-mask check.
+      {"a NUL", edit({{2, 1, std::string("Sand\0x", 6)}}),
+       {"0000002.zap: TerrainType: значение содержит управляющий символ U+0000 (NUL), которого в ячейке таблицы "
+        "быть не может; не принято"}},
+      {"a line break inside a quoted value, and a control character in a number",
+       edit({{1, 1, "Swa\r\nmp"}, {3, 3, "15\x01"}}),
+       {"0000001.zap: TerrainType: значение содержит управляющий символ U+000D (CR), которого в ячейке таблицы "
+        "быть не может; не принято",
+        "0000003.zap: Clear Weather Lifetime: значение содержит управляющий символ U+0001, которого в ячейке "
+        "таблицы быть не может; не принято"}},
       {"a quote left open", header + "0000001.zap,\"Swamp\r\n",
        {"C:\\a.csv: строка 2: неверный CSV: кавычка поля не закрыта"}},
       {"an empty file", "", {"C:\\a.csv: File: файл пуст: нет строки заголовка"}},
