@@ -17,6 +17,7 @@
 
 #include "config/settings.h"
 #include "platform/host.h"
+#include "resources/packoptions.h"
 #include "texteditor/rtf/rtf.h"
 #include "ui/delform.h"
 #include "ui/formutil.h"
@@ -90,14 +91,6 @@ T* named(T* w, const char* name, int x, int y, int width, int height) {
   w->setObjectName(name);
   w->setGeometry(x, y, width, height);
   return w;
-}
-
-// The option dialogs of the resources window are not in this build: the
-// two buttons say so instead of doing nothing.
-std::string optionDialogsUnavailable() {
-  messageBoxEx(ru("Распаковка и запаковка с параметрами в этой сборке программы недоступны."), ru(kCaptionAttention),
-               Icon::Warning);
-  return {};
 }
 
 }  // namespace
@@ -209,8 +202,8 @@ TTextEdF::TTextEdF(int number, QWidget* parent) : QWidget(parent), Number(number
   AskNewFilter = [this](const std::string& mask, const std::string& list, int count) {
     return askNewFilterDialog(mask, list, count, this);
   };
-  UnpackWithOptions = [](const std::string&) { return optionDialogsUnavailable(); };
-  PackWithOptions = [](const std::string&) { return optionDialogsUnavailable(); };
+  UnpackWithOptions = [](const std::string& archive) { return unpackWithOptions(archive); };
+  PackWithOptions = [](const std::string& folder) { return packWithOptions(folder); };
 
   connect(UsePathBut, &QPushButton::clicked, this, [this] { UsePathButClick(); });
   connect(PathEd, &QLineEdit::returnPressed, this, [this] { UsePathButClick(); });
