@@ -162,7 +162,9 @@ TCheckShablF::TCheckShablF(QWidget* parent, TShablonimF* folderOwner) : QDialog(
   CancelBut = addButton(this, "CancelBut", "Отмена", 217, 40);
   OkBut->setDefault(true);
   connect(ShabList, &QListWidget::itemClicked, this, [this] { ShabListClick(); });
-  connect(ShabList, &QListWidget::currentItemChanged, this, [this] { ShabListClick(); });
+  // Only a picked item counts: the list makes its first item current (not
+  // selected) when it gets the focus, and that must not enable "ОК".
+  connect(ShabList, &QListWidget::itemSelectionChanged, this, [this] { ShabListClick(); });
   connect(OkBut, &QPushButton::clicked, this, [this] { OkButClick(); });
   connect(CancelBut, &QPushButton::clicked, this, [this] { CancelButClick(); });
 }
@@ -180,14 +182,16 @@ void TCheckShablF::FormShow() {
     const QSignalBlocker block(ShabList);
     fillList(ShabList, owner() ? owner()->ShabFolder : std::string());
     ShabList->setCurrentItem(nullptr);
+    ShabList->clearSelection();
   }
   OkBut->setEnabled(false);
 }
 
-void TCheckShablF::ShabListClick() { OkBut->setEnabled(ShabList->currentItem() != nullptr); }
+void TCheckShablF::ShabListClick() { OkBut->setEnabled(!ShabList->selectedItems().isEmpty()); }
 
 void TCheckShablF::OkButClick() {
-  QListWidgetItem* item = ShabList->currentItem();
+  const QList<QListWidgetItem*> picked = ShabList->selectedItems();
+  QListWidgetItem* item = picked.isEmpty() ? nullptr : picked.front();
   if (!item || !owner()) return;
   // Listed names come from the folder, so they always convert back.
   owner()->ShabFile = templateFile(owner()->ShabFolder, fromQ(item->text()).value_or(""));

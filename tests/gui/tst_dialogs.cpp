@@ -230,6 +230,15 @@ class TstDialogs : public QObject {
     QCOMPARE(c.size(), QSize(306, 269));
     QCOMPARE(items(c.ShabList), QStringList({"a.b", "a", "Swamp"}));
     QVERIFY(!c.OkBut->isEnabled());
+    // The list getting the focus from the keyboard makes an item current but
+    // picks nothing: "ОК" stays off, so Enter cannot make a record from a
+    // template nobody chose.
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(c.ShabList, &focusIn);
+    QVERIFY(c.ShabList->selectedItems().isEmpty());
+    QVERIFY(!c.OkBut->isEnabled());
+    QTest::keyClick(&c, Qt::Key_Return);
+    QVERIFY(c.isVisible());
     clickItem(c.ShabList, "a.b");
     QVERIFY(c.OkBut->isEnabled());
     QTest::mouseClick(c.OkBut, Qt::LeftButton);
