@@ -16,6 +16,7 @@
 #include "editors/templatedialogs.h"
 #include "editors/valuedialogs.h"
 #include "platform/registry.h"
+#include "settings/optionsdialogs.h"
 #include "sources/ishform.h"
 #include "util/cp1251.h"
 #include "util/notify.h"
@@ -44,7 +45,8 @@ int main(int argc, char** argv) {
   TMainForm mainForm;
   TDelForm delForm(&mainForm);
   TAskFnForm askFnForm(&mainForm);
-  // The text options and database options dialogs come here.
+  TTextsOptF textsOptF(&mainForm);
+  TBaseOptF baseOptF(&mainForm);
   // ---- The sources window (TIshF) is created here: ----
   TIshF ishF(&mainForm);
   mainForm.setSourcesWindow([&ishF] { return ishF.showChanged(); });

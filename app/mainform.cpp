@@ -16,6 +16,9 @@
 #include "editors/engine/schema_registry.h"
 #include "editors/section_editor.h"
 #include "platform/process.h"
+#include "resources/resursform.h"
+#include "settings/aboutform.h"
+#include "settings/optionsdialogs.h"
 #include "texteditor/texteditform.h"
 
 namespace kessik {
@@ -61,7 +64,30 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   buildMenus();
   buildToolBar();
   statusBar()->setObjectName("MainStatusBar");
-  syncEnabled();
+  installOwnWindows();
+}
+
+void TMainForm::installOwnWindows() {
+  setResourcesWindowFactory([](QWidget* parent) -> QWidget* { return new TResursForm(parent); });
+  // The two option dialogs live for the run (created at start-up); the paths
+  // dialog and About are made for each showing.
+  setMenuHandler("TextsOptMenu", [this] {
+    if (TTextsOptF* d = TTextsOptF::instance()) d->exec();
+    else TTextsOptF(this).exec();
+  });
+  setMenuHandler("BasOptMenu", [this] {
+    TBaseOptF* d = TBaseOptF::instance();
+    std::unique_ptr<TBaseOptF> own;
+    if (!d) d = (own = std::make_unique<TBaseOptF>(this)).get();
+    d->CloseRecordEditors = [this] { closeAllSectionEditors(); };
+    d->exec();
+  });
+  setMenuHandler("ResOptMenu", [this] { TResPathsF(this).exec(); });
+  setMenuHandler("AboutMenu", [this] {
+    TAboutForm about(this);
+    about.ShowTextFile = showTextFile;
+    about.exec();
+  });
 }
 
 TMainForm::~TMainForm() {

@@ -96,6 +96,7 @@ class TMainForm : public QMainWindow, public RunInstance<TMainForm> {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void installOwnWindows();
   void buildMenus();
   void buildToolBar();
   void buildEditorMenus(QMenu* parent, Game game);

@@ -15,6 +15,11 @@
 #include "archives/resbuildform.h"
 #include "guienv.h"
 #include "resources/packoptions.h"
+#include "resources/resursform.h"
+#include "app/mainform.h"
+#include <QAction>
+#include <QMdiArea>
+#include <QToolButton>
 #include "ui/qtext.h"
 #include "util/files.h"
 
@@ -328,6 +333,233 @@ class TstResources : public QObject {
     p.OkButClick();
     QCOMPARE(calls(), QStringList({"C:\\more|a|C:\\res\\add.res|*"}));
     QVERIFY(QFileInfo(drive->host("res/add.res")).isWritable());
+  }
+  // ---- The resources window ----
+
+  void resourcesWindowLooks() {
+    TResursForm w;
+    QCOMPARE(w.windowTitle(), text("Запаковка\\распаковка ресурсов"));
+    QCOMPARE(w.minimumSize(), w.maximumSize());
+    for (auto [name, caption] : {std::pair{"FileNameHead", "Имя файла:"}, std::pair{"PackHead", "Запаковка:"},
+                                 std::pair{"UnpackHead", "Распаковка:"}}) {
+      auto* l = w.findChild<QLabel*>(name);
+      QVERIFY2(l, name);
+      QCOMPARE(l->text(), text(caption));
+      QCOMPARE(l->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    }
+    const char* rows[] = {"aiinfo",   "texts", "speech",  "figures",     "gfx",      "materials", "menus",
+                          "outro",    "redress", "sfx",   "databaselmp", "textslmp", "textures",  "database"};
+    int lastY = -1;
+    for (const char* r : rows) {
+      const QString name = QString(r) + ".res";
+      auto* p = w.findChild<QPushButton*>(QString(r) + "Pbut");
+      auto* u = w.findChild<QPushButton*>(QString(r) + "Ubut");
+      QVERIFY2(p && u, r);
+      QCOMPARE(p->text(), name);
+      QCOMPARE(u->text(), name);
+      QVERIFY(p->y() > lastY && p->y() == u->y() && p->x() < u->x());
+      lastY = p->y();
+      bool labelled = false;
+      for (QLabel* l : w.findChildren<QLabel*>()) labelled |= l->text() == name && l->y() >= p->y() && l->y() < p->y() + p->height();
+      QVERIFY2(labelled, r);
+    }
+    QCOMPARE(w.PackDir->objectName(), QString("PackDir"));
+    QCOMPARE(w.PackDir->text(), text("ДРУГОЙ"));
+    QCOMPARE(w.UnpFil->text(), text("ДРУГОЙ"));
+    QVERIFY(w.PackDir->y() > lastY && w.PackDir->x() == w.findChild<QPushButton*>("databasePbut")->x());
+    QCOMPARE(w.OptimizeBut->text(), text("ОПТИМИЗАЦИЯ"));
+    QCOMPARE(w.OptStandResCB->text(), text("Оптимизировать стандартные ресурсы после"));
+    QCOMPARE(w.Label15->text(), text("запаковки."));
+    QCOMPARE(w.Label15->objectName(), QString("Label15"));
+    QCOMPARE(w.CloseBut->text(), text("Закрыть"));
+    QCOMPARE(w.OpenDialog1.filter, ru("Ресурсные файлы ЗМ (*.res, *.mq)|*.res; *.mq|Все файлы (*.*)|*.*"));
+  }
+
+  // The road: unpack a standard archive, change a file, pack it back
+  // with optimizing on; the tool is asked for each step in the right folder.
+  void standardUnpackChangePackOptimize() {
+    drive->write("src/a.txt", "old");
+    drive->write("src/sub/b.txt", "b");
+    makeArchive("src", "C:\\res\\texts.res");
+    Settings& s = settings();
+    s.TextsResPath = "C:\\res\\texts.res";
+    s.OptStandRes = true;
+    TResursForm w;
+    w.FormShow();
+    auto* unpack = w.findChild<QPushButton*>("textsUbut");
+    auto* pack = w.findChild<QPushButton*>("textsPbut");
+    QVERIFY(unpack->isEnabled() && !pack->isEnabled());
+    QVERIFY(!w.findChild<QPushButton*>("speechUbut")->isEnabled());
+    QVERIFY(w.OptStandResCB->isChecked());
+
+    unpack->click();
+    QCOMPARE(calls(), QStringList({"C:\\res\\texts_res|e|C:\\res\\texts.res|*"}));
+    QCOMPARE(drive->read("res/texts_res/a.txt"), QByteArray("old"));
+    QVERIFY(pack->isEnabled());  // filled again
+    QVERIFY((*script)->messages.empty());
+
+    drive->write("res/texts_res/a.txt", "new");
+    QFile::remove(log);
+    (*script)->answers.push_back(Answer::Yes);  // delete the old archive
+    pack->click();
+    QCOMPARE((*script)->messages.size(), size_t(1));
+    const Message& q = (*script)->messages[0];
+    QCOMPARE(q.text, ru("Файл C:\\res\\texts.res\r уже существует. Удалить?(Да). Дополнить?(Нет)"));
+    QCOMPARE(q.caption, ru("ВНИМАНИЕ!"));
+    QCOMPARE(q.icon, Icon::Warning);
+    QCOMPARE(q.buttons, unsigned(ButtonYes | ButtonNo | ButtonCancel));
+    const QStringList made = calls();
+    QCOMPARE(made.size(), 2);
+    QCOMPARE(made[0], QString("C:\\res\\texts_res|a|C:\\res\\tr1.res|*"));
+    QVERIFY2(made[1].endsWith("|o|C:\\res\\texts.res|*"), qPrintable(made[1]));
+    const QByteArray packed = drive->read("res/texts.res");
+    QCOMPARE(packed.left(8), QByteArray("FAKERES2"));
+    QVERIFY(packed.contains("new") && !packed.contains("old") && packed.contains("sub/b.txt"));
+    QVERIFY(!drive->exists("res/tr1.res") && !drive->exists("res/texts.res.old"));
+  }
+
+  // Unpacking over an existing folder asks first: No does nothing, Yes
+  // empties and recreates the folder before the tool runs.
+  void standardUnpackOverAnExistingFolder() {
+    drive->write("src/a.txt", "a");
+    makeArchive("src", "C:\\res\\speech.res");
+    settings().SpeechResPath = "C:\\res\\speech.res";
+    drive->write("res/speech_res/mine.txt", "mine");
+    TResursForm w;
+    w.FormShow();
+    (*script)->answers.push_back(Answer::No);
+    w.UnpackButClick(2);
+    QCOMPARE((*script)->texts(), std::vector<std::string>{"Директория C:\\res\\speech_res\\ уже существует. Удалить?"});
+    QCOMPARE((*script)->messages[0].buttons, unsigned(ButtonYes | ButtonNo));
+    QCOMPARE((*script)->messages[0].caption, ru("ВНИМАНИЕ!"));
+    QVERIFY(drive->exists("res/speech_res/mine.txt"));
+    QVERIFY(calls().isEmpty());
+
+    (*script)->answers.push_back(Answer::Yes);
+    w.UnpackButClick(2);
+    QVERIFY(!drive->exists("res/speech_res/mine.txt"));
+    QCOMPARE(drive->read("res/speech_res/a.txt"), QByteArray("a"));
+    QCOMPARE(calls(), QStringList({"C:\\res\\speech_res|e|C:\\res\\speech.res|*"}));
+
+    // The archive has gone since the window was filled: the folder is not
+    // offered for deletion; the unpack says what is wrong.
+    QFile::remove(drive->host("res/speech.res"));
+    (*script)->clear();
+    w.UnpackButClick(2);
+    QCOMPARE((*script)->texts(), std::vector<std::string>{
+                                     "Файла, указанного для распаковки не существует :(. Распаковки не было."});
+    QVERIFY(drive->exists("res/speech_res/a.txt"));
+    // A folder that cannot be made (its parent is missing) stops silently.
+    settings().SfxResPath = "C:\\gone\\sfx.res";
+    (*script)->clear();
+    w.UnpackButClick(9);
+    QVERIFY((*script)->messages.empty());
+    QVERIFY(!drive->exists("gone"));
+  }
+
+  // Packing over an existing archive: No adds to it in place, Cancel does
+  // nothing; without OptStandRes nothing is optimized. A missing archive is
+  // packed anew from its folder without a question.
+  void standardPackAnswers() {
+    drive->write("res/gfx_res/a.txt", "a");
+    settings().GfxResPath = "C:\\res\\gfx.res";
+    settings().OptStandRes = false;
+    TResursForm w;
+    w.PackButClick(4);
+    QVERIFY((*script)->messages.empty());
+    QCOMPARE(calls(), QStringList({"C:\\res\\gfx_res|a|C:\\res\\tr1.res|*"}));
+    QVERIFY(drive->exists("res/gfx.res"));
+
+    QFile::remove(log);
+    (*script)->answers.push_back(Answer::Cancel);
+    w.PackButClick(4);
+    QVERIFY(calls().isEmpty());
+    (*script)->answers.push_back(Answer::No);
+    w.PackButClick(4);
+    QCOMPARE(calls(), QStringList({"C:\\res\\gfx_res|a|C:\\res\\gfx.res|*"}));
+  }
+
+  // Clicking the words "запаковки." toggles the check box and writes
+  // OptStandRes; filling the window writes nothing.
+  void optimizeAfterPackSetting() {
+    settings().OptStandRes = true;
+    TResursForm w;
+    w.FormShow();
+    QVERIFY(!drive->read("Kessik.ini").contains("OptStandRes"));
+    QTest::mouseClick(w.Label15, Qt::LeftButton);
+    QVERIFY(!w.OptStandResCB->isChecked());
+    QVERIFY(!settings().OptStandRes);
+    QVERIFY(drive->read("Kessik.ini").contains("OptStandRes=0\r\n"));
+    w.OptStandResCB->click();
+    QVERIFY(settings().OptStandRes);
+    QVERIFY(drive->read("Kessik.ini").contains("OptStandRes=1\r\n"));
+  }
+
+  // The other archive and other folder choices: DefalDir is remembered and
+  // the option dialogs get the chosen path; optimizing runs the tool.
+  void otherArchiveFolderAndOptimize() {
+    std::vector<std::string> unpacked, packed;
+    unpackWithOptionsHook = [&](const std::string& a) {
+      unpacked.push_back(a);
+      return std::string();
+    };
+    packWithOptionsHook = [&](const std::string& f) {
+      packed.push_back(f);
+      return std::string();
+    };
+    TResursForm w;
+    w.UnpFilClick();  // cancelled: nothing happens
+    QVERIFY(unpacked.empty());
+    (*script)->files.push_back(std::string("C:\\mods\\my.mq"));
+    w.UnpFilClick();
+    QCOMPARE((*script)->fileRequests.at(1).request.title, ru("Откройте файл для распаковки"));
+    QCOMPARE((*script)->fileRequests.at(1).request.folder, std::string("C:\\start\\"));
+    QCOMPARE(unpacked, std::vector<std::string>{"C:\\mods\\my.mq"});
+    QCOMPARE(settings().DefalDir, std::string("C:\\mods\\"));
+    QVERIFY(drive->read("Kessik.ini").contains("DefalDir=C:\\mods\\\r\n"));
+
+    (*script)->folders.push_back(std::string("C:\\mods\\my_mq"));
+    w.PackDirClick();
+    QCOMPARE((*script)->folderRequests.at(0).title, ru("Выберите директорию, файлы из которой будут запакованы"));
+    QCOMPARE((*script)->folderRequests.at(0).initialFolder, std::string("C:\\mods"));
+    QCOMPARE(packed, std::vector<std::string>{"C:\\mods\\my_mq\\"});
+    QCOMPARE(settings().DefalDir, std::string("C:\\mods\\my_mq\\"));
+
+    drive->write("src/a.txt", "a");
+    makeArchive("src", "C:\\other\\o.res");
+    (*script)->files.push_back(std::string("C:\\other\\o.res"));
+    w.OptimizeButClick();
+    QCOMPARE((*script)->fileRequests.back().request.title, ru("Откройте файл для оптимизации"));
+    QCOMPARE(settings().DefalDir, std::string("C:\\other\\"));
+    QCOMPARE(calls().size(), 1);
+    QVERIFY(calls()[0].endsWith("|o|C:\\other\\o.res|*"));
+    QCOMPARE(drive->read("other/o.res").left(8), QByteArray("FAKERES2"));
+  }
+
+  // The main window's item and tool button open and close the window at most
+  // once; the check mark follows it, also when the window closes itself.
+  void openedAndClosedFromTheMainWindow() {
+    TMainForm f;
+    f.show();
+    QAction* item = f.item("ResursMenu");
+    auto* button = f.findChild<QToolButton*>("ResSB");
+    QVERIFY(item->isEnabled() && button->isEnabled());
+    item->trigger();
+    QVERIFY(item->isChecked());
+    auto* w = f.findChild<TResursForm*>();
+    QVERIFY(w && w->isVisible());
+    QCOMPARE(f.mdiArea()->subWindowList().size(), 1);
+    button->click();
+    QVERIFY(!item->isChecked());
+    QTRY_VERIFY(!f.findChild<TResursForm*>());
+    button->click();
+    QVERIFY(item->isChecked());
+    w = f.findChild<TResursForm*>();
+    QVERIFY(w);
+    w->CloseBut->click();
+    QTRY_VERIFY(!f.findChild<TResursForm*>());
+    QVERIFY(!item->isChecked());
+    QTRY_COMPARE(f.mdiArea()->subWindowList().size(), 0);
   }
 };
 
