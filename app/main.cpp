@@ -7,6 +7,7 @@
 #include "config/startup.h"
 #include "ui/delform.h"
 #include "ui/interaction.h"
+#include "ui/look.h"
 #include "app/mainform.h"
 #include "ui/progressform.h"
 #include "ui/qtext.h"
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   // The title names the program in the task bar and captions the message
   // boxes that have no caption of their own; tool tips are always on.
   QApplication::setApplicationName(toQ(appTitle()));
+  applyProgramLook(app);
   installInteractionNotifier();
 
   auto registry = platform::openHostRegistry();

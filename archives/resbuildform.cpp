@@ -121,6 +121,7 @@ std::string runInWindow(archives::ResbuildOperation op, const std::string& first
   w->FirstPath = first;
   w->SecondPath = second;
   w->ShowErrors = true;
+  ownByActiveWindow(w);
   w->exec();
   return w->Result;
 }

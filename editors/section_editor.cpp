@@ -18,6 +18,7 @@
 #include "config/settings.h"
 #include "ui/valuetable.h"
 #include "ui/formutil.h"
+#include "ui/look.h"
 #include "ui/qtext.h"
 #include "core/filebuf.h"
 #include "core/record.h"
@@ -114,7 +115,7 @@ void SectionEditor::buildControls() {
   // The geometry is that of the original small dialog font: field names of
   // 30 characters fit the 180-pixel name column, button texts their buttons.
   QFont small = font();
-  small.setPointSize(8);
+  small.setPointSize(kFontPointSize);
   setFont(small);
   const int half = (size.tableWidth - 15) / 2;
 

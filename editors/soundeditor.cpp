@@ -19,6 +19,7 @@
 #include "editors/engine/dialog_hooks.h"
 #include "ui/valuetable.h"
 #include "ui/qtext.h"
+#include "ui/look.h"
 #include "util/cp1251.h"
 #include "util/notify.h"
 
@@ -57,7 +58,7 @@ TASoundEditorF::TASoundEditorF(QWidget* parent) : QDialog(parent) {
   setWindowTitle(qru("Список звуков..."));
   setFixedClientSize(this, 612, 182);
   QFont small = font();
-  small.setPointSize(8);
+  small.setPointSize(kFontPointSize);
   setFont(small);
 
   Label1 = new QLabel(qru("Код:"), this);

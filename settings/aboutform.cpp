@@ -7,6 +7,7 @@
 #include "platform/process.h"
 #include "platform/verinfo.h"
 #include "ui/formutil.h"
+#include "ui/look.h"
 #include "ui/qtext.h"
 
 namespace kessik {
@@ -30,8 +31,13 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
   setObjectName("TAboutForm");
   setWindowTitle(qru("О программе"));
   setFixedClientSize(this, 372, 206);
-  ProgaNamLab = addLine(this, "ProgaNamLab", {}, 12, 12, 348, true);
-  DescrLab = addLine(this, "DescrLab", {}, 12, 36, 348);
+  ProgaNamLab = addLine(this, "ProgaNamLab", {}, 12, 12, 290, true);
+  DescrLab = addLine(this, "DescrLab", {}, 12, 36, 290);
+  // The program's icon at the top right, beside its name.
+  auto* icon = new QLabel(this);
+  icon->setObjectName("ProgramIcon");
+  icon->setGeometry(312, 12, 48, 48);
+  icon->setPixmap(programIcon().pixmap(48, 48));
   addLine(this, "VerLab", qru("Версия :"), 12, 60, 70);
   FileVerLab = addLine(this, "FileVerLab", {}, 84, 60, 276);
   CopyrightLab = addLine(this, "CopyrightLab", {}, 12, 84, 348);

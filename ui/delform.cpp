@@ -46,6 +46,7 @@ void TDelForm::runDeletion() {
 bool deleteFolderWithWaitWindow(const std::string& folder) {
   if (TDelForm* f = TDelForm::instance()) {
     f->DelPath = folder;
+    ownByActiveWindow(f);
     f->exec();
   } else {
     deleteFolderTree(folder, true);

@@ -1,6 +1,9 @@
 #include "ui/formutil.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QWindow>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
@@ -12,6 +15,22 @@ void centreOnScreen(QWidget* w) {
     const QRect r = s->availableGeometry();
     w->move(r.center() - QPoint(w->width() / 2, w->height() / 2));
   }
+}
+
+void ownByActiveWindow(QWidget* w) {
+  QWidget* owner = QApplication::activeModalWidget();
+  if (!owner || owner == w) owner = QApplication::activeWindow();
+  if (!owner || owner == w || !owner->isVisible()) owner = w->parentWidget();
+  if (!owner) return;
+  w->winId();  // the native window, so that it can be given its owner
+  if (QWindow* own = w->windowHandle()) own->setTransientParent(owner->window()->windowHandle());
+}
+
+void keepPainted() {
+  static QElapsedTimer sinceLast;
+  if (sinceLast.isValid() && sinceLast.elapsed() < 40) return;
+  sinceLast.start();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void setFixedClientSize(QWidget* w, int width, int height) {

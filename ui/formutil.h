@@ -33,6 +33,17 @@ void centreOnScreen(QWidget* window);
 // A fixed-size dialog with the given client area.
 void setFixedClientSize(QWidget* window, int width, int height);
 
+// Makes a window that shows work in progress belong to the window the user
+// is working in (the active modal window, else the active window), so that a
+// window manager keeps it above that window rather than behind it. Call it
+// before the window is shown.
+void ownByActiveWindow(QWidget* window);
+
+// While work runs on this thread: lets the window system expose and paint
+// the program's windows (never user input), at most every few tens of
+// milliseconds, so that a window raised or uncovered mid-work is painted.
+void keepPainted();
+
 // A push button with its objectName and text (UTF-8) at a place and size.
 QPushButton* addButton(QWidget* parent, const char* objectName, const char* utf8Text, int x, int y,
                        int width = 81, int height = 25);

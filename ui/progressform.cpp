@@ -42,6 +42,7 @@ void TShowProcessF::repaintNow() {
 
 void TShowProcessF::show() {
   centreOnScreen(this);
+  ownByActiveWindow(this);
   QDialog::show();
   raise();
   repaintNow();
@@ -81,6 +82,7 @@ void TShowProcessF::setPosition(std::uint64_t position) {
   PrBar->setValue(PrBar->maximum() == kSteps ? step : static_cast<int>(std::min<std::uint64_t>(position, 100)));
   PrBar->repaint();
   ++barUpdates_;
+  keepPainted();
 }
 
 void TShowProcessF::close() { QDialog::close(); }

@@ -6,10 +6,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include "ui/delform.h"
 #include "ui/interaction.h"
+#include "ui/look.h"
 #include "ui/progressform.h"
 #include "ui/qtext.h"
 #include "guienv.h"
@@ -52,6 +54,28 @@ class TstSupportWindows : public QObject {
     QCOMPARE(p.PrBar->value(), (p.PrBar->minimum() + p.PrBar->maximum()) / 2);
     progress.close();
     QVERIFY(!p.isVisible());
+  }
+
+  // Work started from a modal window (the sources window) shows its progress
+  // above that window: a window manager stacks a window above the one it
+  // belongs to, not above a sibling. Without a modal window it belongs to its
+  // own parent again.
+  void progressWindowBelongsToTheWindowAtWork() {
+    QWidget main;
+    main.show();
+    QDialog sources(&main);
+    sources.setModal(true);
+    sources.show();
+    QTRY_COMPARE(QApplication::activeModalWidget(), &sources);
+    TShowProcessF p(&main);
+    p.show();
+    QVERIFY(p.windowHandle());
+    QCOMPARE(p.windowHandle()->transientParent(), sources.windowHandle());
+    p.close();
+    sources.close();
+    p.show();
+    QCOMPARE(p.windowHandle()->transientParent(), main.windowHandle());
+    p.close();
   }
 
   void folderDeletionWindow() {
@@ -160,6 +184,21 @@ class TstSupportWindows : public QObject {
     QVERIFY(QString::fromStdString(script->texts()[0]).contains("U+4E2D"));
     QCOMPARE(toQ(qtFilterFromPairs(ru("Любой файл (*.*)|*.*"))), qru("Любой файл (*.*)"));
     QCOMPARE(QString::fromStdString(qtFilterFromPairs("Texts|*.txt|All|*.*")), QString("Texts (*.txt);;All (*.*)"));
+  }
+
+  // The program's own icon (not Qt's) in every size a title bar, task bar or
+  // About needs, and one font size for every window made afterwards.
+  void programLook() {
+    const QIcon icon = programIcon();
+    for (int size : {16, 32, 48, 256}) QVERIFY(icon.availableSizes().contains(QSize(size, size)));
+    const QFont before = QApplication::font();
+    applyProgramLook(*qApp);
+    QCOMPARE(QApplication::windowIcon().cacheKey() != 0, true);
+    QCOMPARE(QApplication::windowIcon().availableSizes(), icon.availableSizes());
+    QDialog d;
+    QCOMPARE(d.font().pointSize(), kFontPointSize);
+    QVERIFY(!d.windowIcon().pixmap(32, 32).isNull());
+    QApplication::setFont(before);
   }
 };
 
