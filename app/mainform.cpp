@@ -20,6 +20,7 @@
 #include "settings/aboutform.h"
 #include "settings/optionsdialogs.h"
 #include "texteditor/texteditform.h"
+#include "ui/textviewer.h"
 
 namespace kessik {
 namespace {
@@ -58,7 +59,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdi_);
   startProgram = [](const std::string& p) { return platform::startWindowsProgram(p); };
+#ifdef _WIN32
   showTextFile = [](const std::string& p) { return platform::openTextViewer(p); };
+#else
+  // No Notepad here: the program's own plain-text viewer takes its place.
+  showTextFile = [this](const std::string& p) { return showPlainTextFile(p, this); };
+#endif
   makeSectionEditor = [](const WindowEntry& e, QWidget* parent) { return createSectionEditor(e, parent); };
   makeTextEditor_ = [](int slot, QWidget* parent) -> QWidget* { return new TTextEdF(slot, parent); };
   buildMenus();

@@ -9,6 +9,7 @@
 #include "ui/formutil.h"
 #include "ui/look.h"
 #include "ui/qtext.h"
+#include "ui/textviewer.h"
 
 namespace kessik {
 namespace {
@@ -49,9 +50,25 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
   LicenseBut = addButton(this, "LicenseBut", "Текст лицензии", 12, 172, 130, 25);
   OkButn = addButton(this, "OkButn", "Закрыть", 280, 172, 81, 25);
   OkButn->setDefault(true);
+#ifdef _WIN32
   ShowTextFile = [](const std::string& file) { return platform::openTextViewer(file); };
+#else
+  // Opened over this modal window so that it can be read at once; handed to
+  // the main window when this one goes.
+  ShowTextFile = [this](const std::string& file) { return showPlainTextFile(file, this); };
+#endif
   connect(LicenseBut, &QPushButton::clicked, this, [this] { LicenseButClick(); });
   connect(OkButn, &QPushButton::clicked, this, [this] { OkButnClick(); });
+}
+
+TAboutForm::~TAboutForm() {
+  for (auto* viewer : findChildren<TTextViewerF*>(Qt::FindDirectChildrenOnly)) {
+    const QRect where = viewer->geometry();
+    viewer->setParent(parentWidget(), viewer->windowFlags());
+    viewer->setGeometry(where);
+    if (parentWidget()) viewer->show();
+    else delete viewer;
+  }
 }
 
 void TAboutForm::showEvent(QShowEvent* event) {

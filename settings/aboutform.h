@@ -21,6 +21,8 @@ class TAboutForm : public QDialog {
 
  public:
   explicit TAboutForm(QWidget* parent = nullptr);
+  // A licence text still open outlives the window.
+  ~TAboutForm() override;
 
   // The version information shown; the program's own unless set before the
   // first show.

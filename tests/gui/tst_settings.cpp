@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -14,6 +15,7 @@
 #include "guienv.h"
 #include "platform/verinfo.h"
 #include "settings/aboutform.h"
+#include "ui/textviewer.h"
 #include "settings/optionsdialogs.h"
 #include "ui/qtext.h"
 
@@ -341,6 +343,22 @@ class TstSettings : public QObject {
     for (QLabel* l : {empty.ProgaNamLab, empty.DescrLab, empty.FileVerLab, empty.CopyrightLab, empty.CraftedByLab,
                       empty.CommentLab})
       QCOMPARE(l->text(), QString("n/a"));
+  }
+
+  // Without Notepad the licence opens in the program's own viewer, which can
+  // be read while About is up and stays open when About goes.
+  void licenceInTheOwnViewer() {
+    drive->write("HG_closed_MH-editor-utility_license.txt", "Licence text");
+    QWidget main;
+    auto* about = new TAboutForm(&main);
+    about->show();
+    about->LicenseBut->click();
+    QCOMPARE(about->findChildren<TTextViewerF*>().size(), qsizetype(1));
+    delete about;
+    const auto viewers = main.findChildren<TTextViewerF*>();
+    QCOMPARE(viewers.size(), qsizetype(1));
+    QVERIFY(viewers[0]->isVisible());
+    QCOMPARE(viewers[0]->TextMemo->toPlainText(), QString("Licence text"));
   }
 
   // The main window opens each of these from its menu item.

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QWindow>
@@ -13,6 +14,7 @@
 #include "ui/interaction.h"
 #include "ui/look.h"
 #include "ui/progressform.h"
+#include "ui/textviewer.h"
 #include "ui/qtext.h"
 #include "guienv.h"
 #include "util/files.h"
@@ -94,6 +96,29 @@ class TstSupportWindows : public QObject {
     drive.write("keep/.hidden", "h");
     QVERIFY(!deleteFolderWithWaitWindow("C:\\keep\\"));
     QVERIFY(drive.exists("keep/.hidden"));
+  }
+
+  // The plain-text viewer that stands in for Notepad: UTF-8 or cp1251 text,
+  // a window of its own; a file it cannot show is said, not ignored.
+  void plainTextViewer() {
+    Drive drive;
+    ScopedScriptedInteraction script;
+    drive.write("utf8.txt", QString::fromUtf8("Ёжик\nline 2").toUtf8());
+    drive.write("cp1251.txt", cp("Ёжик №5"));
+    QWidget main;
+    QVERIFY(showPlainTextFile("C:\\utf8.txt", &main));
+    QVERIFY(showPlainTextFile("C:\\cp1251.txt", &main));
+    const auto viewers = main.findChildren<TTextViewerF*>();
+    QCOMPARE(viewers.size(), qsizetype(2));
+    QCOMPARE(viewers[0]->TextMemo->toPlainText(), QString::fromUtf8("Ёжик\nline 2"));
+    QCOMPARE(viewers[0]->windowTitle(), QString("utf8.txt"));
+    QVERIFY(viewers[0]->isVisible() && viewers[0]->isWindow() && viewers[0]->TextMemo->isReadOnly());
+    QCOMPARE(viewers[1]->TextMemo->toPlainText(), QString::fromUtf8("Ёжик №5"));
+    QVERIFY(script->messages.empty());
+    QVERIFY(!showPlainTextFile("C:\\missing.txt", &main));
+    QCOMPARE(script->messages.size(), size_t(1));
+    QVERIFY(QString::fromStdString(script->texts()[0]).contains("C:\\missing.txt"));
+    QCOMPARE(main.findChildren<TTextViewerF*>().size(), qsizetype(2));
   }
 
   void libraryMessagesGoThroughTheSeam() {
