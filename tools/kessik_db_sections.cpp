@@ -3,6 +3,8 @@
 // workspace into a program folder. They work for every section that has a
 // schema, with no code of their own per section.
 #ifdef _WIN32
+#include <algorithm>
+#include <cctype>
 #include <fcntl.h>
 #include <io.h>
 #endif
@@ -219,6 +221,13 @@ void printSchemaList(std::FILE* out) {
     std::string name = w.caption;
     if (auto colon = name.find(" : "); colon != std::string::npos) name = name.substr(colon + 3);
     if (auto game = name.rfind(" ("); game != std::string::npos) name = name.substr(0, game);
+    // A one-section database ("Levers.ldb (SINGL)") names the database
+    // itself: the section is the database's name without its extension.
+    auto lower = [](std::string t) {
+      for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      return t;
+    };
+    if (lower(name) == lower(w.database)) name = name.substr(0, name.rfind('.'));
     std::string games;
     for (const WindowEntry& g : windowTable()) {
       if (g.schemaFolder != w.schemaFolder) continue;

@@ -1,5 +1,7 @@
 #include "editors/engine/sample.h"
 
+#include "editors/engine/soundlist.h"
+
 #include <algorithm>
 #include <set>
 
@@ -9,6 +11,7 @@
 #include "core/record.h"
 #include "editors/engine/schema_registry.h"
 #include "editors/engine/section.h"
+#include "editors/engine/soundlist.h"
 #include "editors/engine/window_table.h"
 #include "util/cp1251.h"
 #include "util/files.h"
@@ -65,9 +68,13 @@ std::string shown(const Row& row, const std::string& text) {
 }
 
 // The slot of a row whose cell is a description: a few zero bytes for a raw
-// value, no sounds for a sound list.
+// value, two sounds for a sound list, so that the sound list editor has
+// something to show.
 ByteString sampleSlot(const Row& row) {
   if (row.codec == Codec::Raw) return ByteString(4, '\0');
+  if (row.codec == Codec::SoundList)
+    return encodeSoundList({{"sound\\sample1.wav", 0, "Sample sound", "S1"},
+                            {"sound\\sample2.wav", 1, "Another sample sound", "S2"}});
   return ByteString();
 }
 

@@ -63,7 +63,8 @@ TEST_F(Sections, HelpListsCommandsAndSchemas) {
   EXPECT_EQ(r.status, 0);
   for (const char* line : {"  export SECTION_FOLDER [--schema DB/N] [-o FILE] ", "  import SECTION_FOLDER FILE [--schema DB/N] ",
                            "  sample PROGRAM_FOLDER ", "  unpack DATABASE_FILE SOURCE_ROOT ",
-                           "  prints/1    Blood Prints (prints.db: SINGL, LMP)", "  prints/2    Foot Prints"})
+                           "  prints/1    Blood Prints (prints.db: SINGL, LMP)", "  prints/2    Foot Prints",
+                           "  levers/1    Levers (levers.ldb: SINGL, LMP)"})
     EXPECT_NE(r.out.find(line), std::string::npos) << line;
 
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
