@@ -431,8 +431,9 @@ void SectionEditor::CreateButClick() {
   }
   auto chosen = dialogs::chooseTemplate(ShabPath);
   if (!chosen) return;
-  CurFile = nextFreeFileName(ZapList);
-  if (!createRecordFromTemplate(*chosen, mask, IshPath + CurFile)) return;
+  // Nothing of the window changes until the new record file is written: a
+  // template that cannot be used leaves the loaded record where it was.
+  if (!createRecordFromTemplate(*chosen, mask, IshPath + nextFreeFileName(ZapList))) return;
   if (!FormShow()) return;
   if (FilesBox->count() == 0) return;
   FilesBox->setCurrentIndex(FilesBox->count() - 1);
@@ -445,7 +446,10 @@ void SectionEditor::DeleteButClick() {
       Answer::Yes)
     return;
   const int index = loadedIndex_;
-  deleteRecord(IshPath, CurFile);
+  bool folderChanged = false;
+  deleteRecord(IshPath, CurFile, &folderChanged);
+  // A file that could not be deleted leaves the window as it was.
+  if (!folderChanged) return;
   if (!FormShow()) return;
   int next = index;
   if (next >= static_cast<int>(ZapList.size())) next = static_cast<int>(ZapList.size()) - 1;
@@ -456,7 +460,9 @@ void SectionEditor::DeleteButClick() {
 
 void SectionEditor::SortButClick() {
   if (FilesBox->count() <= 1) return;
-  sortSection(IshPath, ZapList);
+  bool folderChanged = false;
+  // A sort refused before any record moved leaves the window as it was.
+  if (!sortSection(IshPath, ZapList, &folderChanged) && !folderChanged) return;
   FormShow();
 }
 

@@ -111,11 +111,13 @@ bool CompactZapFiles(const std::string& folder) {
   return true;
 }
 
-bool deleteRecord(const std::string& ishPath, const std::string& file) {
+bool deleteRecord(const std::string& ishPath, const std::string& file, bool* folderChanged) {
+  if (folderChanged) *folderChanged = false;
   if (!deleteFile(ishPath + file)) {
     errorBox(ru("Не удалось удалить файл ") + ishPath + file + ".");
     return false;
   }
+  if (folderChanged) *folderChanged = true;
   return CompactZapFiles(ishPath);
 }
 
@@ -129,7 +131,10 @@ std::vector<int> sortedOrder(const ZapListT& list) {
 
 std::string backupFolderOf(const std::string& ishPath) { return withoutTrailingBackslash(ishPath) + "_old\\"; }
 
-bool sortSection(const std::string& ishPath, const ZapListT& list) {
+bool sortSection(const std::string& ishPath, const ZapListT& list, bool* folderChanged) {
+  bool changedHere = false;
+  if (!folderChanged) folderChanged = &changedHere;
+  *folderChanged = false;
   if (list.size() <= 1) return true;
   const std::vector<int> order = sortedOrder(list);
   const std::string source = withoutTrailingBackslash(ishPath);
@@ -153,9 +158,10 @@ bool sortSection(const std::string& ishPath, const ZapListT& list) {
              ru(". Сортировка не выполнена, записи остались на месте."));
     return false;
   }
+  *folderChanged = true;
   createFolder(ishPath);
   if (!folderExists(ishPath)) {
-    renameFolder(withoutTrailingBackslash(backup), source);
+    *folderChanged = !renameFolder(withoutTrailingBackslash(backup), source);
     errorBox(ru("Не удалось создать папку ") + ishPath + ru(". Сортировка не выполнена."));
     return false;
   }

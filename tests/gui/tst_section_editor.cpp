@@ -16,6 +16,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "config/settings.h"
@@ -119,6 +120,42 @@ class TstSectionEditor : public QObject {
   }
   void writeRecords(const std::vector<std::string>& masks) {
     for (std::size_t i = 0; i < masks.size(); ++i) writeHost(kIsh + recordFileName(i + 1), prints(masks[i]));
+  }
+
+  // A create, delete or sort that fails leaves the window as it was: the
+  // loaded record with its unsaved edit, the lists, CurFile and CurMask; the
+  // next "Сохранить" writes into the record's own file.
+  struct Failing {
+    const char* name;
+    std::function<void()> prepare;  // before the window opens
+    std::function<void()> act;      // with record 1 loaded and edited
+  };
+  void expectUnchangedAfter(const Failing& c) {
+    if (w_) w_->close();
+    QCoreApplication::processEvents();
+    fs::remove_all(dir_.path().toStdString());
+    fs::create_directories(dir_.path().toStdString());
+    writeRecords({"Swamp", "Sand"});
+    c.prepare();
+    QVERIFY2(open(), c.name);
+    pickFile(0);
+    setCell(2, "3");
+    c.act();
+    QVERIFY2(!(*script_)->messages.empty(), c.name);  // the failure was reported
+    QCOMPARE(w_->CurFile, std::string("0000001.zap"));
+    QCOMPARE(w_->CurMask, std::string("Swamp"));
+    QCOMPARE(items("MaskiBox"), QStringList({"Swamp", "Sand"}));
+    QCOMPARE(items("FilesBox"), QStringList({"0000001.zap", "0000002.zap"}));
+    QCOMPARE(child<QComboBox>("FilesBox")->currentIndex(), 0);
+    QCOMPARE(cell(0), q("Swamp"));
+    QCOMPARE(cell(2), q("3"));
+    (*script_)->clear();
+    click("SaveBut");
+    QVERIFY2((*script_)->messages.empty(), c.name);
+    QCOMPARE(readHost(kIsh + "0000001.zap"), item(1, item(1, std::string("Swamp") + '\0') +
+                                                        item(2, group(0.5f, 45, 45)) + item(3, group(1.0f, 15, 15))));
+    QCOMPARE(readHost(kIsh + "0000002.zap"), prints("Sand"));
+    QVERIFY2(!fs::is_regular_file(host(kIsh + "0000003.zap")), c.name);
   }
 
  private slots:
@@ -309,6 +346,49 @@ class TstSectionEditor : public QObject {
     QCOMPARE(child<QComboBox>("FilesBox")->currentIndex(), 2);
     QCOMPARE(cell(0), q("Marsh"));
     QCOMPARE(cell(2), q("10"));
+  }
+
+  void createWithABadTemplate() {
+    auto create = [this](const std::string& templ) {
+      return [this, templ] {
+        prompts_ = {std::string("New")};
+        templates_ = {kShab + templ};
+        click("CreateBut");
+      };
+    };
+    const Failing cases[] = {
+        {"missing template", [] {}, create("gone.zap")},
+        {"template without fields", [] { writeHost(kShab + "empty.zap", std::string("\x01\x00", 2)); },
+         create("empty.zap")},
+        {"template that is a folder", [] { fs::create_directories(host(kShab + "dir.zap")); }, create("dir.zap")},
+        {"new record file cannot be written",
+         [] {
+           writeHost(kShab + "base.zap", prints("base"));
+           fs::create_directories(host(kIsh + "0000003.zap"));
+         },
+         create("base.zap")},
+    };
+    for (const auto& c : cases) {
+      expectUnchangedAfter(c);
+      if (QTest::currentTestFailed()) return;
+    }
+  }
+
+  void refusedDeleteOrSort() {
+    const Failing cases[] = {
+        {"record file gone before the delete", [] {},
+         [this] {
+           fs::remove(host(kIsh + "0000001.zap"));
+           (*script_)->answers = {Answer::Yes};
+           click("DeleteBut");
+         }},
+        {"sort refused by a backup that holds records",
+         [] { writeHost("C:\\src\\prints\\1_old\\0000001.zap", prints("lost")); }, [this] { click("SortBut"); }},
+    };
+    for (const auto& c : cases) {
+      expectUnchangedAfter(c);
+      if (QTest::currentTestFailed()) return;
+    }
   }
 
   void createInAnEmptyFolder() {
