@@ -189,11 +189,13 @@ void SectionEditor::setRowText(int row, const std::string& text) {
   if (row < static_cast<int>(view_.texts.size())) view_.texts[row] = text;
 }
 
+// With no record loaded the value column is empty and read-only: a value
+// typed there would belong to no record.
 void SectionEditor::clearValues() {
   for (int r = 0; r < ValuesEd->rowCount(); ++r) {
     QTableWidgetItem* item = ValuesEd->item(r, 1);
     item->setText(QString());
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     item->setData(Qt::ForegroundRole, QVariant());
     item->setToolTip(QString());
   }

@@ -43,13 +43,45 @@ class ValueDelegate : public QStyledItemDelegate {
   }
 };
 
+// Tab and Shift+Tab go from value cell to value cell, also out of a cell
+// being edited; past the last value cell (or before the first) they leave
+// the table. The read-only name cells are never stopped on.
+class ValueTable : public QTableWidget {
+ public:
+  using QTableWidget::QTableWidget;
+
+ protected:
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+    if (action != MoveNext && action != MovePrevious) return QTableWidget::moveCursor(action, modifiers);
+    const QModelIndex current = currentIndex();
+    int row;
+    if (action == MoveNext)
+      row = !current.isValid() ? 0 : current.column() == 0 ? current.row() : current.row() + 1;
+    else
+      row = !current.isValid() ? rowCount() - 1 : current.row() - 1;
+    if (row < 0 || row >= rowCount()) return QModelIndex();
+    return model()->index(row, 1);
+  }
+
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
+    const bool next = hint == QAbstractItemDelegate::EditNextItem;
+    if ((next || hint == QAbstractItemDelegate::EditPreviousItem) &&
+        !moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier).isValid()) {
+      QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+      QWidget::focusNextPrevChild(next);
+      return;
+    }
+    QTableWidget::closeEditor(editor, hint);
+  }
+};
+
 }  // namespace
 
 QStyledItemDelegate* newCp1251CellDelegate(QObject* parent) { return new ValueDelegate(parent); }
 
 QTableWidget* newValueTable(QWidget* parent, const std::vector<std::string>& names, const QRect& geometry,
                             int column1, int column2, int rowHeight) {
-  auto* t = new QTableWidget(static_cast<int>(names.size()), 2, parent);
+  auto* t = new ValueTable(static_cast<int>(names.size()), 2, parent);
   t->setObjectName("ValuesEd");
   t->setGeometry(geometry);
   t->setHorizontalHeaderLabels({qru("Имя поля"), qru("Значение")});

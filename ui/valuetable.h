@@ -1,7 +1,9 @@
 // The field/value table of the editors: the columns "Имя поля" and "Значение",
 // one row per field, the name read-only and the value edited in place by a
 // plain line editor (objectName "ValuesEdEditor") that refuses, as it is typed
-// or pasted, any character cp1251 cannot hold and tells the user why.
+// or pasted, any character cp1251 cannot hold and tells the user why. Tab and
+// Shift+Tab move from value cell to value cell and leave the table past the
+// last (before the first) one.
 #pragma once
 
 #include <QRect>

@@ -107,6 +107,12 @@ class TstSectionEditor : public QObject {
   T* child(const char* name) {
     return guitest::childOf<T>(w_, name);
   }
+  // The line editor of the value cell being edited, nullptr when none is.
+  QLineEdit* openEditor() {
+    for (auto* e : table()->viewport()->findChildren<QLineEdit*>("ValuesEdEditor"))
+      if (e->isVisible()) return e;
+    return nullptr;
+  }
   QTableWidget* table() { return child<QTableWidget>("ValuesEd"); }
   void pickFile(int index) { guitest::pickEntry(child<QComboBox>("FilesBox"), index); }
   void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
@@ -436,6 +442,72 @@ class TstSectionEditor : public QObject {
     QCOMPARE(items("FilesBox").size(), 0);
     QCOMPARE(cell(0), QString());
     QVERIFY(!child<QPushButton>("SaveBut")->isEnabled());
+  }
+
+  // With nothing loaded the value column is empty and cannot be edited.
+  void valuesReadOnlyWhileNothingIsLoaded() {
+    writeRecords({"only"});
+    QVERIFY(open());
+    auto nothingEditable = [this] {
+      for (int r = 0; r < table()->rowCount(); ++r)
+        if (!cell(r).isEmpty() || (table()->item(r, 1)->flags() & Qt::ItemIsEditable)) return false;
+      return true;
+    };
+    QVERIFY(nothingEditable());
+    table()->editItem(table()->item(2, 1));
+    QVERIFY(!openEditor());
+    pickFile(0);
+    QVERIFY(table()->item(2, 1)->flags() & Qt::ItemIsEditable);
+    (*script_)->answers = {Answer::Yes};
+    click("DeleteBut");
+    QVERIFY(nothingEditable());
+  }
+
+  // Tab and Shift+Tab move between the value cells only, also out of a cell
+  // being edited, and leave the table after the last (before the first) one.
+  void tabMovesBetweenValueCells() {
+    writeRecords({"Swamp"});
+    QVERIFY(open());
+    w_->show();
+    QVERIFY(QTest::qWaitForWindowActive(w_));
+    pickFile(0);
+    QTableWidget* t = table();
+    const int last = t->rowCount() - 1;
+    auto inTable = [t] {
+      QWidget* f = QApplication::focusWidget();
+      return f == t || t->isAncestorOf(f);
+    };
+    t->setFocus();
+    t->setCurrentCell(0, 1);
+    for (int r = 1; r <= last; ++r) {
+      QTest::keyClick(t, Qt::Key_Tab);
+      QCOMPARE(QPoint(t->currentColumn(), t->currentRow()), QPoint(1, r));
+    }
+    QTest::keyClick(t, Qt::Key_Tab);
+    QVERIFY(!inTable());
+    t->setFocus();
+    for (int r = last - 1; r >= 0; --r) {
+      QTest::keyClick(t, Qt::Key_Backtab, Qt::ShiftModifier);
+      QCOMPARE(QPoint(t->currentColumn(), t->currentRow()), QPoint(1, r));
+    }
+    QTest::keyClick(t, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(!inTable());
+
+    // Out of a cell being edited: the next value cell is edited; after the
+    // last one the typed value stays and the focus leaves the table.
+    t->setFocus();
+    t->setCurrentCell(last - 1, 1);
+    t->editItem(t->item(last - 1, 1));
+    QVERIFY(openEditor());
+    QTest::keyClick(openEditor(), Qt::Key_Tab);
+    QCOMPARE(QPoint(t->currentColumn(), t->currentRow()), QPoint(1, last));
+    QLineEdit* editor = openEditor();
+    QVERIFY(editor);
+    editor->setText("2");
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QVERIFY(!openEditor());
+    QCOMPARE(cell(last), q("2"));
+    QVERIFY(!inTable());
   }
 
   void sortRenumbersAndLeavesNothingSelected() {
