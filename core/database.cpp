@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <mutex>
 #include <optional>
 #include <system_error>
+#include <thread>
 
 #include "core/filebuf.h"
 #include "core/node.h"
@@ -314,6 +319,140 @@ bool databaseFileReadable(const std::string& file) {
   return true;
 }
 
+// Writes the section folders of the new tree, one thread per section and no
+// more threads than cores; the calling thread takes sections too and is the
+// only one that reports progress, so the bar moves forward from one thread.
+// The first failure stops every thread at its next record; its message is
+// shown once all have stopped. Out of memory in any thread is rethrown here.
+class SectionWriters {
+ public:
+  SectionWriters(const TreePlaces& t, const std::vector<SectionLayout>& sections, std::string_view data,
+                 std::uint64_t start, Progress& progress)
+      : t_(t), sections_(sections), data_(data), progress_(progress), consumed_(start), reported_(start) {}
+  ~SectionWriters() {
+    stop_ = true;
+    joinAll();
+  }
+  SectionWriters(const SectionWriters&) = delete;
+  SectionWriters& operator=(const SectionWriters&) = delete;
+
+  // False after the message.
+  bool run() {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t helpers = std::min<std::size_t>(cores, sections_.size()) - (sections_.empty() ? 0 : 1);
+    try {
+      threads_.reserve(helpers);
+      for (std::size_t k = 0; k < helpers; ++k) threads_.emplace_back([this] { work(false); });
+    } catch (const std::exception&) {
+      // Fewer threads (none, at worst): the sections left are written here.
+    }
+    work(true);
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      while (!finished_.wait_for(lock, std::chrono::milliseconds(40), [&] { return busy_ == 0; })) {
+        lock.unlock();
+        report();
+        lock.lock();
+      }
+    }
+    joinAll();
+    if (outOfMemory_) throw std::bad_alloc();
+    if (!failure_.empty()) {
+      error(failure_);
+      return false;
+    }
+    report();
+    return true;
+  }
+
+ private:
+  void joinAll() {
+    for (std::thread& th : threads_)
+      if (th.joinable()) th.join();
+  }
+
+  // Takes sections until none are left or one failed.
+  void work(bool reporter) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++busy_;
+    }
+    try {
+      for (std::size_t k = next_++; k < sections_.size() && !stop_; k = next_++) {
+        if (!writeSection(sections_[k], reporter)) break;
+      }
+    } catch (const std::bad_alloc&) {
+      fail(std::string(), true);
+    } catch (const std::exception&) {
+      fail(ru("Ошибка записи папки ") + t_.folder + ru(". Нераспакован."), false);
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    --busy_;
+    finished_.notify_all();
+  }
+
+  bool writeSection(const SectionLayout& s, bool reporter) {
+    const std::string section = number(s.number);
+    const fs::path sectionHost = t_.building / section;
+    std::error_code ec;
+    fs::create_directory(sectionHost, ec);
+    if (ec) return fail(ru("Не удалось создать папку ") + t_.folder + section + ru("\\. Нераспакован."), false);
+    consumed_ += readNodeHeader(data_, s.offset)->headerSize;
+    platform::FolderWriter writer(sectionHost);
+    std::uint64_t n = 0;
+    for (const RecordSpan& rec : s.records) {
+      if (stop_) return false;
+      const std::string name = recordFileName(++n);
+      if (!writer.write(name, data_.substr(rec.offset, rec.size)))
+        return fail(ru("Ошибка записи файла ") + t_.folder + section + "\\" + name + ru(". Нераспакован."), false);
+      crashPoint("unpack-record");
+      consumed_ += rec.size;
+      if (reporter) report();
+    }
+    return true;
+  }
+
+  // Calling thread only.
+  void report() {
+    const std::uint64_t now = consumed_;
+    if (now <= reported_) return;
+    reported_ = now;
+    progress_.setPosition(now);
+  }
+
+  // Keeps the first failure and stops the others. Always false.
+  bool fail(std::string message, bool outOfMemory) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!stop_) {
+      stop_ = true;
+      failure_ = std::move(message);
+      outOfMemory_ = outOfMemory;
+    }
+    return false;
+  }
+
+  const TreePlaces& t_;
+  const std::vector<SectionLayout>& sections_;
+  const std::string_view data_;
+  Progress& progress_;
+  std::vector<std::thread> threads_;
+  std::atomic<std::size_t> next_{0};
+  std::atomic<bool> stop_{false};
+  std::atomic<std::uint64_t> consumed_;  // bytes of the file written out, headers included
+  std::uint64_t reported_;
+  std::mutex mutex_;
+  std::condition_variable finished_;
+  int busy_ = 0;
+  std::string failure_;  // cp1251, the first failure's message
+  bool outOfMemory_ = false;
+};
+
+bool writeSections(const TreePlaces& t, const std::vector<SectionLayout>& sections, std::string_view data,
+                   std::uint64_t start, Progress& progress) {
+  SectionWriters writers(t, sections, data, start, progress);
+  return writers.run();
+}
+
 bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& progress,
                 std::optional<TreePlaces>& places) {
   progress.setLine1(file);
@@ -374,7 +513,8 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
     error(layoutFaultText(layout, file, data.size()));
     return false;
   }
-  if (auto top = readNodeHeader(data, 0)) progress.setPosition(top->headerSize);
+  const std::size_t start = readNodeHeader(data, 0)->headerSize;
+  progress.setPosition(start);
 
   // The new tree is written beside the folder and put in its place whole.
   std::error_code ec;
@@ -383,25 +523,7 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
     return false;
   }
   places = t;
-  for (const SectionLayout& s : layout.layout.sections) {
-    const fs::path sectionHost = t->building / number(s.number);
-    fs::create_directory(sectionHost, ec);
-    if (ec) {
-      error(ru("Не удалось создать папку ") + folder + number(s.number) + ru("\\. Нераспакован."));
-      return false;
-    }
-    platform::FolderWriter writer(sectionHost);
-    std::uint64_t n = 0;
-    for (const RecordSpan& rec : s.records) {
-      const std::string name = recordFileName(++n);
-      if (!writer.write(name, data.substr(rec.offset, rec.size))) {
-        error(ru("Ошибка записи файла ") + folder + number(s.number) + "\\" + name + ru(". Нераспакован."));
-        return false;
-      }
-      crashPoint("unpack-record");
-      progress.setPosition(rec.offset + rec.size);
-    }
-  }
+  if (!writeSections(*t, layout.layout.sections, data, start, progress)) return false;
   if (!putTreeInPlace(*t)) {
     error(ru("Не удалось поставить новый исходник на место папки ") + folder + ru(". Нераспакован."));
     return false;

@@ -83,7 +83,10 @@ LayoutResult readDatabaseLayout(std::string_view data);
 // is larger than any database, a malformed database, a database folder that
 // is a link or a file, too little memory) leaves every file as it was.
 // Nothing outside the database folder and its two temporary names is
-// touched. True when the whole database was written.
+// touched. The sections are written at the same time, one thread per
+// section and no more threads than cores; the first failure stops them all,
+// and progress is reported from the calling thread only. True when the whole
+// database was written.
 bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot,
                     Progress& progress = noProgress());
 

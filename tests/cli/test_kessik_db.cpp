@@ -202,4 +202,28 @@ TEST_F(KessikDb, TooLittleMemoryIsARefusal) {
                                        {"prints", "/"}, {"prints/1", "/"}, {"prints/1/0000001.zap", "old"}}));
 }
 
+// The sections are written on several threads: a record that cannot be
+// written (here: larger than the file size limit) stops them all, the message
+// names that record, and the old tree stays with nothing of ours beside it.
+TEST_F(KessikDb, AWriteFailureInOneSectionLeavesTheOldTree) {
+  put("src/prints/1/0000001.zap", "old");
+  std::string sections;
+  for (int s = 1; s <= 5; ++s) {
+    std::string records;
+    for (int r = 1; r <= 40; ++r) records += node(1, std::string(20, static_cast<char>('a' + s)));
+    if (s == 3) records.insert(0, node(1, "first")) += node(1, std::string(5000, 'x'));
+    sections += node(static_cast<std::uint8_t>(s), records);
+  }
+  put("res/prints.db", node(1, sections) + std::string(kessik::kDatabaseTrailer));
+  // An ignored SIGXFSZ makes the write fail instead of ending the process.
+  kessik::test::ChildRun r = kessik::test::runChild(
+      "/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 2 && exec \"$0\" \"$@\"", KESSIK_DB_EXE, "unpack", p("res/prints.db"),
+                  p("src")},
+      root_);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Ошибка записи файла C:\\src\\prints\\3\\0000042.zap. Нераспакован.\n");
+  EXPECT_EQ(treeOf(root_ / "src"), (std::map<std::string, std::string>{
+                                       {"prints", "/"}, {"prints/1", "/"}, {"prints/1/0000001.zap", "old"}}));
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/database.h"
@@ -89,6 +90,49 @@ TEST_F(Database, UnpackWritesTheTreeAndPackGivesTheSameBytes) {
   ASSERT_TRUE(packDatabase("C:\\s\\prints\\", "C:\\out\\new\\prints.db"));
   EXPECT_EQ(hex(readFile("C:\\out\\new\\prints.db")), hex(file));
   EXPECT_EQ(tree("C:\\s"), expected);  // packing never changes the tree
+}
+
+// More sections than cores, written on several threads: the tree is whole,
+// and the bar moves only forward, only from the calling thread, up to the end
+// of the database node.
+TEST_F(Database, UnpackOnThreadsReportsProgressInOrder) {
+  class Recording : public Progress {
+   public:
+    void setMaximum(std::uint64_t m) override { maximum = m; }
+    void setPosition(std::uint64_t p) override {
+      positions.push_back(p);
+      if (std::this_thread::get_id() != caller) strayThread = true;
+    }
+    std::thread::id caller = std::this_thread::get_id();
+    std::uint64_t maximum = 0;
+    std::vector<std::uint64_t> positions;
+    bool strayThread = false;
+  } progress;
+  const int sections = static_cast<int>(std::max(2u, std::thread::hardware_concurrency())) * 2 + 1;
+  std::string nodes;
+  std::map<std::string, std::string> expected = {{"units/", ""}};
+  for (int s = 1; s <= sections; ++s) {
+    const std::string sec = std::to_string(s);
+    std::string records;
+    expected["units/" + sec + "/"] = "";
+    for (int r = 1; r <= 30 * s; ++r) {
+      const std::string rec = record(static_cast<std::size_t>((r * 37 + s) % 180), static_cast<char>(s));
+      records += rec;
+      expected["units/" + sec + "/" + recordFileName(static_cast<std::uint64_t>(r))] = rec;
+    }
+    nodes += node(static_cast<std::uint8_t>(s), records);
+  }
+  const std::string file = databaseFile(nodes);
+  writeFile("C:\\r\\units.udb", file);
+  fs::create_directories(host("C:\\s\\"));
+
+  ASSERT_TRUE(unpackDatabase("C:\\r\\units.udb", "C:\\s\\", progress));
+  EXPECT_EQ(tree("C:\\s"), expected);
+  EXPECT_FALSE(progress.strayThread);
+  ASSERT_FALSE(progress.positions.empty());
+  EXPECT_TRUE(std::is_sorted(progress.positions.begin(), progress.positions.end()));
+  EXPECT_EQ(progress.positions.back(), file.size() - kDatabaseTrailer.size());
+  EXPECT_EQ(progress.maximum, file.size());
 }
 
 TEST_F(Database, UnpackReplacesTheOldFolderOnly) {
