@@ -17,6 +17,18 @@ void errorBox(const std::string& text) { messageBoxEx(text, "", Icon::Error); }
 
 bool isDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
+// The mask the scan takes: field 1 read quietly, less its last byte. A record
+// without field 1 gets what the record object's read gives for it ("ERROR!"
+// less its last byte); its message is shown for the first such record only.
+std::string scannedMask(TZapisBaziZm& record, std::optional<std::string>& missingFieldMask) {
+  if (record.FieldCount >= 1) return maskOf(record);
+  if (!missingFieldMask) {
+    ByteString value = record.GetField(1);
+    missingFieldMask = value.empty() ? value : value.substr(0, value.size() - 1);
+  }
+  return *missingFieldMask;
+}
+
 }  // namespace
 
 std::string sectionSourceFolder(const std::string& sourcesRoot, const Schema& schema) {
@@ -33,12 +45,13 @@ std::optional<ZapListT> scanSection(const Schema& schema, const std::string& ish
   std::unordered_map<std::string, int> seen;  // mask -> records so far
   TFileInString buffer;
   TZapisBaziZm record;
+  std::optional<std::string> missingFieldMask;
   for (std::uint64_t k = 1;; ++k) {
     std::string file = recordFileName(k);
     std::string path = ishPath + file;
     if (!fileExists(path)) break;
     loadRecordFile(path, buffer, record);
-    ZapEntry entry{file, maskOf(record)};
+    ZapEntry entry{file, scannedMask(record, missingFieldMask)};
     if (!schema.masksMayRepeat()) {
       int& earlier = seen[entry.mask];
       for (int j = 0; j < earlier; ++j) messageBoxEx(ru("ВНИМАНИЕ!!, встречается повтор маски!"), "", Icon::Warning);

@@ -32,7 +32,8 @@ std::string sectionSourceFolder(const std::string& sourcesRoot, const Schema& sc
 std::string sectionTemplateFolder(const std::string& programDir, const Schema& schema);
 
 // Reads record files 1, 2, 3 ... of the folder up to the first missing one,
-// taking each one's mask; in a unique-mask section shows the warning
+// taking each one's mask (a record without field 1 gets "ERROR", with the
+// record object's message once per scan); in a unique-mask section shows the warning
 // "ВНИМАНИЕ!!, встречается повтор маски!" once per earlier record with the
 // same mask; applies the schema's record-number rule, writing the record file
 // at once when it changes. Nothing when the folder does not exist (no

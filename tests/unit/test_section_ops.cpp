@@ -65,6 +65,26 @@ TEST_F(SectionOps, ScanStopsAtTheFirstGap) {
   EXPECT_EQ(nextFreeFileName(*list), "0000003.zap");
 }
 
+// Field 1 is read quietly; a record without it has the mask the record
+// object's read gives, and its message comes once per scan.
+TEST_F(SectionOps, ScanMaskOfARecordWithoutField1) {
+  const std::string noFields("\x01\x00", 2);
+  writeFile(kIsh + "0000001.zap", rec("a"));
+  writeFile(kIsh + "0000002.zap", noFields);
+  writeFile(kIsh + "0000003.zap", recordOf({{1, ""}, {2, int32Bytes(1)}}));
+  writeFile(kIsh + "0000004.zap", noFields);
+  for (int scan = 0; scan < 2; ++scan) {
+    notes_.messages.clear();
+    auto list = scanSection(prints_, kIsh);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(masksOf(*list), (Masks{"a", "ERROR", "", "ERROR"}));
+    std::vector<std::string> texts;
+    for (const auto& m : notes_.messages) texts.push_back(m.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{cp("Неправильный номер поля базы!"),
+                                               cp("ВНИМАНИЕ!!, встречается повтор маски!")}));
+  }
+}
+
 TEST_F(SectionOps, RepeatedMasksWarnOncePerEarlierRecord) {
   writeRecords({"x", "y", "x", "x"});
   auto list = scanSection(prints_, kIsh);
