@@ -26,7 +26,9 @@ void fillList(QListWidget* list, const std::string& folder) {
 std::vector<std::string> listTemplates(const std::string& shabFolder) {
   std::vector<std::string> names;
   for (const auto& e : listFolder(shabFolder).entries) {
-    if (e.kind != EntryKind::File || !wildcardMatch(e.name, "*.zap")) continue;
+    // Every entry that matches, folders too: choosing one that is no record
+    // gives the read error when the record is made from it.
+    if (!wildcardMatch(e.name, "*.zap")) continue;
     names.push_back(e.name.substr(0, e.name.size() - kExt.size()));
   }
   return names;
@@ -36,7 +38,7 @@ std::string templateFile(const std::string& shabFolder, const std::string& name)
   std::string path = shabFolder + name + std::string(kExt);
   if (fileExists(path)) return path;
   for (const auto& e : listFolder(shabFolder).entries)
-    if (e.kind == EntryKind::File && e.name.size() == name.size() + kExt.size() && e.name.starts_with(name) &&
+    if (e.name.size() == name.size() + kExt.size() && e.name.starts_with(name) &&
         wildcardMatch(e.name, "*.zap"))
       return shabFolder + e.name;
   return path;

@@ -112,9 +112,10 @@ class TstDialogs : public QObject {
     QCOMPARE(f.findChild<QPushButton*>("OkBut")->text(), qru("ОК"));
     QCOMPARE(f.findChild<QPushButton*>("CancelBut")->text(), qru("Отмена"));
     QCOMPARE(f.findChild<QPushButton*>("DelBut")->text(), qru("Удалить"));
-    // Only "*.zap" files, without the extension, in the order of the file
-    // names ("a.b.zap" before "a.zap"); a.b.zap is listed as a.b.
-    QCOMPARE(items(f.ShabList), QStringList({"a.b", "a", "Swamp"}));
+    // Every entry matching "*.zap" (the folder sub.zap too), without the
+    // extension, folders first, then in the order of the file names ("a.b.zap"
+    // before "a.zap"); a.b.zap is listed as a.b.
+    QCOMPARE(items(f.ShabList), QStringList({"sub", "a.b", "a", "Swamp"}));
     QVERIFY(!f.OkBut->isEnabled());
     QVERIFY(!f.DelBut->isEnabled());
   }
@@ -186,7 +187,7 @@ class TstDialogs : public QObject {
     (*script)->answers = {Answer::Yes};
     QTest::mouseClick(f.DelBut, Qt::LeftButton);
     QVERIFY(!drive->exists("shab/Swamp.zap"));
-    QCOMPARE(items(f.ShabList), QStringList({"a.b", "a"}));
+    QCOMPARE(items(f.ShabList), QStringList({"sub", "a.b", "a"}));
     QCOMPARE(f.ShabNamEd->text(), QString());
     QVERIFY(!f.DelBut->isEnabled());
     QVERIFY(f.isVisible());
@@ -217,7 +218,7 @@ class TstDialogs : public QObject {
     // Deleting under such a name touches nothing either.
     (*script)->answers = {Answer::Yes};
     QTest::mouseClick(f.DelBut, Qt::LeftButton);
-    QCOMPARE(items(f.ShabList).size(), 3);
+    QCOMPARE(items(f.ShabList).size(), 4);
     QVERIFY(drive->exists("Kessik.ini"));
   }
 
@@ -228,7 +229,7 @@ class TstDialogs : public QObject {
     c.show();
     QCOMPARE(c.windowTitle(), qru("Выберите шаблон:"));
     QCOMPARE(c.size(), QSize(306, 269));
-    QCOMPARE(items(c.ShabList), QStringList({"a.b", "a", "Swamp"}));
+    QCOMPARE(items(c.ShabList), QStringList({"sub", "a.b", "a", "Swamp"}));
     QVERIFY(!c.OkBut->isEnabled());
     // The list getting the focus from the keyboard makes an item current but
     // picks nothing: "ОК" stays off, so Enter cannot make a record from a
@@ -251,6 +252,12 @@ class TstDialogs : public QObject {
     clickItem(c.ShabList, "Upper");
     QTest::mouseClick(c.OkBut, Qt::LeftButton);
     QCOMPARE(owner.ShabFile, std::string("C:\\shab\\Upper.ZAP"));
+
+    // A folder that matches is listed and chosen like a template.
+    c.show();
+    clickItem(c.ShabList, "sub");
+    QTest::mouseClick(c.OkBut, Qt::LeftButton);
+    QCOMPARE(owner.ShabFile, std::string("C:\\shab\\sub.zap"));
 
     // A missing folder: an empty list, only "Отмена" can be pressed.
     owner.ShabFolder = "C:\\none\\";
