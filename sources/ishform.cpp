@@ -271,6 +271,14 @@ void TIshF::generateSourcesStep(Game& g) {
     messageDialog(Icon::Error, ru(kNoWorkFolder));
     return;
   }
+  // A root that is a link would be emptied and filled through the link, in a
+  // folder the settings do not name: it is refused, nothing is touched.
+  if (!g.root.empty() && isSymbolicLink(g.root)) {
+    messageDialog(Icon::Error, ru("Папка исходника ") + g.root +
+                                   ru(" является символьной ссылкой. Исходник не сгенерирован: через ссылку "
+                                      "ничего не удаляется и не записывается. Укажите в настройках настоящую папку."));
+    return;
+  }
   bool justCreated = false;
   if (!folderExists(g.root)) {
     justCreated = !g.root.empty() && createFolderTree(g.root);
@@ -280,9 +288,10 @@ void TIshF::generateSourcesStep(Game& g) {
     }
   }
   if (!justCreated && Ask && !askYes(Icon::Warning, ru(g.lmp ? kAskDropLmpSources : kAskDropSinglSources))) return;
-  // Everything in the root goes; links in it are removed as links, so nothing
-  // outside the root is touched.
-  deleteFolderTree(g.root, false);
+  // Everything in the root goes, behind the deletion window (a large tree
+  // takes a while); links in it are removed as links, so nothing outside the
+  // root is touched.
+  emptyFolderWithWaitWindow(g.root);
   for (const auto& f : *g.unpackList) unpackDatabase(g.work + f, g.root, progress());
   RefreshFbUtClick();
   Changed = true;

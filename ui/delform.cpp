@@ -39,19 +39,31 @@ void TDelForm::runDeletion() {
   if (!pending_) return;
   pending_ = false;
   InfoLab->repaint();
-  Deleted = deleteFolderTree(DelPath, true);
+  Deleted = deleteFolderTree(DelPath, !KeepFolder);
   accept();
 }
 
-bool deleteFolderWithWaitWindow(const std::string& folder) {
+namespace {
+
+bool deleteBehindWindow(const std::string& folder, bool keepFolder) {
   if (TDelForm* f = TDelForm::instance()) {
     f->DelPath = folder;
+    f->KeepFolder = keepFolder;
     ownByActiveWindow(f);
     f->exec();
-  } else {
-    deleteFolderTree(folder, true);
+    f->KeepFolder = false;
+    return f->Deleted;
   }
+  return deleteFolderTree(folder, !keepFolder);
+}
+
+}  // namespace
+
+bool deleteFolderWithWaitWindow(const std::string& folder) {
+  deleteBehindWindow(folder, false);
   return !folderExists(folder);
 }
+
+bool emptyFolderWithWaitWindow(const std::string& folder) { return deleteBehindWindow(folder, true); }
 
 }  // namespace kessik

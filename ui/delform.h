@@ -22,6 +22,8 @@ class TDelForm : public QDialog, public RunInstance<TDelForm> {
 
   // The folder to delete (Windows path); set before showing.
   std::string DelPath;
+  // Set: only what the folder holds is deleted, the folder itself stays.
+  bool KeepFolder = false;
   // Whether the last deletion removed everything.
   bool Deleted = false;
 
@@ -40,5 +42,8 @@ class TDelForm : public QDialog, public RunInstance<TDelForm> {
 // true when the folder is gone afterwards. Without the window (tests, no
 // display) the folder is deleted directly.
 bool deleteFolderWithWaitWindow(const std::string& folder);
+// Deletes everything in a folder, keeping the folder, behind the same window;
+// the result of delete folder tree.
+bool emptyFolderWithWaitWindow(const std::string& folder);
 
 }  // namespace kessik

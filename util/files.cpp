@@ -98,6 +98,13 @@ RListOfDirResult listFolder(std::string_view folder) {
   return result;
 }
 
+bool isSymbolicLink(std::string_view path) {
+  auto host = platform::toHost(withoutTrailingBackslash(path));
+  if (!host) return false;
+  std::error_code ec;
+  return fs::is_symlink(fs::symlink_status(*host, ec));
+}
+
 void createFolder(std::string_view path) {
   auto host = platform::toHost(withoutTrailingBackslash(path));
   if (!host) return;

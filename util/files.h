@@ -22,6 +22,8 @@ struct RListOfDirResult {
 };
 
 bool fileExists(std::string_view path);
+// True when the path itself (trailing backslash allowed) is a symbolic link.
+bool isSymbolicLink(std::string_view path);
 bool folderExists(std::string_view path);
 bool pathExists(std::string_view path);
 // Low 32 bits of the size of the first entry matching the path (the file-name

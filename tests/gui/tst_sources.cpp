@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -23,6 +24,7 @@
 #include "core/progress.h"
 #include "platform/host.h"
 #include "sources/ishform.h"
+#include "ui/delform.h"
 #include "util/cp1251.h"
 #include "util/files.h"
 
@@ -240,6 +242,45 @@ class TestSources : public QObject {
     writeHost("C:\\ish\\junk.txt", "j");
     ish_->KlepIshButClick();
     QVERIFY(!ish_->Changed && fileExists("C:\\ish\\junk.txt"));
+  }
+
+  // Emptying the root runs behind the folder deletion window, which keeps the
+  // root itself.
+  void emptyingTheRootShowsTheDeletionWindow() {
+    ScopedScriptedInteraction script;
+    TDelForm del;
+    QSignalSpy finished(&del, &QDialog::finished);
+    fillWork(kWork, TIshF::singlCheckList());
+    writeHost("C:\\ish\\old\\x.zap", "j");
+    ish_->FormShow();
+    script->answers = {Answer::Yes};
+    ish_->KlepIshButClick();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(del.DelPath, std::string(kRoot));
+    QVERIFY(del.Deleted && !del.KeepFolder);
+    QVERIFY(!fs::exists(host("C:\\ish\\old")));
+    QVERIFY(fileExists("C:\\ish\\prints\\2\\0000002.zap"));
+  }
+
+  // A source root that is itself a link is refused: nothing is deleted or
+  // written through it.
+  void linkedRootIsRefused() {
+    ScopedScriptedInteraction script;
+    fillWork(kWork, TIshF::singlCheckList());
+    writeHost("C:\\elsewhere\\keep.txt", "keep");
+    fs::create_directory_symlink(host("C:\\elsewhere"), host("C:\\ish"));
+    ish_->FormShow();
+    ish_->Changed = false;
+    script->answers = {Answer::Yes};
+    ish_->KlepIshButClick();
+    QCOMPARE(script->messages.size(), size_t(1));
+    QCOMPARE(script->messages[0].icon, Icon::Error);
+    QVERIFY(script->messages[0].text.find(kRoot) != std::string::npos);
+    QVERIFY(!ish_->Changed);
+    QVERIFY(fs::is_symlink(host("C:\\ish")));
+    std::vector<std::string> there;
+    for (const auto& e : fs::directory_iterator(host("C:\\elsewhere"))) there.push_back(e.path().filename().string());
+    QCOMPARE(there, std::vector<std::string>{"keep.txt"});
   }
 
   // "Полная распаковка" answered No still regenerates the sources from the
