@@ -12,6 +12,7 @@ namespace kessik {
 
 bool TFileInString::LoadFromFile(std::string_view path) {
   data_.clear();
+  readFailed_ = false;
   auto host = platform::toHost(path);
   auto status = host ? platform::readWholeFile(*host, data_) : platform::ReadStatus::Missing;
   if (status == platform::ReadStatus::Missing) {
@@ -21,6 +22,7 @@ bool TFileInString::LoadFromFile(std::string_view path) {
   loaded_ = true;
   if (status == platform::ReadStatus::CannotOpen) {
     data_.clear();
+    readFailed_ = true;
     messageBoxEx("Error, loading" + std::string(path), "Error", Icon::Error);
   }
   return true;

@@ -30,6 +30,9 @@ class TFileInString {
   ByteString CopyBytes(std::int64_t count, std::int64_t position) const;
 
   bool Loaded() const { return loaded_; }
+  // The last LoadFromFile found the file but could not read it (its message
+  // has been shown).
+  bool ReadFailed() const { return readFailed_; }
   const ByteString& data() const { return data_; }
   ByteString& data() { return data_; }
   // Takes bytes built elsewhere as the buffer's content, ready to save.
@@ -41,6 +44,7 @@ class TFileInString {
  protected:
   ByteString data_;
   bool loaded_ = false;
+  bool readFailed_ = false;
 };
 
 class TTextFileInString : public TFileInString {

@@ -102,6 +102,8 @@ bool createRecordFromTemplate(const std::string& templatePath, const std::string
   TFileInString buffer;
   TZapisBaziZm record;
   if (!loadRecordFile(templatePath, buffer, record)) return false;
+  // The read error has been said; "no fields" would only repeat it.
+  if (buffer.ReadFailed()) return false;
   if (record.FieldCount < 1) {
     errorBox(ru("Шаблон ") + templatePath + ru(" не является записью базы (в нём нет полей). Запись не создана."));
     return false;

@@ -19,6 +19,8 @@
 #include <functional>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "config/settings.h"
 #include "ui/scriptedinteraction.h"
 #include "core/codecs.h"
@@ -368,6 +370,13 @@ class TstSectionEditor : public QObject {
         {"template without fields", [] { writeHost(kShab + "empty.zap", std::string("\x01\x00", 2)); },
          create("empty.zap"), 1},
         {"template that is a folder", [] { fs::create_directories(host(kShab + "dir.zap")); }, create("dir.zap"), 1},
+        // Found but not readable: its read error, not "no fields" after it.
+        {"template that cannot be read",
+         [] {
+           fs::create_directories(host(kShab));
+           QCOMPARE(::mkfifo(host(kShab + "pipe.zap").c_str(), 0644), 0);
+         },
+         create("pipe.zap"), 1},
         {"new record file cannot be written",
          [] {
            writeHost(kShab + "base.zap", prints("base"));
