@@ -8,7 +8,7 @@
 #include "editors/engine/section.h"
 #include "editors/engine/sheet.h"
 #include "editors/engine/soundlist.h"
-#include "record_fixtures.h"
+#include "support/record_fixtures.h"
 #include "support/testenv.h"
 #include "util/cp1251.h"
 

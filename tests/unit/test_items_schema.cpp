@@ -9,7 +9,7 @@
 #include "editors/engine/schema_registry.h"
 #include "editors/engine/section.h"
 #include "core/database.h"
-#include "record_fixtures.h"
+#include "support/record_fixtures.h"
 #include "support/testenv.h"
 
 using namespace kessik;

@@ -3,7 +3,7 @@
 
 #include "editors/engine/schema.h"
 #include "editors/engine/schema_registry.h"
-#include "record_fixtures.h"
+#include "support/record_fixtures.h"
 #include "support/testenv.h"
 
 using namespace kessik;

@@ -6,7 +6,7 @@
 #include "core/database.h"
 #include "editors/engine/schema_registry.h"
 #include "editors/engine/section.h"
-#include "record_fixtures.h"
+#include "support/record_fixtures.h"
 #include "support/testenv.h"
 #include "util/files.h"
 

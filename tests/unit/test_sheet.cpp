@@ -13,7 +13,7 @@
 #include "editors/engine/schema_registry.h"
 #include "editors/engine/sheet.h"
 #include "editors/engine/window_table.h"
-#include "record_fixtures.h"
+#include "support/record_fixtures.h"
 #include "support/testenv.h"
 #include "util/cp1251.h"
 

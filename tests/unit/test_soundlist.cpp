@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editors/engine/soundlist.h"
-#include "record_fixtures.h"
+#include "support/record_fixtures.h"
 #include "support/testenv.h"
 
 using namespace kessik;
