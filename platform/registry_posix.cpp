@@ -11,6 +11,7 @@
 // registry. The prefix is never written: deleting a key leaves it there.
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "platform/host.h"
 #include "platform/registry.h"
@@ -85,9 +86,9 @@ class WineRegistry : public Registry {
   }
 
   bool keyExists(RegistryRoot root, std::string_view key) override {
-    std::string k = foldCase(cp1251ToUtf8(normalizedRegistryKey(key)));
-    for (const auto& [id, values] : keys_)
-      if (id.first == root && (id.second == k || id.second.starts_with(k + "\\"))) return true;
+    for (const std::string& k : viewsOf(root, key))
+      for (const auto& [id, values] : keys_)
+        if (id.first == root && (id.second == k || id.second.starts_with(k + "\\"))) return true;
     return false;
   }
   std::optional<std::string> readString(RegistryRoot root, std::string_view key, std::string_view name) override {
@@ -110,12 +111,26 @@ class WineRegistry : public Registry {
   };
   using Values = std::map<std::string, Value>;  // by folded name; "" is the default value
 
+  // The folded names a key is looked up under, in order. The program reads
+  // the registry as a 32-bit program does: in a 64-bit prefix its keys under
+  // HKLM\Software live in Software\Wow6432Node; the plain key is read after.
+  std::vector<std::string> viewsOf(RegistryRoot root, std::string_view key) const {
+    std::string k = foldCase(cp1251ToUtf8(normalizedRegistryKey(key)));
+    const std::string software = "software\\";
+    if (root == RegistryRoot::LocalMachine && win64_ && k.starts_with(software) &&
+        !k.starts_with(software + "wow6432node"))
+      return {software + "wow6432node\\" + k.substr(software.size()), k};
+    return {k};
+  }
+
   const Value* find(RegistryRoot root, std::string_view key, std::string_view name) const {
-    auto it = keys_.find({root, foldCase(cp1251ToUtf8(normalizedRegistryKey(key)))});
-    if (it == keys_.end()) return nullptr;
-    auto nameUtf8 = cp1251ToUtf8(name);
-    auto v = it->second.find(foldCase(nameUtf8));
-    return v == it->second.end() ? nullptr : &v->second;
+    for (const std::string& k : viewsOf(root, key)) {
+      auto it = keys_.find({root, k});
+      if (it == keys_.end()) continue;
+      auto v = it->second.find(foldCase(cp1251ToUtf8(name)));
+      return v == it->second.end() ? nullptr : &v->second;
+    }
+    return nullptr;
   }
 
   void load(RegistryRoot root, const std::filesystem::path& file) {
@@ -125,6 +140,7 @@ class WineRegistry : public Registry {
     Values* current = nullptr;
     while (std::getline(in, line)) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line == "#arch=win64") win64_ = true;
       if (line.empty() || line[0] == ';' || line[0] == '#') continue;
       if (line[0] == '[') {
         auto key = keyOfHeader(line);
@@ -170,6 +186,7 @@ class WineRegistry : public Registry {
   }
 
   std::map<std::pair<RegistryRoot, std::string>, Values> keys_;
+  bool win64_ = false;  // a 64-bit prefix ("#arch=win64")
 };
 
 }  // namespace

@@ -95,6 +95,13 @@ TEST_F(WinePrefix, RegistryReadsTheFilesAndNeverWrites) {
   EXPECT_FALSE(reg->deleteKey(RegistryRoot::LocalMachine, old));
   EXPECT_TRUE(reg->keyExists(RegistryRoot::LocalMachine, old));
   EXPECT_EQ(hostFile(prefix_ / "user.reg"), userBefore);
+
+  // The fixture is a 64-bit prefix, where the older 32-bit program's key lives
+  // under Wow6432Node (read above). A 32-bit prefix keeps it as written.
+  std::ofstream(prefix_ / "system.reg", std::ios::binary)
+      << "WINE REGISTRY Version 2\n#arch=win32\n\n[Software\\\\Kessikor] 1\n\"MfHeight\"=dword:0000012c\n";
+  reg = platform::openHostRegistry();
+  EXPECT_EQ(reg->readInteger(RegistryRoot::LocalMachine, old, "MfHeight"), 300);
 }
 
 TEST_F(WinePrefix, FirstRunFindsTheGameInThePrefix) {
