@@ -22,7 +22,33 @@ std::optional<std::string_view> keyOf(std::string_view line) {
 
 }  // namespace
 
-bool TAnIniFile::LoadFromFile(std::string_view path) { return buf_.LoadFromFile(path); }
+bool TAnIniFile::LoadFromFile(std::string_view path) {
+  if (!buf_.LoadFromFile(path)) return false;
+  // Lines end in CR LF. A file whose lines end in LF or CR alone (edited with
+  // another tool) is read as if they ended in CR LF: otherwise it would be
+  // one long line, every key would read as empty and each write would add
+  // the key again. The next write saves it with CR LF.
+  const ByteString& data = buf_.data();
+  bool lone = false;
+  for (std::size_t i = 0; i < data.size() && !lone; ++i)
+    lone = (data[i] == '\n' && (i == 0 || data[i - 1] != '\r')) || (data[i] == '\r' && (i + 1 == data.size() || data[i + 1] != '\n'));
+  if (lone) {
+    ByteString fixed;
+    fixed.reserve(data.size() + data.size() / 16);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+      if (data[i] == '\r') {
+        fixed += "\r\n";
+        if (i + 1 < data.size() && data[i + 1] == '\n') ++i;
+      } else if (data[i] == '\n') {
+        fixed += "\r\n";
+      } else {
+        fixed += data[i];
+      }
+    }
+    buf_.Assign(std::move(fixed));
+  }
+  return true;
+}
 
 bool TAnIniFile::SaveToFile(std::string_view path) { return buf_.SaveToFile(path); }
 

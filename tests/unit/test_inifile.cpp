@@ -205,3 +205,23 @@ TEST_F(IniFileOnDisk, MissingFileAndClear) {
   ASSERT_TRUE(ini.SaveToFile("C:\\new\\dir\\x.ini"));
   EXPECT_EQ(readFile("C:\\new\\dir\\x.ini"), "[S]\r\na=1\r\n");
 }
+
+// A file whose lines end in LF or CR alone (edited with another tool) reads
+// as if they ended in CR LF; the next write saves it so.
+TEST_F(IniFileOnDisk, LinesEndingInLfOrCrAloneAreRead) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"LF", "[MainSettings]\nZmPath=C:\\zm\\\nVer=1.8.1\n"},
+      {"CR", "[MainSettings]\rZmPath=C:\\zm\\\rVer=1.8.1\r"},
+      {"mixed", "[MainSettings]\r\nZmPath=C:\\zm\\\nVer=1.8.1"},
+  };
+  for (const auto& [name, bytes] : cases) {
+    writeFile("C:\\p\\Kessik.ini", bytes);
+    TAnIniFile ini;
+    ASSERT_TRUE(ini.LoadFromFile("C:\\p\\Kessik.ini"));
+    EXPECT_EQ(ini.ReadString("MainSettings", "ZmPath"), "C:\\zm\\") << name;
+    ini.WriteString("MainSettings", "Ver", "1.9");
+    ASSERT_TRUE(ini.SaveToFile("C:\\p\\Kessik.ini"));
+    const std::string tail = std::string(name) == "mixed" ? "Ver=1.9" : "Ver=1.9\r\n";
+    EXPECT_EQ(readFile("C:\\p\\Kessik.ini"), "[MainSettings]\r\nZmPath=C:\\zm\\\r\n" + tail) << name;
+  }
+}
