@@ -253,18 +253,35 @@ void TIshF::RefreshFbUtClick() {
 
 void TIshF::unpackArchiveStep(Game& g) {
   if (!askYes(Icon::Warning, ru(kAskUnpackArchive))) return;
-  if (folderExists(g.work)) {
-    deleteFolderWithWaitWindow(g.work);
-    // A work folder that is a link to a folder elsewhere is removed as a
-    // link; what it points to is left alone.
-    if (folderExists(g.work)) deleteFile(withoutTrailingBackslash(g.work));
-  }
+  // A work folder that is a link to a folder elsewhere is removed as a link.
+  if (folderExists(g.work)) recreateFolderWithWaitWindow(g.work);
   createFolder(g.work);
+  if (!folderExists(g.work) || isSymbolicLink(g.work)) {
+    messageDialog(Icon::Error, ru("Не удалось создать папку ") + g.work);
+    return;
+  }
   unpackArchiveWithTool(g.archive, g.work);
   RefreshFbUtClick();
 }
 
 // ---- 3. Generate the sources from the work folder ----
+
+// What the root would take with it when emptied: the first of the archive,
+// the work folder, the other game's root and the program's folder that lies
+// in it (or is it), or the whole drive; empty when none.
+std::string TIshF::heldByRoot(const Game& g) {
+  if (g.root.empty()) return {};
+  if (withoutTrailingBackslash(g.root).size() <= 2) return ru("весь диск");
+  const Settings& s = settings();
+  const std::string otherRoot = folderOf(g.lmp ? s.DatabaseResIsh : s.DatabaselmpResIsh);
+  const std::string root = withTrailingBackslash(g.root);
+  for (const std::string& path : {g.archive, g.work, otherRoot, s.ProgramDir}) {
+    if (path.empty()) continue;
+    if (compareIgnoringCase(withTrailingBackslash(path), root) == 0 || archives::liesInFolder(path, root))
+      return path;
+  }
+  return {};
+}
 
 void TIshF::generateSourcesStep(Game& g) {
   if (!*g.workReady) {
@@ -277,6 +294,14 @@ void TIshF::generateSourcesStep(Game& g) {
     messageDialog(Icon::Error, ru("Папка исходника ") + g.root +
                                    ru(" является символьной ссылкой. Исходник не сгенерирован: через ссылку "
                                       "ничего не удаляется и не записывается. Укажите в настройках настоящую папку."));
+    return;
+  }
+  // Emptying the root must not take the archive, its work folder, the other
+  // game's sources or the program with it: such a root is refused.
+  if (const std::string held = heldByRoot(g); !held.empty()) {
+    messageDialog(Icon::Error, ru("Папка исходника ") + g.root + ru(" содержит ") + held +
+                                   ru(". Исходник не сгенерирован: очистка папки удалила бы это. Укажите в "
+                                      "настройках отдельную папку для исходника."));
     return;
   }
   bool justCreated = false;

@@ -96,6 +96,7 @@ class TIshF : public QDialog {
   void refreshGame(Game& g);
   void unpackArchiveStep(Game& g);
   void generateSourcesStep(Game& g);
+  std::string heldByRoot(const Game& g);
   void generateDatabasesStep(Game& g);
   void packArchiveStep(Game& g);
   void fullGet(Game& g);

@@ -283,6 +283,49 @@ class TestSources : public QObject {
     QCOMPARE(there, std::vector<std::string>{"keep.txt"});
   }
 
+  // A root that holds the archive, the work folder, the other game's sources
+  // or the program (or is a whole drive) would take them with it when
+  // emptied: it is refused before anything is deleted.
+  void rootHoldingWhatEmptyingWouldDeleteIsRefused() {
+    struct Case {
+      const char* name;
+      const char* root;
+      const char* lmpRoot;
+    };
+    const Case cases[] = {
+        {"the archive's folder", "C:\\game\\data\\", kLmpRoot},
+        {"the folder above the work folder", "C:\\game\\", kLmpRoot},
+        {"the work folder itself", kWork, kLmpRoot},
+        {"the other game's root inside", "C:\\ishlmp", "C:\\ishlmp\\lmp\\"},
+        {"the other game's root, the same", kLmpRoot, kLmpRoot},
+        {"the program's folder", "C:\\prog\\", kLmpRoot},
+        {"a whole drive", "C:\\", kLmpRoot},
+    };
+    for (const Case& c : cases) {
+      init();
+      ScopedScriptedInteraction script;
+      settings().DatabaseResIsh = c.root;
+      settings().DatabaselmpResIsh = c.lmpRoot;
+      writeHost(kArchive, "x");
+      fillWork(kWork, TIshF::singlCheckList());
+      writeHost("C:\\ishlmp\\lmp\\keep.txt", "k");
+      writeHost("C:\\prog\\Kessik.ini", "k");
+      ish_->FormShow();
+      ish_->Changed = false;
+      script->answers = {Answer::Yes, Answer::Yes};
+      ish_->KlepIshButClick();
+      QVERIFY2(script->messages.size() == 1 && script->messages[0].icon == Icon::Error, c.name);
+      QVERIFY2(script->messages[0].text.find(ru("Исходник не сгенерирован")) != std::string::npos, c.name);
+      QVERIFY2(!ish_->Changed, c.name);
+      QVERIFY2(fileExists(kArchive) && fileExists("C:\\ishlmp\\lmp\\keep.txt") &&
+                   fileExists("C:\\prog\\Kessik.ini"),
+               c.name);
+      for (const auto& f : TIshF::singlCheckList()) QVERIFY2(fileExists(kWork + f), c.name);
+    }
+    settings().DatabaseResIsh = kRoot;
+    settings().DatabaselmpResIsh = kLmpRoot;
+  }
+
   // "Полная распаковка" answered No still regenerates the sources from the
   // work folder as it is, without the second question.
   void fullGetAnsweredNo() {
