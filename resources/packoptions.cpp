@@ -172,9 +172,7 @@ void TRBUnPackOptF::OkButClick() {
                      ru("Ошибка!"), Icon::Error);
         return;
       }
-      deleteFolderWithWaitWindow(*dir);
-      createFolder(*dir);
-      goOn = folderExists(*dir);
+      goOn = recreateFolderWithWaitWindow(*dir);
     } else {
       goOn = true;
     }

@@ -136,8 +136,7 @@ void TResursForm::UnpackButClick(int row) {
       if (messageBoxEx(ru("Директория ") + folder + ru(" уже существует. Удалить?"), ru("ВНИМАНИЕ!"), Icon::Warning,
                        ButtonYes | ButtonNo) != Answer::Yes)
         return;
-      deleteFolderWithWaitWindow(folder);
-      createFolder(folder);
+      if (!recreateFolderWithWaitWindow(folder)) return;
     }
   } else {
     createFolder(folder);

@@ -6,6 +6,7 @@
 #include "ui/formutil.h"
 #include "ui/qtext.h"
 #include "util/files.h"
+#include "util/paths.h"
 
 namespace kessik {
 TDelForm::TDelForm(QWidget* parent) : QDialog(parent) {
@@ -65,5 +66,14 @@ bool deleteFolderWithWaitWindow(const std::string& folder) {
 }
 
 bool emptyFolderWithWaitWindow(const std::string& folder) { return deleteBehindWindow(folder, true); }
+
+bool recreateFolderWithWaitWindow(const std::string& folder) {
+  deleteFolderWithWaitWindow(folder);
+  // A link to a folder elsewhere is removed as a link; what it points to is
+  // left alone, and nothing is ever written through it.
+  if (isSymbolicLink(folder)) deleteFile(withoutTrailingBackslash(folder));
+  createFolder(folder);
+  return folderExists(folder) && !isSymbolicLink(folder);
+}
 
 }  // namespace kessik

@@ -45,5 +45,9 @@ bool deleteFolderWithWaitWindow(const std::string& folder);
 // Deletes everything in a folder, keeping the folder, behind the same window;
 // the result of delete folder tree.
 bool emptyFolderWithWaitWindow(const std::string& folder);
+// Deletes a folder tree behind the window (a link to a folder is removed as a
+// link) and creates the folder anew, empty; true when a real folder is there
+// afterwards.
+bool recreateFolderWithWaitWindow(const std::string& folder);
 
 }  // namespace kessik

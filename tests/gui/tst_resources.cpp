@@ -457,6 +457,40 @@ class TstResources : public QObject {
     QVERIFY(!drive->exists("gone"));
   }
 
+  // An unpack folder that is a link to a folder elsewhere: answered Yes, the
+  // link is removed as a link and the archive goes into a real folder; what
+  // the link pointed to is left alone. The same through the unpack options.
+  void unpackFolderThatIsALink() {
+    drive->write("src/a.txt", "a");
+    makeArchive("src", "C:\\res\\speech.res");
+    settings().SpeechResPath = "C:\\res\\speech.res";
+    drive->write("elsewhere/keep.txt", "keep");
+    const auto link = std::filesystem::path(drive->host("res/speech_res").toStdString());
+    const auto target = std::filesystem::path(drive->host("elsewhere").toStdString());
+    auto expectRealFolder = [&](const char* road) {
+      QVERIFY2(!std::filesystem::is_symlink(link) && std::filesystem::is_directory(link), road);
+      QCOMPARE(drive->read("res/speech_res/a.txt"), QByteArray("a"));
+      QVERIFY2(QDir(drive->host("elsewhere")).entryList(QDir::Files) == QStringList({"keep.txt"}), road);
+    };
+
+    std::filesystem::create_directory_symlink(target, link);
+    TResursForm w;
+    w.FormShow();
+    (*script)->answers.push_back(Answer::Yes);
+    w.UnpackButClick(2);
+    expectRealFolder("standard unpack");
+
+    std::filesystem::remove_all(link);
+    std::filesystem::create_directory_symlink(target, link);
+    TRBUnPackOptF u;
+    u.ArchivePath = "C:\\res\\speech.res";
+    u.FormShow();
+    u.DirNameEd->setText("C:\\res\\speech_res");
+    u.ReWriteCB->setChecked(true);
+    u.OkButClick();
+    expectRealFolder("unpack options");
+  }
+
   // Packing over an existing archive: No adds to it in place, Cancel does
   // nothing; without OptStandRes nothing is optimized. A missing archive is
   // packed anew from its folder without a question.
