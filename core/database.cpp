@@ -492,7 +492,7 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
   const LayoutResult layout = readDatabaseLayout(data);
 
   const auto st = entryStatus(t->target);
-  if (fs::is_symlink(st)) {
+  if (fs::is_symlink(st) || platform::isLink(t->target)) {
     error(ru("Папка ") + folder + ru(" - это ссылка, а не папка. Удалите ее сами, если она не нужна. Нераспакован."));
     return false;
   }

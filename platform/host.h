@@ -43,6 +43,11 @@ std::string shortPath(std::string_view windowsPath);
 // by its owner (elsewhere).
 bool setPlainAttributes(const std::filesystem::path& host);
 bool isReadOnly(const std::filesystem::path& host);
+// A symbolic link, or on Windows any reparse point (a junction too): such an
+// entry is never entered or written through, only removed as itself.
+bool isLink(const std::filesystem::path& host);
+// Removes a link itself (a link to a folder too), never what it points to.
+bool removeLink(const std::filesystem::path& host);
 
 enum class ReadStatus { Ok, Missing, CannotOpen };
 // Reads a whole regular file; sharing reads and writes with others.

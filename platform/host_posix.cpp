@@ -170,6 +170,13 @@ bool isReadOnly(const fs::path& host) {
   return (st.st_mode & S_IWUSR) == 0;
 }
 
+bool isLink(const fs::path& host) {
+  struct stat st;
+  return ::lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool removeLink(const fs::path& host) { return isLink(host) && ::unlink(host.c_str()) == 0; }
+
 ReadStatus readWholeFile(const fs::path& host, std::string& data) {
   data.clear();
   // One path lookup per file: open first, then ask the open file what it is.

@@ -66,6 +66,20 @@ bool isReadOnly(const fs::path& host) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY);
 }
 
+// The attributes of the entry itself: a link is not followed by them.
+bool isLink(const fs::path& host) {
+  DWORD a = GetFileAttributesW(host.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool removeLink(const fs::path& host) {
+  DWORD a = GetFileAttributesW(host.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  // A link to a folder (a junction too) goes as a folder entry; the folder
+  // it points to is not touched.
+  return (a & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(host.c_str()) != 0 : DeleteFileW(host.c_str()) != 0;
+}
+
 ReadStatus readWholeFile(const fs::path& host, std::string& data) {
   data.clear();
   DWORD a = GetFileAttributesW(host.c_str());

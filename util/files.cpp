@@ -101,8 +101,7 @@ RListOfDirResult listFolder(std::string_view folder) {
 bool isSymbolicLink(std::string_view path) {
   auto host = platform::toHost(withoutTrailingBackslash(path));
   if (!host) return false;
-  std::error_code ec;
-  return fs::is_symlink(fs::symlink_status(*host, ec));
+  return platform::isLink(*host);
 }
 
 void createFolder(std::string_view path) {
@@ -135,12 +134,16 @@ bool deleteHostTree(const fs::path& dir, bool removeItself) {
     // Dot names are skipped, not failed: only the deletions made count (a
     // folder that keeps one cannot be removed itself, which then fails).
     if (!name.empty() && name[0] == '.') continue;
+    // A link (to a folder too) is removed as itself, never entered.
+    if (platform::isLink(p)) {
+      ok = platform::removeLink(p) && ok;
+      continue;
+    }
     std::error_code ec2;
-    auto st = fs::symlink_status(p, ec2);
-    if (fs::is_directory(st)) {
+    if (fs::is_directory(fs::symlink_status(p, ec2))) {
       ok = deleteHostTree(p, true) && ok;
     } else {
-      if (!fs::is_symlink(st) && platform::isReadOnly(p)) platform::setPlainAttributes(p);
+      if (platform::isReadOnly(p)) platform::setPlainAttributes(p);
       ok = fs::remove(p, ec2) && ok;
     }
   }
@@ -161,7 +164,7 @@ bool deleteFolderTree(std::string_view folder, bool removeFolderItself) {
   std::error_code ec;
   // A link to a folder is not the folder: it is never entered.
   auto st = fs::symlink_status(*host, ec);
-  if (!fs::is_directory(st)) return false;
+  if (platform::isLink(*host) || !fs::is_directory(st)) return false;
   bool bareDrive = p.size() == 2 && p[1] == ':';
   return deleteHostTree(*host, removeFolderItself && !bareDrive);
 }
@@ -230,6 +233,7 @@ bool moveFile(std::string_view source, std::string_view destination) {
 bool deleteFile(std::string_view path) {
   auto host = platform::toHost(path);
   if (!host) return false;
+  if (platform::isLink(*host)) return platform::removeLink(*host);
   std::error_code ec;
   if (fs::is_directory(fs::symlink_status(*host, ec))) return false;
   return fs::remove(*host, ec);
