@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTableWidget>
 
@@ -119,8 +120,12 @@ TASoundEditorF::TASoundEditorF(QWidget* parent) : QDialog(parent) {
 }
 
 void TASoundEditorF::showEvent(QShowEvent* event) {
-  centreOnScreen(this);
-  FormShow();
+  // Restoring the minimized dialog shows it again too (a spontaneous show):
+  // only a real showing starts afresh from SoundListIn.
+  if (!event->spontaneous()) {
+    centreOnScreen(this);
+    FormShow();
+  }
   QDialog::showEvent(event);
 }
 

@@ -322,6 +322,15 @@ class TstSoundEditor : public QObject {
     QCOMPARE(f->SoundCurrent, 2);
     QCOMPARE(cell(3), QString("C2"));
     QCOMPARE(items(f->FilesBox), QStringList({"1   T1", "2   T2", "3   T4", "4   T5"}));
+    // Minimizing and restoring the dialog is no new showing: the changes stay.
+    setCell(2, "edited");
+    click(f->SaveBut);
+    f->setWindowState(Qt::WindowMinimized);
+    f->setWindowState(Qt::WindowNoState);
+    QCOMPARE(codes(), (std::vector<std::string>{"C1", "C2", "C4", "C5"}));
+    QCOMPARE(f->SoundTable[1].Text, std::string("edited"));
+    QCOMPARE(f->SoundCurrent, 2);
+    QCOMPARE(items(f->FilesBox), QStringList({"1   T1", "2   edited", "3   T4", "4   T5"}));
     pick(f->MaskiBox, 0);
     (*script)->answers = {Answer::Yes};
     click(f->DeleteBut);  // the first: the new first is shown
