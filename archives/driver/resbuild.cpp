@@ -32,7 +32,11 @@ std::string hostText(const std::string& text) {
 }  // namespace
 
 std::string ToolCall::commandLine() const {
-  return std::string(" ") + operation + " " + archiveArgument + " *";
+  // A path without a short form on its volume keeps its blanks: quoted, the
+  // tool still takes it for one argument.
+  const bool blank = archiveArgument.find_first_of(" \t") != std::string::npos;
+  const std::string archive = blank ? '"' + archiveArgument + '"' : archiveArgument;
+  return std::string(" ") + operation + " " + archive + " *";
 }
 
 std::vector<std::string> ToolCall::arguments() const { return {std::string(1, operation), archiveArgument, "*"}; }

@@ -26,7 +26,8 @@ struct ToolCall {
   std::string archiveArgument;  // the short path of the archive (cp1251)
   std::string workingFolder;    // short path; empty: the current folder
 
-  // " a C:\x\tr1.res *": begins with a blank, no program name.
+  // " a C:\x\tr1.res *": begins with a blank, no program name. An archive
+  // argument with a blank or tab in it is put in double quotes.
   std::string commandLine() const;
   // The same as separate arguments: {"a", archive, "*"}.
   std::vector<std::string> arguments() const;

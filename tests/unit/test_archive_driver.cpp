@@ -137,6 +137,27 @@ TEST_F(ArchiveDriver, UnpackAndOptimizeCommandLines) {
   EXPECT_EQ(runner.calls[1].workingFolder, "");
 }
 
+// A path that keeps a blank (no short form on its volume) is quoted in the
+// command line, or the tool would take it for two arguments.
+TEST_F(ArchiveDriver, CommandLineQuotesAnArchiveWithABlank) {
+  const struct {
+    const char* archive;
+    const char* commandLine;
+  } cases[] = {
+      {"C:\\g\\texts.res", " o C:\\g\\texts.res *"},
+      {"D:\\My Games\\tr1.res", " o \"D:\\My Games\\tr1.res\" *"},
+      {"D:\\tab\there\\a.res", " o \"D:\\tab\there\\a.res\" *"},
+  };
+  for (const auto& c : cases) {
+    ToolCall call{'o', c.archive, ""};
+    EXPECT_EQ(call.commandLine(), c.commandLine);
+    EXPECT_EQ(planToolLaunch("C:\\prog\\", call, HostFacts{true, std::nullopt, std::nullopt}).request.commandLine,
+              c.commandLine);
+    // Separate arguments need no quotes.
+    EXPECT_EQ(call.arguments()[1], c.archive);
+  }
+}
+
 TEST_F(ArchiveDriver, HowTheToolIsStartedOnEachHost) {
   ToolCall call{'e', "C:\\g\\texts.res", "C:\\g\\texts_res\\"};
   HostFacts windows{true, std::string("/ignored"), fs::path("/usr/bin/wine")};
