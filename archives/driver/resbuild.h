@@ -43,7 +43,8 @@ class ToolRunner {
 };
 
 // The three operations. Each returns the message for the user (cp1251), empty
-// when the tool was run.
+// when the tool was run (and, packing into a new archive, its temporary
+// archive took the archive's name).
 std::string packFolderIntoArchive(const std::string& archive, const std::string& sourceFolder, ToolRunner& runner);
 std::string unpackArchive(const std::string& archive, const std::string& destinationFolder, ToolRunner& runner);
 std::string optimizeArchive(const std::string& archive, ToolRunner& runner);
