@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QLabel>
+#include <QShowEvent>
 #include <QTimer>
 
 #include <memory>
@@ -61,6 +62,12 @@ TResbuildF::~TResbuildF() {
 TResbuildF* TResbuildF::instance() { return gInstance; }
 
 void TResbuildF::showEvent(QShowEvent* event) {
+  // Restoring the minimized window shows it again too (a spontaneous show):
+  // only a real showing starts the job.
+  if (event->spontaneous()) {
+    QDialog::showEvent(event);
+    return;
+  }
   centreOnScreen(this);
   JustShown = true;
   QDialog::showEvent(event);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTableWidget>
 
@@ -119,8 +120,12 @@ TASoundEditorF::TASoundEditorF(QWidget* parent) : QDialog(parent) {
 }
 
 void TASoundEditorF::showEvent(QShowEvent* event) {
-  centreOnScreen(this);
-  FormShow();
+  // Restoring the minimized dialog shows it again too (a spontaneous show):
+  // only a real showing starts afresh from SoundListIn.
+  if (!event->spontaneous()) {
+    centreOnScreen(this);
+    FormShow();
+  }
   QDialog::showEvent(event);
 }
 
@@ -168,6 +173,11 @@ SoundListState TASoundEditorF::DecodeSoundList(const ByteString& bytes) {
   SoundListRead read = readSoundList(bytes);
   SoundTable = std::move(read.elements);
   SoundCount = static_cast<int>(SoundTable.size());
+  fillLists();
+  return read.state;
+}
+
+void TASoundEditorF::fillLists() {
   MaskiBox->clear();
   FilesBox->clear();
   for (int k = 1; k <= SoundCount; ++k) {
@@ -176,7 +186,6 @@ SoundListState TASoundEditorF::DecodeSoundList(const ByteString& bytes) {
   }
   MaskiBox->setCurrentIndex(-1);
   FilesBox->setCurrentIndex(-1);
-  return read.state;
 }
 
 ByteString TASoundEditorF::EncodeSoundList() const { return encodeSoundList(SoundTable); }
@@ -185,7 +194,7 @@ void TASoundEditorF::rebuildLists() {
   commitCellEdit();
   SoundShown = false;
   clearCells();
-  DecodeSoundList(EncodeSoundList());
+  fillLists();
 }
 
 void TASoundEditorF::showElement(int n) {
@@ -251,11 +260,20 @@ bool TASoundEditorF::SaveMZ() {
   commitCellEdit();
   const std::string number = cellText(kUnknown1Row);
   std::optional<std::int32_t> value = isIntegerText(number) ? parseInt32(number) : std::nullopt;
-  if (!value) {
-    ValuesEd->setCurrentCell(kUnknown1Row, 1);
+  // A refused value: its cell selected, a beep and the error box; nothing stored.
+  auto refuse = [this](int row, const std::string& message) {
+    ValuesEd->setCurrentCell(row, 1);
     notifier().beep();
-    errorBox(isIntegerText(number) ? encode(Codec::Int32, number).error : formatMessage(), ru("Ошибка"));
+    errorBox(message, ru("Ошибка"));
     return false;
+  };
+  if (!value)
+    return refuse(kUnknown1Row, isIntegerText(number) ? encode(Codec::Int32, number).error : formatMessage());
+  // A 00 byte ends a name in the list: the list would stop at this element.
+  for (const auto& [row, name] : {std::pair{kFileRow, "File"}, {kTextRow, "Text"}, {kCodeRow, "Code"}}) {
+    if (cellText(row).find('\0') != std::string::npos)
+      return refuse(row, ru("В значении поля ") + name +
+                             ru(" стоит байт 00: в списке звуков он оборвал бы список. Элемент не запомнен."));
   }
   ASoundRec& e = SoundTable[SoundCurrent - 1];
   e.File = cellText(kFileRow);

@@ -78,7 +78,9 @@ class TASoundEditorF : public QDialog, public RunInstance<TASoundEditorF> {
   std::string cellText(int row) const;
   void setCellTexts(const ASoundRec& e);
   void clearCells();
-  // Both lists again from the table (written and read back), nothing shown.
+  // Both lists from SoundTable's elements 1 .. SoundCount, nothing selected.
+  void fillLists();
+  // Both lists again from the table, nothing shown.
   void rebuildLists();
   void pickElement(int index);
   // Shows element n as a pick in MaskiBox does.

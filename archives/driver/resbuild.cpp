@@ -32,7 +32,11 @@ std::string hostText(const std::string& text) {
 }  // namespace
 
 std::string ToolCall::commandLine() const {
-  return std::string(" ") + operation + " " + archiveArgument + " *";
+  // A path without a short form on its volume keeps its blanks: quoted, the
+  // tool still takes it for one argument.
+  const bool blank = archiveArgument.find_first_of(" \t") != std::string::npos;
+  const std::string archive = blank ? '"' + archiveArgument + '"' : archiveArgument;
+  return std::string(" ") + operation + " " + archive + " *";
 }
 
 std::vector<std::string> ToolCall::arguments() const { return {std::string(1, operation), archiveArgument, "*"}; }
@@ -76,13 +80,17 @@ std::string packFolderIntoArchive(const std::string& archive, const std::string&
   if (!possible) return result;
 
   std::string notStarted = runner.run(call);
+  if (!notStarted.empty() || !temporary) return notStarted;
   // The archive is replaced only by an archive the tool really wrote: when it
-  // did not start, or left no temporary file, the old name is left alone.
-  if (notStarted.empty() && temporary && fileExists(*temporary)) {
-    if (fileExists(archive)) deleteFile(archive);
-    renameFile(*temporary, archive);
-  }
-  return notStarted;
+  // left no temporary file, the old name is left alone. Either way a new
+  // archive that did not take its name is said, not passed over.
+  if (!fileExists(*temporary))
+    return ru("Резбилд не записал временный архив ") + *temporary + ru(" :(. Архив ") + archive + ru(" не заменён.");
+  if (fileExists(archive)) deleteFile(archive);
+  if (!renameFile(*temporary, archive))
+    return ru("Не удалось дать временному архиву ") + *temporary + ru(" имя ") + archive +
+           ru(" :(. Запакованное осталось в ") + *temporary + ".";
+  return {};
 }
 
 std::string unpackArchive(const std::string& archive, const std::string& destinationFolder, ToolRunner& runner) {

@@ -26,7 +26,8 @@ struct ToolCall {
   std::string archiveArgument;  // the short path of the archive (cp1251)
   std::string workingFolder;    // short path; empty: the current folder
 
-  // " a C:\x\tr1.res *": begins with a blank, no program name.
+  // " a C:\x\tr1.res *": begins with a blank, no program name. An archive
+  // argument with a blank or tab in it is put in double quotes.
   std::string commandLine() const;
   // The same as separate arguments: {"a", archive, "*"}.
   std::vector<std::string> arguments() const;
@@ -42,7 +43,8 @@ class ToolRunner {
 };
 
 // The three operations. Each returns the message for the user (cp1251), empty
-// when the tool was run.
+// when the tool was run (and, packing into a new archive, its temporary
+// archive took the archive's name).
 std::string packFolderIntoArchive(const std::string& archive, const std::string& sourceFolder, ToolRunner& runner);
 std::string unpackArchive(const std::string& archive, const std::string& destinationFolder, ToolRunner& runner);
 std::string optimizeArchive(const std::string& archive, ToolRunner& runner);

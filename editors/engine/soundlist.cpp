@@ -112,6 +112,15 @@ SoundTemplateRead readSoundTemplate(std::string_view text) {
     line = buf.ReadLineAndSkip();
   }
   SoundTemplateRead r;
+  // A 00 byte ends a name in the list: the value would be cut short there
+  // and the list after it could not be read back.
+  const char* const names[] = {"File", "Unknown1", "Text"};
+  for (int k = 0; k < 3; ++k) {
+    if (lines[k].find('\0') == std::string::npos) continue;
+    r.error = ru("в строке ") + std::to_string(k + 1) + ru(" шаблона (") + names[k] +
+              ru(") стоит байт 00, а в списке звуков такого символа быть не может.");
+    return r;
+  }
   auto number = isIntegerText(lines[1]) ? parseInt32(lines[1]) : std::nullopt;
   if (!number) {
     r.error = ru("во второй строке шаблона (Unknown1) должно стоять целое число от -2147483648 до 2147483647, а "

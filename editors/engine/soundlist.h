@@ -78,7 +78,8 @@ struct SoundTemplateRead {
   std::string error;  // cp1251, when not ok
 };
 // Reads the first three lines of a template's text. Refused, with the reason,
-// when there are fewer than three lines or the second is no 32-bit integer.
+// when there are fewer than three lines, one of them holds a 00 byte, or the
+// second is no 32-bit integer.
 SoundTemplateRead readSoundTemplate(std::string_view text);
 
 }  // namespace kessik

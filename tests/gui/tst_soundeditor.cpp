@@ -221,6 +221,24 @@ class TstSoundEditor : public QObject {
       QCOMPARE(f->SoundTable[1].Unknown1, -12);
     }
     QCOMPARE(QString::fromStdString((*script)->texts()[0]), QString("'2147483648' is not a valid integer value"));
+
+    // A 00 byte in a value is refused the same way: written, it would end the
+    // list there. The list stays whole.
+    (*script)->clear();
+    setCell(1, "5");
+    setCell(2, QString("Hel") + QChar(0) + "lo");
+    click(f->SaveBut);
+    QCOMPARE((*script)->texts(),
+             std::vector<std::string>{"В значении поля Text стоит байт 00: в списке звуков он оборвал бы список. "
+                                     "Элемент не запомнен."});
+    QCOMPARE((*script)->beeps, 1);
+    QCOMPARE(f->ValuesEd->currentRow(), 2);
+    QCOMPARE(f->SoundTable[1].Unknown1, -12);
+    // Whatever the table holds, rebuilding the lists keeps every element.
+    f->SoundTable[0].Code = std::string("X\0Y", 3);
+    click(f->DownBut);
+    QCOMPARE(f->SoundCount, 3);
+    QCOMPARE(f->MaskiBox->count(), 3);
   }
 
   void reorderingByArrowsAndByNumber() {
@@ -266,6 +284,7 @@ class TstSoundEditor : public QObject {
   void creatingFromATemplate() {
     drive->write("shablons/ASounds/hello.zap", "a.wav\r\n7\r\nHello\r\nIGNORED\r\n");
     drive->write("shablons/ASounds/bad.zap", "a.wav\r\nseven\r\nHello\r\n");
+    drive->write("shablons/ASounds/zero.zap", QByteArray("a.wav\r\n7\r\nHel\0lo\r\n", 18));
     open(kThree);
     setCell(2, "dropped");
     // A repeated code: the error box and the prompt again; then the template.
@@ -286,11 +305,17 @@ class TstSoundEditor : public QObject {
 
     // A template that cannot be read, or a cancelled chooser: nothing is added.
     (*script)->clear();
-    hooks.prompts = {std::string("N2"), std::string("N3")};
-    hooks.templates = {std::string("C:\\shablons\\ASounds\\bad.zap"), std::nullopt};
+    hooks.prompts = {std::string("N2"), std::string("N3"), std::string("N4")};
+    hooks.templates = {std::string("C:\\shablons\\ASounds\\bad.zap"), std::string("C:\\shablons\\ASounds\\zero.zap"),
+                       std::nullopt};
     click(f->CreateBut);
     QCOMPARE((*script)->messages.size(), size_t(1));
     QVERIFY(QString::fromStdString((*script)->texts()[0]).contains("bad.zap"));
+    click(f->CreateBut);  // a 00 byte in the template
+    QCOMPARE((*script)->messages.size(), size_t(2));
+    QCOMPARE((*script)->texts()[1], "Элемент не создан из шаблона C:\\shablons\\ASounds\\zero.zap: в строке 3 шаблона "
+                                    "(Text) стоит байт 00, а в списке звуков такого символа быть не может.");
+    QCOMPARE(f->SoundCount, 4);
     click(f->CreateBut);
     QCOMPARE(f->SoundCount, 4);
     QCOMPARE(f->MaskiBox->count(), 4);
@@ -322,6 +347,15 @@ class TstSoundEditor : public QObject {
     QCOMPARE(f->SoundCurrent, 2);
     QCOMPARE(cell(3), QString("C2"));
     QCOMPARE(items(f->FilesBox), QStringList({"1   T1", "2   T2", "3   T4", "4   T5"}));
+    // Minimizing and restoring the dialog is no new showing: the changes stay.
+    setCell(2, "edited");
+    click(f->SaveBut);
+    f->setWindowState(Qt::WindowMinimized);
+    f->setWindowState(Qt::WindowNoState);
+    QCOMPARE(codes(), (std::vector<std::string>{"C1", "C2", "C4", "C5"}));
+    QCOMPARE(f->SoundTable[1].Text, std::string("edited"));
+    QCOMPARE(f->SoundCurrent, 2);
+    QCOMPARE(items(f->FilesBox), QStringList({"1   T1", "2   edited", "3   T4", "4   T5"}));
     pick(f->MaskiBox, 0);
     (*script)->answers = {Answer::Yes};
     click(f->DeleteBut);  // the first: the new first is shown

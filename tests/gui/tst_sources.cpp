@@ -140,6 +140,11 @@ class TestSources : public QObject {
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(20);
+    // Minimized and restored while the tool runs: the job is not started again.
+    QTimer::singleShot(100, resbuild_, [this] {
+      resbuild_->setWindowState(Qt::WindowMinimized);
+      resbuild_->setWindowState(Qt::WindowNoState);
+    });
     QElapsedTimer clock;
     clock.start();
     const double cpuBefore = cpuSeconds();
@@ -151,6 +156,8 @@ class TestSources : public QObject {
     QVERIFY(fileExists("C:\\out\\a.res"));
     QVERIFY(script->messages.empty());
     QVERIFY(!resbuild_->isVisible());
+    QTest::qWait(1200);  // past the window's fallback start
+    QCOMPARE(readLines(log_).size(), size_t(1));
   }
 
   // A tool that cannot be started is reported, naming the program.

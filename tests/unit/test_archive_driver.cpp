@@ -72,19 +72,43 @@ TEST_F(ArchiveDriver, PackIntoNewArchiveUsesFirstFreeTemporaryNameThenRenames) {
 }
 
 // The old archive is only replaced by an archive the tool really wrote, and
-// not at all when the tool could not be started.
+// not at all when the tool could not be started. A new archive that did not
+// take its name is reported, naming both files.
 TEST_F(ArchiveDriver, PackKeepsArchiveWhenNoTemporaryFileAppeared) {
   writeFile("C:\\src\\a.txt", "a");
-  for (bool started : {true, false}) {
-    SCOPED_TRACE(started);
+  struct Case {
+    const char* name;
+    bool started;
+    bool toolWrites;      // the tool writes its temporary archive
+    bool archiveIsFolder; // a folder stands under the archive's name: the rename fails
+    const char* message;  // UTF-8
+  };
+  const Case cases[] = {
+      {"not started", false, false, false, "not started"},
+      {"no temporary archive", true, false, false,
+       "Резбилд не записал временный архив C:\\g\\tr1.res :(. Архив C:\\g\\new.res не заменён."},
+      {"rename fails", true, true, true,
+       "Не удалось дать временному архиву C:\\g\\tr1.res имя C:\\g\\new.res :(. Запакованное осталось в "
+       "C:\\g\\tr1.res."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     RecordingRunner runner;
-    // Something else made the archive meanwhile; the tool wrote nothing.
-    runner.act = [&](const ToolCall&) { writeFile("C:\\g\\new.res", "keep"); };
-    if (!started) runner.notStarted = "not started";
+    // Something else made the archive meanwhile.
+    runner.act = [&](const ToolCall& call) {
+      if (c.archiveIsFolder) fs::create_directories(host("C:\\g\\new.res"));
+      else writeFile("C:\\g\\new.res", "keep");
+      if (c.toolWrites) writeFile(call.archiveArgument, "packed");
+    };
+    if (!c.started) runner.notStarted = "not started";
     fs::create_directories(host("C:\\g"));
-    EXPECT_EQ(packFolderIntoArchive("C:\\g\\new.res", "C:\\src\\", runner), started ? "" : "not started");
-    EXPECT_EQ(readFile("C:\\g\\new.res"), "keep");
-    deleteFile("C:\\g\\new.res");
+    EXPECT_EQ(cp1251ToUtf8(packFolderIntoArchive("C:\\g\\new.res", "C:\\src\\", runner)), c.message);
+    if (c.archiveIsFolder) {
+      EXPECT_EQ(readFile("C:\\g\\tr1.res"), "packed");
+    } else {
+      EXPECT_EQ(readFile("C:\\g\\new.res"), "keep");
+    }
+    fs::remove_all(host("C:\\g"));
   }
 }
 
@@ -135,6 +159,27 @@ TEST_F(ArchiveDriver, UnpackAndOptimizeCommandLines) {
   EXPECT_TRUE(folderExists("C:\\g\\texts_res\\"));
   EXPECT_EQ(runner.calls[1].commandLine(), " o C:\\g\\texts.res *");
   EXPECT_EQ(runner.calls[1].workingFolder, "");
+}
+
+// A path that keeps a blank (no short form on its volume) is quoted in the
+// command line, or the tool would take it for two arguments.
+TEST_F(ArchiveDriver, CommandLineQuotesAnArchiveWithABlank) {
+  const struct {
+    const char* archive;
+    const char* commandLine;
+  } cases[] = {
+      {"C:\\g\\texts.res", " o C:\\g\\texts.res *"},
+      {"D:\\My Games\\tr1.res", " o \"D:\\My Games\\tr1.res\" *"},
+      {"D:\\tab\there\\a.res", " o \"D:\\tab\there\\a.res\" *"},
+  };
+  for (const auto& c : cases) {
+    ToolCall call{'o', c.archive, ""};
+    EXPECT_EQ(call.commandLine(), c.commandLine);
+    EXPECT_EQ(planToolLaunch("C:\\prog\\", call, HostFacts{true, std::nullopt, std::nullopt}).request.commandLine,
+              c.commandLine);
+    // Separate arguments need no quotes.
+    EXPECT_EQ(call.arguments()[1], c.archive);
+  }
 }
 
 TEST_F(ArchiveDriver, HowTheToolIsStartedOnEachHost) {

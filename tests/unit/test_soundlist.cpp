@@ -5,6 +5,7 @@
 #include "editors/engine/soundlist.h"
 #include "support/record_fixtures.h"
 #include "support/testenv.h"
+#include "util/cp1251.h"
 
 using namespace kessik;
 using namespace kessik::test;
@@ -119,10 +120,14 @@ TEST(SoundList, Templates) {
   ASSERT_TRUE(t.ok);
   EXPECT_EQ(t.element.Text, "Hello");
 
-  for (const char* bad : {"", "a.wav\r\n7\r\n", "a.wav\r\nseven\r\nHello\r\n", "a.wav\r\n2147483648\r\nx\r\n",
-                          "a.wav\n7\nHello\n"}) {
+  // A 00 byte would cut the value short in the list, so it is refused.
+  using namespace std::string_literals;
+  for (const std::string& bad : {""s, "a.wav\r\n7\r\n"s, "a.wav\r\nseven\r\nHello\r\n"s, "a.wav\r\n2147483648\r\nx\r\n"s,
+                                 "a.wav\n7\nHello\n"s, "a\0.wav\r\n7\r\nHello\r\n"s, "a.wav\r\n7\r\nHel\0lo\r\n"s}) {
     t = readSoundTemplate(bad);
     EXPECT_FALSE(t.ok) << bad;
     EXPECT_FALSE(t.error.empty());
   }
+  EXPECT_EQ(cp1251ToUtf8(readSoundTemplate("a.wav\r\n7\r\nHel\0lo\r\n"s).error),
+            "в строке 3 шаблона (Text) стоит байт 00, а в списке звуков такого символа быть не может.");
 }
