@@ -295,7 +295,12 @@ void TTextEdF::setMode(bool rtf) {
 // ---- Folders and the list ----
 
 void TTextEdF::GoToFolder(const std::string& path) {
-  CurDir = folderExists(path) ? path : nearestExistingFolder(path);
+  // A relative path is no folder: it would be read against the process's
+  // working folder, which has nothing to do with this window.
+  if (!isAbsoluteWindowsPath(path))
+    CurDir = "nil";
+  else
+    CurDir = folderExists(path) ? path : nearestExistingFolder(path);
   PathEd->setText(toQ(CurDir));
   DirList = CurDir == "nil" ? RListOfDirResult() : listFolder(CurDir);
   if (texted::isDriveRoot(CurDir)) {
@@ -509,6 +514,12 @@ void TTextEdF::DelFilterButClick() {
 void TTextEdF::SaveButClick() {
   const auto name = fromQOrRefuse(FileNameEd->text());
   if (!name) return;
+  if (!isAbsoluteWindowsPath(CurDir)) {
+    // "nil" + name would be a relative path, written wherever the process
+    // happens to be.
+    messageBoxEx(ru("Файл ") + *name + ru(" сохранить некуда: текущая директория не найдена."), "", Icon::Error);
+    return;
+  }
   const std::string target = CurDir + *name;
   if (target != CurFile && pathExists(target) &&
       !askYes(ru("Уже существует") + "\r" + target + "\r" + ru("Перезаписать?")))

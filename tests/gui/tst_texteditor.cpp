@@ -230,6 +230,28 @@ class TstTextEditor : public QObject {
     w->UsePathButClick();
     QCOMPARE(w->PathEd->text(), QString("nil"));
     QCOMPARE(w->FileListBox->count(), 0);
+    // With no folder there is nowhere to save, and a relative path is no
+    // folder, whatever the working folder holds.
+    struct RestoreCwd {
+      QString dir = QDir::currentPath();
+      ~RestoreCwd() { QDir::setCurrent(dir); }
+    } restoreCwd;
+    QVERIFY(QDir::setCurrent(drive->host("texts_res/sub")));
+    drive->write("texts_res/sub/relprobe/inside.txt", "x");
+    w->FileNameEd->setText("zz.txt");
+    w->EditBox->setPlainText("text");
+    w->SaveButClick();
+    QCOMPARE(sc().messages.size(), size_t(1));
+    QCOMPARE(toQ(sc().messages[0].text), qru("Файл zz.txt сохранить некуда: текущая директория не найдена."));
+    QCOMPARE(sc().messages[0].icon, Icon::Error);
+    QVERIFY(!drive->exists("texts_res/sub/nilzz.txt") && !drive->exists("texts_res/sub/zz.txt"));
+    QCOMPARE(w->CurFile, std::string());
+    for (const char* relative : {"relprobe", "relprobe\\", "C:relprobe"}) {
+      w->PathEd->setText(relative);
+      w->UsePathButClick();
+      QCOMPARE(w->PathEd->text(), QString("nil"));
+      QCOMPARE(w->FileListBox->count(), 0);
+    }
     // A drive's root has no "..".
     w->PathEd->setText("C:\\");
     w->UsePathButClick();
