@@ -299,8 +299,10 @@ void TTextEdF::GoToFolder(const std::string& path) {
   // working folder, which has nothing to do with this window.
   if (!isAbsoluteWindowsPath(path))
     CurDir = "nil";
+  else if (folderExists(path))
+    CurDir = withTrailingBackslash(path);  // the names of its entries are appended to it
   else
-    CurDir = folderExists(path) ? path : nearestExistingFolder(path);
+    CurDir = nearestExistingFolder(path);
   PathEd->setText(toQ(CurDir));
   DirList = CurDir == "nil" ? RListOfDirResult() : listFolder(CurDir);
   if (texted::isDriveRoot(CurDir)) {

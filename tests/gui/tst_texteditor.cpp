@@ -258,6 +258,26 @@ class TstTextEditor : public QObject {
     QCOMPARE(names(w).first(), QString("texts_res"));
   }
 
+  void aStartFolderWithoutBackslashStillHoldsTheFiles() {
+    drive->write("texts_res/foo.txt", "inside");
+    drive->write("texts_resfoo.txt", "sibling");
+    settings().TxtEdDlgFiltList = defaultFilterList();
+    settings().TxtEdDlgActFilt = 1;
+    settings().TextsEdStart = "C:\\texts_res";
+    auto* w = new TTextEdF(0);
+    w->show();
+    QCOMPARE(w->PathEd->text(), QString("C:\\texts_res\\"));
+    select(w, "foo.txt");
+    w->FileListBoxDblClick();
+    QCOMPARE(w->EditBox->toPlainText(), QString("inside"));
+    QCOMPARE(w->CurFile, std::string("C:\\texts_res\\foo.txt"));
+    w->EditBox->setPlainText("edited");
+    w->SaveButClick();
+    QVERIFY(sc().messages.empty());
+    QCOMPARE(drive->read("texts_res/foo.txt"), QByteArray("edited"));
+    QCOMPARE(drive->read("texts_resfoo.txt"), QByteArray("sibling"));
+  }
+
   void openingTextsAndTheSizeLimit() {
     drive->write("texts_res/limit100.txt", QByteArray(100, 'a'));
     drive->write("texts_res/limit99.txt", QByteArray(99, 'b'));
