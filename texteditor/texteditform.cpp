@@ -416,13 +416,13 @@ void TTextEdF::OpenAsText(const std::string& name) {
   if (!bytes) return;
   CurFile = path;
   FileNameEd->setText(toQ(name));
-  lineEnding_ = lineEndingOf(*bytes);
-  QString text = toQ(*bytes);
-  if (lineEnding_ == LineEnding::CrLf) text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  const LineEndings endings = lineEndingsOf(*bytes);
+  lineEnding_ = endings.dominant;
   EditBox->clear();
   TxtModeRB->setChecked(true);
   setMode(false);
-  EditBox->setPlainText(text);
+  EditBox->setPlainText(toQ(*bytes));
+  markLineEndings(*EditBox->document(), endings);
 }
 
 void TTextEdF::OpenAsRtf(const std::string& name) {

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -314,7 +315,9 @@ class TstTextEditor : public QObject {
 
   void plainTextRoundTripsByteForByte() {
     const QByteArray samples[] = {cp("строка 1\r\nстрока\xC2\xA0два\r\n\r\nконец"), QByteArray("lf\nonly\n"),
-                                  QByteArray("\r\n"), QByteArray("tab\there\r\n  indented")};
+                                  QByteArray("\r\n"), QByteArray("tab\there\r\n  indented"),
+                                  QByteArray("a\nb\r\nc"), QByteArray("a\r\nb\nc"), QByteArray("a\rb"),
+                                  QByteArray("\n\r\r\n\rx\r")};
     TTextEdF* w = open(1);
     for (const QByteArray& bytes : samples) {
       drive->write("texts_res/rt.txt", bytes);
@@ -326,6 +329,18 @@ class TstTextEditor : public QObject {
       QCOMPARE(drive->read("texts_res/rt2.txt"), bytes);
     }
     QCOMPARE(w->FileListBox->findItems("rt2.txt", Qt::MatchExactly).size(), 1);
+
+    // After an edit each line keeps its own ending; a new line takes the one
+    // most lines use.
+    drive->write("texts_res/rt.txt", "one\ntwo\r\nthree\rfour\r\nfive");
+    w->OpenAsText("rt.txt");
+    QTextCursor cursor(w->EditBox->document()->findBlockByNumber(0));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.insertText("!");
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText("\nsix");
+    w->SaveButClick();
+    QCOMPARE(drive->read("texts_res/rt.txt"), QByteArray("one!\ntwo\r\nthree\rfour\r\nfive\r\nsix"));
   }
 
   void savingAsksBeforeReplacingAnotherFile() {
