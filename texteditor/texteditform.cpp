@@ -631,7 +631,8 @@ bool TTextEdF::eventFilter(QObject* watched, QEvent* event) {
 void TTextEdF::CloseButClick() { close(); }
 
 void TTextEdF::closeEvent(QCloseEvent* event) {
-  if (!closing_) {
+  // A window never shown has an empty size edit: it has nothing to write.
+  if (!closing_ && ShownOnce) {
     closing_ = true;
     settings().TxtEdDlgCritSiz = intFromText(fromQ(CritSizED->text()).value_or(std::string()));
     changeSetting("TxtEdDlgCritSiz");

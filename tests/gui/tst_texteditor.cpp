@@ -490,6 +490,13 @@ class TstTextEditor : public QObject {
   }
 
   void settingsAreWrittenAtOnce() {
+    // A window closed before it was ever shown writes no size limit.
+    QPointer<TTextEdF> hidden(new TTextEdF(0));
+    hidden->close();
+    QTRY_VERIFY(!hidden);
+    QVERIFY(!ini(*drive).contains("TxtEdDlgCritSiz"));
+    QCOMPARE(settings().TxtEdDlgCritSiz, 100000);
+
     TTextEdF* w = open(1);
     QVERIFY(!ini(*drive).contains("TxtEdDlgWordWrap"));  // filling writes nothing
     w->WordWrapCB->setChecked(false);
