@@ -410,19 +410,26 @@ std::optional<std::string> TTextEdF::readEntryFile(const std::string& path) {
   return bytes;
 }
 
-void TTextEdF::OpenAsText(const std::string& name) {
-  const std::string path = CurDir + name;
-  const auto bytes = readEntryFile(path);
-  if (!bytes) return;
-  CurFile = path;
+void TTextEdF::startShowing(const std::string& name, bool rtf) {
+  CurFile = CurDir + name;
   FileNameEd->setText(toQ(name));
-  const LineEndings endings = lineEndingsOf(*bytes);
-  lineEnding_ = endings.dominant;
   EditBox->clear();
-  TxtModeRB->setChecked(true);
-  setMode(false);
-  EditBox->setPlainText(toQ(*bytes));
+  (rtf ? RtfModeRB : TxtModeRB)->setChecked(true);
+  setMode(rtf);
+}
+
+void TTextEdF::loadPlainText(const std::string& bytes) {
+  const LineEndings endings = lineEndingsOf(bytes);
+  lineEnding_ = endings.dominant;
+  EditBox->setPlainText(toQ(bytes));
   markLineEndings(*EditBox->document(), endings);
+}
+
+void TTextEdF::OpenAsText(const std::string& name) {
+  const auto bytes = readEntryFile(CurDir + name);
+  if (!bytes) return;
+  startShowing(name, false);
+  loadPlainText(*bytes);
 }
 
 void TTextEdF::OpenAsRtf(const std::string& name) {
@@ -430,17 +437,14 @@ void TTextEdF::OpenAsRtf(const std::string& name) {
   const auto bytes = readEntryFile(path);
   if (!bytes) return;
   rtf::ReadResult read = rtf::read(*bytes);
+  startShowing(name, true);
   if (!read.isRtf) {
-    // The pane keeps what it showed.
-    messageBoxEx(path + "\r" + read.problem, "", Icon::Error);
+    // A file named .rtf that holds no RTF is shown as the text it is, as a
+    // rich-text control loads it; the pane stays in RTF mode.
+    loadPlainText(*bytes);
     return;
   }
-  CurFile = path;
-  FileNameEd->setText(toQ(name));
   lineEnding_ = LineEnding::CrLf;
-  EditBox->clear();
-  RtfModeRB->setChecked(true);
-  setMode(true);
   setDocumentFromRtf(*EditBox->document(), read.document);
   if (!read.problem.empty()) messageBoxEx(path + "\r" + read.problem, "", Icon::Warning);
 }
