@@ -20,7 +20,8 @@
 namespace kessik::platform {
 
 // The host path of a Windows path; nothing when its drive is not mapped (the
-// drive does not exist).
+// drive does not exist) or when it is not absolute (see
+// isAbsoluteWindowsPath: "nil", "texts\a.txt", "C:a.txt").
 std::optional<std::filesystem::path> toHost(std::string_view windowsPath);
 
 // The Windows path of a host path (made absolute first); nothing when the

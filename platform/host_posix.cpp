@@ -13,6 +13,7 @@
 #include "platform/host.h"
 #include "util/cp1251.h"
 #include "util/crashpoint.h"
+#include "util/paths.h"
 
 namespace fs = std::filesystem;
 
@@ -105,17 +106,15 @@ void reloadDriveMap() {
 }
 
 std::optional<fs::path> toHost(std::string_view win) {
-  std::string rest;
-  std::string root;
-  if (win.size() >= 2 && win[1] == ':' && driveIndex(win[0]) >= 0) {
-    root = driveMap().roots[driveIndex(win[0])];
-    if (root.empty()) return std::nullopt;
-    win.remove_prefix(2);
-    while (!win.empty() && win.front() == '\\') win.remove_prefix(1);
-  }
+  // A relative path would be resolved against whatever the process's current
+  // folder happens to be, so it names no place at all.
+  if (!isAbsoluteWindowsPath(win)) return std::nullopt;
+  const std::string root = driveMap().roots[driveIndex(win[0])];
+  if (root.empty()) return std::nullopt;
+  win.remove_prefix(2);
+  while (!win.empty() && win.front() == '\\') win.remove_prefix(1);
   std::string utf8 = cp1251ToUtf8(win);
   std::replace(utf8.begin(), utf8.end(), '\\', '/');
-  if (root.empty()) return fs::path(utf8);
   if (root == "/") return fs::path("/" + utf8);
   return fs::path(utf8.empty() ? root + "/" : root + "/" + utf8);
 }

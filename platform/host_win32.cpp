@@ -5,6 +5,7 @@
 
 #include "platform/host.h"
 #include "util/crashpoint.h"
+#include "util/paths.h"
 
 namespace fs = std::filesystem;
 
@@ -32,7 +33,13 @@ std::optional<std::string> narrow(const std::wstring& w) {
 
 void reloadDriveMap() {}
 
-std::optional<fs::path> toHost(std::string_view windowsPath) { return fs::path(widen(windowsPath)); }
+std::optional<fs::path> toHost(std::string_view windowsPath) {
+  // A relative path would be resolved against the process's current folder;
+  // a bare "C:" would mean the current folder of drive C.
+  if (!isAbsoluteWindowsPath(windowsPath)) return std::nullopt;
+  if (windowsPath.size() == 2) return fs::path(widen(std::string(windowsPath) + "\\"));
+  return fs::path(widen(windowsPath));
+}
 
 std::optional<std::string> fromHost(const fs::path& hostPath) {
   std::error_code ec;

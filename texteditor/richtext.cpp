@@ -103,26 +103,59 @@ rtf::Document rtfFromDocument(const QTextDocument& document) {
   return model;
 }
 
-LineEnding lineEndingOf(std::string_view bytes) {
-  const auto lf = bytes.find('\n');
-  if (lf == std::string_view::npos || (lf > 0 && bytes[lf - 1] == '\r')) return LineEnding::CrLf;
-  return LineEnding::Lf;
-}
-
-QString documentText(const QTextDocument& document) {
-  QString text;
-  for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
-    if (b != document.begin()) text += QLatin1Char('\n');
-    text += b.text();
+LineEndings lineEndingsOf(std::string_view bytes) {
+  LineEndings out;
+  int counts[3] = {0, 0, 0};
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    LineEnding e;
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+      e = LineEnding::CrLf;
+      ++i;
+    } else if (bytes[i] == '\r') {
+      e = LineEnding::Cr;
+    } else if (bytes[i] == '\n') {
+      e = LineEnding::Lf;
+    } else {
+      continue;
+    }
+    out.lines.push_back(e);
+    ++counts[static_cast<int>(e)];
   }
-  text.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
-  return text;
+  for (LineEnding e : {LineEnding::Lf, LineEnding::Cr})
+    if (counts[static_cast<int>(e)] > counts[static_cast<int>(out.dominant)]) out.dominant = e;
+  return out;
 }
 
-std::optional<std::string> plainTextBytes(const QTextDocument& document, LineEnding ending) {
-  QString text = documentText(document);
-  if (ending == LineEnding::CrLf) text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-  return fromQOrRefuse(text);
+void markLineEndings(QTextDocument& document, const LineEndings& endings) {
+  // The pane breaks lines exactly where lineEndingsOf found endings; should
+  // the counts ever differ, no block claims an ending it may not have had.
+  if (static_cast<std::size_t>(document.blockCount()) != endings.lines.size() + 1) return;
+  QTextBlock b = document.begin();
+  for (LineEnding e : endings.lines) {
+    b.setUserState(static_cast<int>(e));
+    b = b.next();
+  }
+}
+
+std::optional<std::string> plainTextBytes(const QTextDocument& document, LineEnding fallback) {
+  auto text = [](LineEnding e) {
+    switch (e) {
+      case LineEnding::Lf: return QStringLiteral("\n");
+      case LineEnding::Cr: return QStringLiteral("\r");
+      case LineEnding::CrLf: break;
+    }
+    return QStringLiteral("\r\n");
+  };
+  QString out;
+  for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+    out += b.text().replace(QChar(QChar::LineSeparator), text(fallback));
+    if (b.next().isValid()) {
+      const int state = b.userState();
+      const bool known = state >= 0 && state <= static_cast<int>(LineEnding::Cr);
+      out += text(known ? static_cast<LineEnding>(state) : fallback);
+    }
+  }
+  return fromQOrRefuse(out);
 }
 
 }  // namespace kessik

@@ -8,6 +8,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "texteditor/rtf/rtf.h"
 
@@ -21,16 +23,27 @@ void setDocumentFromRtf(QTextDocument& document, const rtf::Document& model);
 // out).
 rtf::Document rtfFromDocument(const QTextDocument& document);
 
-// How a plain text file ends its lines, so that saving writes them back the
+// How the lines of a plain text file end, so that saving writes them back the
 // same way.
-enum class LineEnding { CrLf, Lf };
-LineEnding lineEndingOf(std::string_view bytes);
+enum class LineEnding { CrLf, Lf, Cr };
+struct LineEndings {
+  // One per line but the last, in file order: "\r\n", a lone "\n" or a lone
+  // "\r" (the pane breaks lines at each of them).
+  std::vector<LineEnding> lines;
+  // The one most lines use (CR LF when none; a tie goes to CR LF, then LF),
+  // for lines whose own ending cannot be told.
+  LineEnding dominant = LineEnding::CrLf;
+};
+LineEndings lineEndingsOf(std::string_view bytes);
 
-// The document's text as it is in the pane, lines joined by the ending; a
-// no-break space stays one.
-QString documentText(const QTextDocument& document);
-// That text as cp1251 bytes with the line ending; nothing (and a message
-// shown) when a character has no place in cp1251.
-std::optional<std::string> plainTextBytes(const QTextDocument& document, LineEnding ending);
+// After a plain text was loaded into the document (one block per line), lets
+// each block remember how its line ended in the file.
+void markLineEndings(QTextDocument& document, const LineEndings& endings);
+
+// The document's text as cp1251 bytes: each line with the ending its block
+// remembers, or the fallback (lines added since loading, line breaks inside a
+// paragraph); nothing (and a message shown) when a character has no place in
+// cp1251. A no-break space stays one.
+std::optional<std::string> plainTextBytes(const QTextDocument& document, LineEnding fallback);
 
 }  // namespace kessik

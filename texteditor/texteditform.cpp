@@ -295,7 +295,14 @@ void TTextEdF::setMode(bool rtf) {
 // ---- Folders and the list ----
 
 void TTextEdF::GoToFolder(const std::string& path) {
-  CurDir = folderExists(path) ? path : nearestExistingFolder(path);
+  // A relative path is no folder: it would be read against the process's
+  // working folder, which has nothing to do with this window.
+  if (!isAbsoluteWindowsPath(path))
+    CurDir = "nil";
+  else if (folderExists(path))
+    CurDir = withTrailingBackslash(path);  // the names of its entries are appended to it
+  else
+    CurDir = nearestExistingFolder(path);
   PathEd->setText(toQ(CurDir));
   DirList = CurDir == "nil" ? RListOfDirResult() : listFolder(CurDir);
   if (texted::isDriveRoot(CurDir)) {
@@ -403,19 +410,26 @@ std::optional<std::string> TTextEdF::readEntryFile(const std::string& path) {
   return bytes;
 }
 
-void TTextEdF::OpenAsText(const std::string& name) {
-  const std::string path = CurDir + name;
-  const auto bytes = readEntryFile(path);
-  if (!bytes) return;
-  CurFile = path;
+void TTextEdF::startShowing(const std::string& name, bool rtf) {
+  CurFile = CurDir + name;
   FileNameEd->setText(toQ(name));
-  lineEnding_ = lineEndingOf(*bytes);
-  QString text = toQ(*bytes);
-  if (lineEnding_ == LineEnding::CrLf) text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   EditBox->clear();
-  TxtModeRB->setChecked(true);
-  setMode(false);
-  EditBox->setPlainText(text);
+  (rtf ? RtfModeRB : TxtModeRB)->setChecked(true);
+  setMode(rtf);
+}
+
+void TTextEdF::loadPlainText(const std::string& bytes) {
+  const LineEndings endings = lineEndingsOf(bytes);
+  lineEnding_ = endings.dominant;
+  EditBox->setPlainText(toQ(bytes));
+  markLineEndings(*EditBox->document(), endings);
+}
+
+void TTextEdF::OpenAsText(const std::string& name) {
+  const auto bytes = readEntryFile(CurDir + name);
+  if (!bytes) return;
+  startShowing(name, false);
+  loadPlainText(*bytes);
 }
 
 void TTextEdF::OpenAsRtf(const std::string& name) {
@@ -423,17 +437,14 @@ void TTextEdF::OpenAsRtf(const std::string& name) {
   const auto bytes = readEntryFile(path);
   if (!bytes) return;
   rtf::ReadResult read = rtf::read(*bytes);
+  startShowing(name, true);
   if (!read.isRtf) {
-    // The pane keeps what it showed.
-    messageBoxEx(path + "\r" + read.problem, "", Icon::Error);
+    // A file named .rtf that holds no RTF is shown as the text it is, as a
+    // rich-text control loads it; the pane stays in RTF mode.
+    loadPlainText(*bytes);
     return;
   }
-  CurFile = path;
-  FileNameEd->setText(toQ(name));
   lineEnding_ = LineEnding::CrLf;
-  EditBox->clear();
-  RtfModeRB->setChecked(true);
-  setMode(true);
   setDocumentFromRtf(*EditBox->document(), read.document);
   if (!read.problem.empty()) messageBoxEx(path + "\r" + read.problem, "", Icon::Warning);
 }
@@ -509,6 +520,12 @@ void TTextEdF::DelFilterButClick() {
 void TTextEdF::SaveButClick() {
   const auto name = fromQOrRefuse(FileNameEd->text());
   if (!name) return;
+  if (!isAbsoluteWindowsPath(CurDir)) {
+    // "nil" + name would be a relative path, written wherever the process
+    // happens to be.
+    messageBoxEx(ru("Файл ") + *name + ru(" сохранить некуда: текущая директория не найдена."), "", Icon::Error);
+    return;
+  }
   const std::string target = CurDir + *name;
   if (target != CurFile && pathExists(target) &&
       !askYes(ru("Уже существует") + "\r" + target + "\r" + ru("Перезаписать?")))
@@ -618,7 +635,8 @@ bool TTextEdF::eventFilter(QObject* watched, QEvent* event) {
 void TTextEdF::CloseButClick() { close(); }
 
 void TTextEdF::closeEvent(QCloseEvent* event) {
-  if (!closing_) {
+  // A window never shown has an empty size edit: it has nothing to write.
+  if (!closing_ && ShownOnce) {
     closing_ = true;
     settings().TxtEdDlgCritSiz = intFromText(fromQ(CritSizED->text()).value_or(std::string()));
     changeSetting("TxtEdDlgCritSiz");

@@ -140,6 +140,10 @@ class TTextEdF : public QWidget {
   void writeSetting(const char* key);
   void removeEntry(QListWidgetItem* item);
   std::optional<std::string> readEntryFile(const std::string& path);
+  // Makes the file the current one and empties the pane in the mode given.
+  void startShowing(const std::string& name, bool rtf);
+  // Fills the pane with cp1251 text, each line remembering its ending.
+  void loadPlainText(const std::string& bytes);
   LineEnding lineEnding_ = LineEnding::CrLf;
   bool closing_ = false;
 };

@@ -2,6 +2,13 @@
 
 namespace kessik {
 
+bool isAbsoluteWindowsPath(std::string_view path) {
+  if (path.size() < 2 || path[1] != ':') return false;
+  const char letter = path[0];
+  if (!((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z'))) return false;
+  return path.size() == 2 || path[2] == '\\';
+}
+
 std::string withTrailingBackslash(std::string_view path) {
   std::string out(path);
   if (out.empty() || out.back() != '\\') out += '\\';

@@ -8,6 +8,11 @@
 
 namespace kessik {
 
+// A drive letter and a colon, then a backslash or nothing ("C:\a", "C:"):
+// the only paths that name a place on their own. Anything else ("texts",
+// "nil", "C:texts", "\a", a UNC path) would depend on the process's current folder.
+bool isAbsoluteWindowsPath(std::string_view path);
+
 std::string withTrailingBackslash(std::string_view path);
 std::string withoutTrailingBackslash(std::string_view path);
 // Up to and including the last backslash or colon; empty when neither.

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -230,10 +231,52 @@ class TstTextEditor : public QObject {
     w->UsePathButClick();
     QCOMPARE(w->PathEd->text(), QString("nil"));
     QCOMPARE(w->FileListBox->count(), 0);
+    // With no folder there is nowhere to save, and a relative path is no
+    // folder, whatever the working folder holds.
+    struct RestoreCwd {
+      QString dir = QDir::currentPath();
+      ~RestoreCwd() { QDir::setCurrent(dir); }
+    } restoreCwd;
+    QVERIFY(QDir::setCurrent(drive->host("texts_res/sub")));
+    drive->write("texts_res/sub/relprobe/inside.txt", "x");
+    w->FileNameEd->setText("zz.txt");
+    w->EditBox->setPlainText("text");
+    w->SaveButClick();
+    QCOMPARE(sc().messages.size(), size_t(1));
+    QCOMPARE(toQ(sc().messages[0].text), qru("Файл zz.txt сохранить некуда: текущая директория не найдена."));
+    QCOMPARE(sc().messages[0].icon, Icon::Error);
+    QVERIFY(!drive->exists("texts_res/sub/nilzz.txt") && !drive->exists("texts_res/sub/zz.txt"));
+    QCOMPARE(w->CurFile, std::string());
+    for (const char* relative : {"relprobe", "relprobe\\", "C:relprobe"}) {
+      w->PathEd->setText(relative);
+      w->UsePathButClick();
+      QCOMPARE(w->PathEd->text(), QString("nil"));
+      QCOMPARE(w->FileListBox->count(), 0);
+    }
     // A drive's root has no "..".
     w->PathEd->setText("C:\\");
     w->UsePathButClick();
     QCOMPARE(names(w).first(), QString("texts_res"));
+  }
+
+  void aStartFolderWithoutBackslashStillHoldsTheFiles() {
+    drive->write("texts_res/foo.txt", "inside");
+    drive->write("texts_resfoo.txt", "sibling");
+    settings().TxtEdDlgFiltList = defaultFilterList();
+    settings().TxtEdDlgActFilt = 1;
+    settings().TextsEdStart = "C:\\texts_res";
+    auto* w = new TTextEdF(0);
+    w->show();
+    QCOMPARE(w->PathEd->text(), QString("C:\\texts_res\\"));
+    select(w, "foo.txt");
+    w->FileListBoxDblClick();
+    QCOMPARE(w->EditBox->toPlainText(), QString("inside"));
+    QCOMPARE(w->CurFile, std::string("C:\\texts_res\\foo.txt"));
+    w->EditBox->setPlainText("edited");
+    w->SaveButClick();
+    QVERIFY(sc().messages.empty());
+    QCOMPARE(drive->read("texts_res/foo.txt"), QByteArray("edited"));
+    QCOMPARE(drive->read("texts_resfoo.txt"), QByteArray("sibling"));
   }
 
   void openingTextsAndTheSizeLimit() {
@@ -272,7 +315,9 @@ class TstTextEditor : public QObject {
 
   void plainTextRoundTripsByteForByte() {
     const QByteArray samples[] = {cp("строка 1\r\nстрока\xC2\xA0два\r\n\r\nконец"), QByteArray("lf\nonly\n"),
-                                  QByteArray("\r\n"), QByteArray("tab\there\r\n  indented")};
+                                  QByteArray("\r\n"), QByteArray("tab\there\r\n  indented"),
+                                  QByteArray("a\nb\r\nc"), QByteArray("a\r\nb\nc"), QByteArray("a\rb"),
+                                  QByteArray("\n\r\r\n\rx\r")};
     TTextEdF* w = open(1);
     for (const QByteArray& bytes : samples) {
       drive->write("texts_res/rt.txt", bytes);
@@ -284,6 +329,18 @@ class TstTextEditor : public QObject {
       QCOMPARE(drive->read("texts_res/rt2.txt"), bytes);
     }
     QCOMPARE(w->FileListBox->findItems("rt2.txt", Qt::MatchExactly).size(), 1);
+
+    // After an edit each line keeps its own ending; a new line takes the one
+    // most lines use.
+    drive->write("texts_res/rt.txt", "one\ntwo\r\nthree\rfour\r\nfive");
+    w->OpenAsText("rt.txt");
+    QTextCursor cursor(w->EditBox->document()->findBlockByNumber(0));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.insertText("!");
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText("\nsix");
+    w->SaveButClick();
+    QCOMPARE(drive->read("texts_res/rt.txt"), QByteArray("one!\ntwo\r\nthree\rfour\r\nfive\r\nsix"));
   }
 
   void savingAsksBeforeReplacingAnotherFile() {
@@ -350,14 +407,16 @@ class TstTextEditor : public QObject {
     drive->write("texts_res/cut.rtf", whole.left(whole.size() - 40));
     TTextEdF* w = open(1);
     w->OpenAsText("map.txt");
+    // No RTF at all: shown as the text it is, in RTF mode, without a word.
     w->OpenAsRtf("fake.rtf");
-    QCOMPARE(sc().messages.size(), size_t(1));
-    QCOMPARE(sc().messages[0].icon, Icon::Error);
-    QCOMPARE(w->EditBox->toPlainText(), qru("карта"));
-    QCOMPARE(w->FileNameEd->text(), QString("map.txt"));
+    QVERIFY(sc().messages.empty());
+    QCOMPARE(w->EditBox->toPlainText(), QString("just text"));
+    QCOMPARE(w->FileNameEd->text(), QString("fake.rtf"));
+    QCOMPARE(w->CurFile, std::string("C:\\texts_res\\fake.rtf"));
+    QVERIFY(w->RtfModeRB->isChecked());
     w->OpenAsRtf("cut.rtf");
-    QCOMPARE(sc().messages.size(), size_t(2));
-    QCOMPARE(sc().messages[1].icon, Icon::Warning);
+    QCOMPARE(sc().messages.size(), size_t(1));
+    QCOMPARE(sc().messages[0].icon, Icon::Warning);
     QVERIFY(w->EditBox->toPlainText().startsWith(qru("Квест: найти меч.")));
   }
 
@@ -433,6 +492,13 @@ class TstTextEditor : public QObject {
   }
 
   void settingsAreWrittenAtOnce() {
+    // A window closed before it was ever shown writes no size limit.
+    QPointer<TTextEdF> hidden(new TTextEdF(0));
+    hidden->close();
+    QTRY_VERIFY(!hidden);
+    QVERIFY(!ini(*drive).contains("TxtEdDlgCritSiz"));
+    QCOMPARE(settings().TxtEdDlgCritSiz, 100000);
+
     TTextEdF* w = open(1);
     QVERIFY(!ini(*drive).contains("TxtEdDlgWordWrap"));  // filling writes nothing
     w->WordWrapCB->setChecked(false);

@@ -23,6 +23,18 @@ TEST_F(Files, DriveMapBothWays) {
   EXPECT_EQ(platform::fromHost(root_ / "a" / "b.txt").value(), "C:\\a\\b.txt");
   EXPECT_EQ(platform::fromHost(*platform::toHost(cp("C:\\Папка\\ё.zap"))).value(), cp("C:\\Папка\\ё.zap"));
   EXPECT_FALSE(platform::fromHost(root_ / fs::path(u8"日本")));
+  // A relative path names no place: it is never resolved against the
+  // process's current folder, even where that folder holds such names.
+  const fs::path cwd = fs::current_path();
+  fs::current_path(root_);
+  fs::create_directories(root_ / "relprobe");
+  writeFile("C:\\nilzz.txt", "x");
+  for (const char* relative : {"nilzz.txt", "relprobe\\", "relprobe", "C:relprobe", "\\relprobe"}) {
+    EXPECT_FALSE(platform::toHost(relative)) << relative;
+    EXPECT_FALSE(pathExists(relative)) << relative;
+  }
+  EXPECT_EQ(nearestExistingFolder("relprobe\\x"), "nil");
+  fs::current_path(cwd);
 #ifndef _WIN32
   EXPECT_EQ(platform::fromHost("/usr/bin").value(), "Z:\\usr\\bin");
   EXPECT_EQ(*platform::toHost("Z:\\usr\\bin"), fs::path("/usr/bin"));

@@ -27,6 +27,12 @@ TEST(PathRules, TrailingBackslashAndParts) {
   EXPECT_EQ(fileNamePart("C:\\a/b"), "a/b");
 }
 
+TEST(PathRules, AbsoluteWindowsPath) {
+  for (const char* p : {"C:\\", "c:\\a\\b.txt", "Z:", "C:\\nil"}) EXPECT_TRUE(isAbsoluteWindowsPath(p)) << p;
+  for (const char* p : {"", "nil", "nilzz.txt", "relprobe\\", "C:a.txt", "\\a\\b", "\\\\srv\\share\\x", "1:\\a", ":\\"})
+    EXPECT_FALSE(isAbsoluteWindowsPath(p)) << p;
+}
+
 TEST(PathRules, IntegerFromText) {
   const std::pair<const char*, int> cases[] = {
       {"-5", -5}, {"12ab", 12}, {"ab", 0}, {" 5", 0}, {"+7", 7}, {"-", 0}, {"", 0},

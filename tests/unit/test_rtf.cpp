@@ -98,6 +98,8 @@ TEST(Rtf, EscapesCodePagesAndUnicode) {
       {R"({\rtf1\ansi \u1046\'3f{\u1047?}\u1048 })", "ЖЗИ"},
       // Literal braces and backslashes, special characters.
       {R"({\rtf1 a\{b\}c\\d\~e\emdash f\tab g\line h})", "a{b}c\\d\u00A0e\u2014f\tg\nh"},
+      // A section or page break ends a paragraph; a section's defaults do not.
+      {R"({\rtf1 one\sect two\page three\sectd  four})", "one\ntwo\nthree four"},
       // Line breaks in the source are no text.
       {"{\\rtf1 ab\r\ncd\nef}", "abcdef"},
   };

@@ -307,7 +307,7 @@ class Reader {
       --skipChars_;
       return;
     }
-    if (w == "par" || w == "row") paragraphMark();
+    if (w == "par" || w == "row" || w == "sect" || w == "page") paragraphMark();
     else if (w == "line") emit('\n');
     else if (w == "tab" || w == "cell" || w == "nestcell") emit('\t');
     else if (w == "pard") st_.align = Align::Left;
