@@ -91,7 +91,11 @@ void TMainForm::installOwnWindows() {
   setMenuHandler("ResOptMenu", [this] { TResPathsF(this).exec(); });
   setMenuHandler("AboutMenu", [this] {
     TAboutForm about(this);
+#ifdef _WIN32
     about.ShowTextFile = showTextFile;
+#endif
+    // Elsewhere About opens the licence in a viewer of its own, over itself, so
+    // that it can be read while About is up.
     about.exec();
   });
 }

@@ -398,18 +398,21 @@ class TstSettings : public QObject {
     QCOMPARE(pathsTitle, text("Пути к ресурсным файлам"));
     QVERIFY(!f.findChild<TResPathsF*>());  // freed after use
 
-    std::vector<std::string> shown;
-    f.showTextFile = [&](const std::string& file) {
-      shown.push_back(file);
-      return true;
-    };
-    onModal<TAboutForm>([](TAboutForm* d) {
+    // The licence viewer opens over the modal About, so it can be read at
+    // once, and stays when About goes.
+    drive->write("HG_closed_MH-editor-utility_license.txt", "Licence text");
+    bool overAbout = false;
+    onModal<TAboutForm>([&](TAboutForm* d) {
       d->LicenseBut->click();
+      overAbout = d->findChildren<TTextViewerF*>().size() == 1;
       d->OkButn->click();
     });
     f.item("AboutMenu")->trigger();
-    QCOMPARE(shown, std::vector<std::string>{"C:\\HG_closed_MH-editor-utility_license.txt"});
+    QVERIFY(overAbout);
     QVERIFY(!f.findChild<TAboutForm*>());
+    const auto viewers = f.findChildren<TTextViewerF*>();
+    QCOMPARE(viewers.size(), qsizetype(1));
+    QCOMPARE(viewers[0]->TextMemo->toPlainText(), QString("Licence text"));
   }
 };
 
