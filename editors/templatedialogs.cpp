@@ -10,6 +10,7 @@
 #include "util/cp1251.h"
 #include "util/files.h"
 #include "util/notify.h"
+#include "util/paths.h"
 
 namespace kessik {
 namespace {
@@ -45,7 +46,7 @@ std::string templateFile(const std::string& shabFolder, const std::string& name)
 }
 
 bool isValidTemplateName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty() || name == "." || name == ".." || isWindowsDeviceName(name)) return false;
   for (unsigned char c : name)
     if (c < 32 || std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) return false;
   return true;
@@ -120,8 +121,9 @@ std::optional<std::string> TShablonimF::typedName() {
   if (!name) return std::nullopt;
   if (!isValidTemplateName(*name)) {
     messageDialog(Icon::Error,
-                  ru("Такое имя шаблона нельзя использовать: имя не может быть \".\" или \"..\" и не может "
-                     "содержать символы \\ / : * ? \" < > |. Введите другое имя."));
+                  ru("Такое имя шаблона нельзя использовать: имя не может быть \".\" или \"..\", именем "
+                     "устройства (CON, NUL, COM1 и т.п.) и не может содержать символы \\ / : * ? \" < > |. "
+                     "Введите другое имя."));
     return std::nullopt;
   }
   return name;
@@ -147,7 +149,11 @@ void TShablonimF::DelButClick() {
   if (!name) return;
   const std::string path = templateFile(ShabFolder, *name);
   if (!fileExists(path)) return;
-  deleteFile(path);
+  if (!deleteFile(path)) {
+    // The name stays typed, so that the user sees which one is left.
+    messageDialog(Icon::Error, ru("Не удалось удалить шаблон ") + path + ".");
+    return;
+  }
   FormShow();
 }
 

@@ -9,6 +9,15 @@ bool isAbsoluteWindowsPath(std::string_view path) {
   return path.size() == 2 || path[2] == '\\';
 }
 
+bool isWindowsDeviceName(std::string_view fileName) {
+  std::string stem(fileName.substr(0, fileName.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (char& c : stem)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '1' && stem[3] <= '9';
+}
+
 std::string withTrailingBackslash(std::string_view path) {
   std::string out(path);
   if (out.empty() || out.back() != '\\') out += '\\';

@@ -12,6 +12,9 @@ namespace kessik {
 // the only paths that name a place on their own. Anything else ("texts",
 // "nil", "C:texts", "\a", a UNC path) would depend on the process's current folder.
 bool isAbsoluteWindowsPath(std::string_view path);
+// A file name that Windows takes for a device whatever its extension: CON,
+// PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9 (any case) before the first dot.
+bool isWindowsDeviceName(std::string_view fileName);
 
 std::string withTrailingBackslash(std::string_view path);
 std::string withoutTrailingBackslash(std::string_view path);

@@ -203,6 +203,10 @@ class TstDialogs : public QObject {
     QTest::newRow("star") << "a*";
     QTest::newRow("quote") << "a\"b";
     QTest::newRow("not cp1251") << QString::fromUtf8("болото\xe4\xb8\xad");
+    QTest::newRow("device CON") << "CON";
+    QTest::newRow("device nul.x") << "nul.x";
+    QTest::newRow("device Com1") << "Com1";
+    QTest::newRow("device lpt9") << "lpt9";
   }
   void badTemplateNamesAreRefused() {
     QFETCH(QString, name);

@@ -33,6 +33,13 @@ TEST(PathRules, AbsoluteWindowsPath) {
     EXPECT_FALSE(isAbsoluteWindowsPath(p)) << p;
 }
 
+TEST(PathRules, WindowsDeviceNames) {
+  for (const char* device : {"CON", "nul", "Aux.txt", "prn.a.b", "COM1", "lpt9", "CON .zap"})
+    EXPECT_TRUE(isWindowsDeviceName(device)) << device;
+  for (const char* name : {"CONSOLE", "COM0", "COM10", "LPT", "xnul", "a.CON", ""})
+    EXPECT_FALSE(isWindowsDeviceName(name)) << name;
+}
+
 TEST(PathRules, IntegerFromText) {
   const std::pair<const char*, int> cases[] = {
       {"-5", -5}, {"12ab", 12}, {"ab", 0}, {" 5", 0}, {"+7", 7}, {"-", 0}, {"", 0},
