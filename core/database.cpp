@@ -138,31 +138,43 @@ fs::file_status entryStatus(const fs::path& p) {
   return fs::symlink_status(p, ec);
 }
 
+// Removes a folder of our own (or what stands under its name) whole.
 bool removeTree(const fs::path& p) {
   std::error_code ec;
   auto st = entryStatus(p);
   if (!fs::exists(st)) return true;
-  if (!fs::is_directory(st)) return fs::remove(p, ec);  // a link or a file is removed as such
+  if (!fs::is_directory(st) || platform::isLink(p)) return fs::remove(p, ec);  // a link or a file as such
   auto win = platform::fromHost(p);
-  if (!win) return false;
-  return deleteFolderTree(*win, true);
+  return win && removeWholeFolder(*win);
 }
 
-// An old tree goes: what deleting a folder tree keeps on purpose (names
-// beginning with ".") moves into the database folder first, so that it
-// outlives the tree as it outlived the old way of emptying the folder.
-bool retireOldTree(const fs::path& old, const fs::path& target) {
+// Names beginning with "." (a ".gitkeep" in a section folder, a ".git"
+// beside the sections) are no part of the database: they move from the old
+// tree to the same place in the new one, at every level. A folder the new
+// tree lacks is made for them, as deleting the old tree in place kept it.
+void carryDotNames(const fs::path& from, const fs::path& to) {
   std::error_code ec;
-  if (fs::is_directory(entryStatus(old)) && fs::is_directory(entryStatus(target))) {
-    for (fs::directory_iterator it(old, ec), end; !ec && it != end; it.increment(ec)) {
-      const fs::path name = it->path().filename();
-      if (name.native().empty() || name.native()[0] != '.') continue;
-      if (!fs::exists(entryStatus(target / name))) {
-        std::error_code moved;
-        fs::rename(it->path(), target / name, moved);
-      }
+  std::vector<fs::path> entries;
+  for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(it->path());
+  for (const fs::path& entry : entries) {
+    const fs::path name = entry.filename();
+    const fs::path there = to / name;
+    if (!name.native().empty() && name.native()[0] == '.') {
+      if (fs::exists(entryStatus(there)) || fs::is_symlink(entryStatus(to))) continue;
+      std::error_code made, moved;
+      if (!fs::is_directory(entryStatus(to))) fs::create_directories(to, made);
+      fs::rename(entry, there, moved);
+    } else if (fs::is_directory(entryStatus(entry)) && !platform::isLink(entry)) {
+      carryDotNames(entry, there);
     }
   }
+}
+
+// An old tree goes whole, once what is not ours in it has moved to the
+// database folder. False when it could not be removed.
+bool retireOldTree(const fs::path& old, const fs::path& target) {
+  if (fs::is_directory(entryStatus(old)) && !platform::isLink(old) && fs::is_directory(entryStatus(target)))
+    carryDotNames(old, target);
   return removeTree(old);
 }
 
@@ -182,30 +194,29 @@ bool settleInterruptedUnpack(const TreePlaces& t) {
   return ok;
 }
 
+enum class Placing { Failed, Placed, OldTreeStays };
+
 // Puts the whole new tree in the database folder's place. The folder holds
 // the old tree or the new one at every moment where the host can exchange
 // two folders; elsewhere the old tree waits aside for the one rename between.
-bool putTreeInPlace(const TreePlaces& t) {
+Placing putTreeInPlace(const TreePlaces& t) {
   std::error_code ec;
   if (!fs::exists(entryStatus(t.target))) {
     fs::rename(t.building, t.target, ec);
-    return !ec;
+    return ec ? Placing::Failed : Placing::Placed;
   }
-  if (platform::exchangeFolders(t.building, t.target)) {
-    retireOldTree(t.building, t.target);
-    return true;
-  }
+  if (platform::exchangeFolders(t.building, t.target))
+    return retireOldTree(t.building, t.target) ? Placing::Placed : Placing::OldTreeStays;
   fs::rename(t.target, t.aside, ec);
-  if (ec) return false;
+  if (ec) return Placing::Failed;
   crashPoint("unpack-aside");
   fs::rename(t.building, t.target, ec);
   if (ec) {
     std::error_code back;
     fs::rename(t.aside, t.target, back);
-    return false;
+    return Placing::Failed;
   }
-  retireOldTree(t.aside, t.target);
-  return true;
+  return retireOldTree(t.aside, t.target) ? Placing::Placed : Placing::OldTreeStays;
 }
 
 std::string settleFailedText(const std::string& folder) {
@@ -524,11 +535,17 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
   }
   places = t;
   if (!writeSections(*t, layout.layout.sections, data, start, progress)) return false;
-  if (!putTreeInPlace(*t)) {
+  const Placing placed = putTreeInPlace(*t);
+  if (placed == Placing::Failed) {
     error(ru("Не удалось поставить новый исходник на место папки ") + folder + ru(". Нераспакован."));
     return false;
   }
   places.reset();
+  if (placed == Placing::OldTreeStays) {
+    error(ru("База распакована в папку ") + folder +
+          ru(", но старый исходник рядом с ней (папка с .~kessik в имени) убрать не удалось. Уберите его сами."));
+    return false;
+  }
   return true;
 }
 

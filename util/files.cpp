@@ -123,7 +123,7 @@ bool createFolderTree(std::string_view path) {
 
 namespace {
 
-bool deleteHostTree(const fs::path& dir, bool removeItself) {
+bool deleteHostTree(const fs::path& dir, bool removeItself, bool keepDotNames) {
   bool ok = true;
   std::error_code ec;
   fs::directory_iterator it(dir, ec), end;
@@ -133,7 +133,7 @@ bool deleteHostTree(const fs::path& dir, bool removeItself) {
     std::string name = p.filename().string();
     // Dot names are skipped, not failed: only the deletions made count (a
     // folder that keeps one cannot be removed itself, which then fails).
-    if (!name.empty() && name[0] == '.') continue;
+    if (keepDotNames && !name.empty() && name[0] == '.') continue;
     // A link (to a folder too) is removed as itself, never entered.
     if (platform::isLink(p)) {
       ok = platform::removeLink(p) && ok;
@@ -141,7 +141,7 @@ bool deleteHostTree(const fs::path& dir, bool removeItself) {
     }
     std::error_code ec2;
     if (fs::is_directory(fs::symlink_status(p, ec2))) {
-      ok = deleteHostTree(p, true) && ok;
+      ok = deleteHostTree(p, true, keepDotNames) && ok;
     } else {
       if (platform::isReadOnly(p)) platform::setPlainAttributes(p);
       ok = fs::remove(p, ec2) && ok;
@@ -166,7 +166,15 @@ bool deleteFolderTree(std::string_view folder, bool removeFolderItself) {
   auto st = fs::symlink_status(*host, ec);
   if (platform::isLink(*host) || !fs::is_directory(st)) return false;
   bool bareDrive = p.size() == 2 && p[1] == ':';
-  return deleteHostTree(*host, removeFolderItself && !bareDrive);
+  return deleteHostTree(*host, removeFolderItself && !bareDrive, true);
+}
+
+bool removeWholeFolder(std::string_view folder) {
+  auto host = platform::toHost(withoutTrailingBackslash(folder));
+  if (!host) return false;
+  std::error_code ec;
+  if (platform::isLink(*host) || !fs::is_directory(fs::symlink_status(*host, ec))) return false;
+  return deleteHostTree(*host, true, false);
 }
 
 namespace {

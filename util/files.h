@@ -45,6 +45,10 @@ bool createFolderTree(std::string_view path);
 // but names beginning with "."; removes the folder itself when asked and all
 // went well. True when everything was deleted.
 bool deleteFolderTree(std::string_view folder, bool removeFolderItself);
+// Removes a folder the program made for itself (never a user's folder) with
+// everything in it, names beginning with "." too; links are removed as
+// links, never entered. True when the folder is gone.
+bool removeWholeFolder(std::string_view folder);
 // Rename, or copy-and-delete when the rename fails; the copy's errors are
 // shown ("Cannot open file %s", ...). True on success.
 bool moveFile(std::string_view source, std::string_view destination);

@@ -141,13 +141,33 @@ TEST_F(Database, UnpackReplacesTheOldFolderOnly) {
   writeFile("C:\\s\\items\\notes.txt", "old");
   writeFile("C:\\s\\items2\\keep.zap", "keep");
   writeFile("C:\\s\\keep.txt", "keep");
+  // Names beginning with "." are no part of the database (a mod kept in
+  // git): they stay where they were at every level, in a folder of their own
+  // when the new tree has none there.
+  writeFile("C:\\s\\items\\.git\\HEAD", "head");
+  writeFile("C:\\s\\items\\5\\.gitkeep", "five");
+  writeFile("C:\\s\\items\\9\\.gitkeep", "nine");
 
-  ASSERT_TRUE(unpackDatabase("C:\\r\\items.idb", "C:\\s\\"));
-  // A section of type 5 goes to "5\" wherever it stands.
-  EXPECT_EQ(tree("C:\\s\\items"), (std::map<std::string, std::string>{
-                                      {"5/", ""}, {"5/0000001.zap", record(1, 'x')}}));
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    ASSERT_TRUE(unpackDatabase("C:\\r\\items.idb", "C:\\s\\"));
+    EXPECT_TRUE(notes_.messages.empty()) << notes_.texts()[0];
+    // A section of type 5 goes to "5\" wherever it stands.
+    EXPECT_EQ(tree("C:\\s\\items"),
+              (std::map<std::string, std::string>{{".git/", ""},
+                                                  {".git/HEAD", "head"},
+                                                  {"5/", ""},
+                                                  {"5/.gitkeep", "five"},
+                                                  {"5/0000001.zap", record(1, 'x')},
+                                                  {"9/", ""},
+                                                  {"9/.gitkeep", "nine"}}));
+    EXPECT_FALSE(hostExists("C:\\s\\items.~kessik"));
+    EXPECT_FALSE(hostExists("C:\\s\\items.~kessik-old"));
+  }
   EXPECT_EQ(readFile("C:\\s\\items2\\keep.zap"), "keep");
   EXPECT_EQ(readFile("C:\\s\\keep.txt"), "keep");
+  ASSERT_TRUE(packDatabase("C:\\s\\items\\", "C:\\o.db"));
+  EXPECT_TRUE(notes_.messages.empty()) << notes_.texts()[0];
 }
 
 TEST_F(Database, FirstByteOtherThanOneWarnsAndUnpacks) {
@@ -379,7 +399,7 @@ TEST_F(Database, InterruptedUnpackLeftoversAreSettled) {
        {{"prints.~kessik-old/1/0000001.zap", oldRecord}, {"prints.~kessik/1/0000001.zap", newRecord}}, oldFile},
       {"the new tree in place, the old one not yet removed",
        {{"prints/1/0000001.zap", newRecord}, {"prints.~kessik-old/1/0000001.zap", oldRecord},
-        {"prints.~kessik-old/.keep", "kept"}},
+        {"prints.~kessik-old/.keep", "kept"}, {"prints.~kessik-old/1/.gitkeep", "kept too"}},
        newFile},
       {"a leftover that is a file", {{"prints/1/0000001.zap", oldRecord}, {"prints.~kessik", "junk"}}, oldFile},
   };
@@ -406,6 +426,7 @@ TEST_F(Database, InterruptedUnpackLeftoversAreSettled) {
       // What deleting a folder keeps on purpose outlives the old tree.
       if (c.files.count("prints.~kessik-old/.keep")) {
         EXPECT_EQ(readFile("C:\\s\\prints\\.keep"), "kept");
+        EXPECT_EQ(readFile("C:\\s\\prints\\1\\.gitkeep"), "kept too");
       }
     }
   }
