@@ -630,8 +630,18 @@ bool packInto(const std::string& folder, const std::string& file, Progress& prog
   progress.setStage(ru("Анализ исходника и подсчет ДЛ..."));
 
   auto hostFolder = platform::toHost(withoutTrailingBackslash(folder));
+  const auto t = treePlaces(folder);
+  // Packing never changes the source tree, so the file goes nowhere in it.
+  if (auto hostFile = platform::toHost(file); hostFile && t) {
+    for (const fs::path* inside : {&t->target, &t->building, &t->aside}) {
+      if (!isWithin(*hostFile, *inside)) continue;
+      error(ru("Файл ") + file + ru(" лежит внутри папки ") + folder +
+            ru(", которую запаковка читает и не меняет. Выберите файл вне ее. База не запакована."));
+      return false;
+    }
+  }
   // The folder as an interrupted unpack may have left it: put right first.
-  if (auto t = treePlaces(folder); t && !settleInterruptedUnpack(*t)) {
+  if (t && !settleInterruptedUnpack(*t)) {
     error(settleFailedText(folder) + ru(" База ") + file + ru(" не запакована."));
     return false;
   }

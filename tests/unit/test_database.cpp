@@ -378,6 +378,28 @@ TEST_F(Database, PackRefusesAMissingFolder) {
   EXPECT_EQ(readFile("C:\\o.db"), "old");
 }
 
+// Packing never changes the source tree: a database file inside the folder
+// (over a record, as a new record, anywhere below) is refused.
+TEST_F(Database, PackRefusesAFileInsideTheFolder) {
+  writeFile("C:\\p\\1\\0000001.zap", record(1, 'a'));
+  writeFile("C:\\p\\1\\0000002.zap", record(1, 'b'));
+  const auto before = tree("C:\\p");
+  for (const char* file : {"C:\\p\\1\\0000001.zap", "C:\\p\\1\\0000003.zap", "C:\\p\\2\\0000001.zap",
+                           "C:\\p\\o.db", "C:\\p\\x\\y\\o.db", "C:\\p", "C:\\p.~kessik\\o.db",
+                           "C:\\p.~kessik-old\\1\\0000001.zap"}) {
+    SCOPED_TRACE(file);
+    notes_.messages.clear();
+    EXPECT_FALSE(packDatabase("C:\\p\\", file));
+    EXPECT_EQ(notes_.texts(), std::vector<std::string>{"Файл " + std::string(file) +
+                                                       " лежит внутри папки C:\\p\\, которую запаковка читает и не "
+                                                       "меняет. Выберите файл вне ее. База не запакована."});
+    EXPECT_EQ(tree("C:\\p"), before);
+    EXPECT_FALSE(hostExists("C:\\p.~kessik"));
+    EXPECT_FALSE(hostExists("C:\\p.~kessik-old"));
+  }
+  EXPECT_TRUE(packDatabase("C:\\p\\", "C:\\p2\\o.db"));  // a neighbour whose name begins alike
+}
+
 // What an interrupted unpack leaves beside the database folder, and how the
 // next unpack or pack puts it right: the folder holds the old tree or the new
 // one, and nothing of ours stays beside it.
