@@ -111,13 +111,16 @@ std::string layoutFaultText(const LayoutResult& r, std::string_view file, std::s
 // The names of our own beside a database folder "R\prints\": the new tree
 // is built in "R\prints.~kessik\" and put in place only when it is whole;
 // where the host cannot exchange two folders in one step, the old tree is
-// set aside as "R\prints.~kessik-old\" first and removed last. A base name
-// holds no ".", so these names are never a database folder.
+// set aside as "R\prints.~kessik-old\" first and removed last. A run that
+// works on the folder holds "R\prints.~kessik-lock" meanwhile, so that no
+// other run takes its folders for leftovers. A base name holds no ".", so
+// these names are never a database folder.
 struct TreePlaces {
   std::string folder;  // D, with a trailing backslash
   fs::path target;     // D on the host
   fs::path building;   // the new tree while it is written
   fs::path aside;      // the old tree while the two change places
+  fs::path lock;       // held by the run that works on the folder
 };
 
 std::optional<TreePlaces> treePlaces(const std::string& folder) {
@@ -130,6 +133,8 @@ std::optional<TreePlaces> treePlaces(const std::string& folder) {
   t.building += ".~kessik";
   t.aside = *target;
   t.aside += ".~kessik-old";
+  t.lock = *target;
+  t.lock += ".~kessik-lock";
   return t;
 }
 
@@ -217,6 +222,19 @@ Placing putTreeInPlace(const TreePlaces& t) {
     return Placing::Failed;
   }
   return retireOldTree(t.aside, t.target) ? Placing::Placed : Placing::OldTreeStays;
+}
+
+// Holds the database folder for this run. False when another live run holds
+// it: its folders beside ours are then no leftovers, and nothing is touched.
+// Where no lock file can be made (a read-only source tree), nothing of ours
+// can be written beside the folder either, and the run goes on.
+bool holdFolder(const TreePlaces& t, std::optional<platform::FileLock>& lock) {
+  lock.emplace(t.lock);
+  return lock->state() != platform::FileLock::State::Busy;
+}
+
+std::string busyText(const std::string& folder) {
+  return ru("Папка ") + folder + ru(" уже распаковывается или запаковывается другим процессом. Дождитесь его конца.");
 }
 
 std::string settleFailedText(const std::string& folder) {
@@ -465,7 +483,7 @@ bool writeSections(const TreePlaces& t, const std::vector<SectionLayout>& sectio
 }
 
 bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& progress,
-                std::optional<TreePlaces>& places) {
+                std::optional<platform::FileLock>& lock, std::optional<TreePlaces>& places) {
   progress.setLine1(file);
   progress.setStage(ru("Открытие файла и подготовка папки..."));
 
@@ -511,6 +529,10 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
     error(ru("На месте папки ") + folder + ru(" лежит файл. Нераспакован."));
     return false;
   }
+  if (!holdFolder(*t, lock)) {
+    error(busyText(folder) + ru(" Нераспакован."));
+    return false;
+  }
   if (!settleInterruptedUnpack(*t)) {
     error(settleFailedText(folder) + ru(" Нераспакован."));
     return false;
@@ -554,11 +576,13 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
 bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot, Progress& progress) {
   ProgressScope scope(progress);
   const std::string file(databaseFile);
+  // Held until what a failed run wrote is gone.
+  std::optional<platform::FileLock> lock;
   // Where the new tree was being written, until it is in place.
   std::optional<TreePlaces> places;
   bool ok = false;
   try {
-    ok = unpackInto(file, sourceRoot, progress, places);
+    ok = unpackInto(file, sourceRoot, progress, lock, places);
   } catch (const std::bad_alloc&) {
     // Everything the work held is freed by now.
     error(ru("Не хватает памяти для распаковки файла ") + file + ru(". Нераспакован."));
@@ -639,6 +663,12 @@ bool packInto(const std::string& folder, const std::string& file, Progress& prog
             ru(", которую запаковка читает и не меняет. Выберите файл вне ее. База не запакована."));
       return false;
     }
+  }
+  // Held while the folder is read, so that no unpack changes it meanwhile.
+  std::optional<platform::FileLock> lock;
+  if (t && !holdFolder(*t, lock)) {
+    error(busyText(folder) + ru(" База ") + file + ru(" не запакована."));
+    return false;
   }
   // The folder as an interrupted unpack may have left it: put right first.
   if (t && !settleInterruptedUnpack(*t)) {

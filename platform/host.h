@@ -100,6 +100,25 @@ inline constexpr std::string_view kTemporarySuffix = ".~kessik";
 // exchanged). False, with nothing changed, where it cannot.
 bool exchangeFolders(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// An exclusive hold on a lock file, taken without waiting, so that two runs
+// never work on the same thing at once. The lock file is made when missing
+// and removed when the hold ends; the host drops the hold of a process that
+// ends in any way, so a lock file a killed run left blocks nobody.
+class FileLock {
+ public:
+  enum class State { Held, Busy, Unavailable };  // Unavailable: no lock file could be made
+  explicit FileLock(const std::filesystem::path& lockFile);
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  State state() const { return state_; }
+
+ private:
+  std::filesystem::path file_;
+  std::intptr_t handle_ = -1;
+  State state_ = State::Unavailable;
+};
+
 // Writes new files in one go (no temporary) into one folder: for bulk output
 // into a folder the caller has just created and removes on failure. Names are
 // resolved against the open folder, not walked from the root each time.

@@ -324,6 +324,38 @@ bool exchangeFolders(const fs::path& a, const fs::path& b) {
 #endif
 }
 
+FileLock::FileLock(const fs::path& lockFile) : file_(lockFile) {
+  // The holder before may remove the name between our open and our lock:
+  // the hold counts only on the file that still has the name.
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      // Where the file system has no locks, nobody can tell: taken as free.
+      const bool busy = errno == EWOULDBLOCK || errno == EINTR;
+      ::close(fd);
+      if (busy) state_ = State::Busy;
+      return;
+    }
+    struct stat held, named;
+    if (::fstat(fd, &held) == 0 && ::lstat(lockFile.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino) {
+      handle_ = fd;
+      state_ = State::Held;
+      return;
+    }
+    ::close(fd);
+  }
+  state_ = State::Busy;
+}
+
+FileLock::~FileLock() {
+  if (handle_ == -1) return;
+  // Removed while still held, so nobody takes a hold on a file without a name.
+  ::unlink(file_.c_str());
+  ::close(static_cast<int>(handle_));
+}
+
 FolderWriter::FolderWriter(const fs::path& folder) : folder_(folder) {
   handle_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }

@@ -188,6 +188,23 @@ bool ReplacingFile::commit() {
 
 bool exchangeFolders(const fs::path&, const fs::path&) { return false; }
 
+// Opened without sharing: a second opener fails while the holder lives, and
+// the system closes the handle (and deletes the file) when the holder ends.
+FileLock::FileLock(const fs::path& lockFile) : file_(lockFile) {
+  HANDLE h = CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == ERROR_SHARING_VIOLATION) state_ = State::Busy;
+    return;
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(h);
+  state_ = State::Held;
+}
+
+FileLock::~FileLock() {
+  if (handle_ != -1) CloseHandle(handleOf(handle_));
+}
+
 FolderWriter::FolderWriter(const fs::path& folder) : folder_(folder) {}
 
 FolderWriter::~FolderWriter() = default;

@@ -10,6 +10,7 @@
 
 #include "core/database.h"
 #include "core/node.h"
+#include "platform/host.h"
 #include "support/testenv.h"
 #include "util/cp1251.h"
 
@@ -453,6 +454,44 @@ TEST_F(Database, InterruptedUnpackLeftoversAreSettled) {
     }
   }
   EXPECT_TRUE(notes_.messages.empty()) << notes_.texts()[0];
+}
+
+// A run that works on a database folder holds its lock: another unpack or
+// pack of it refuses and deletes nothing, also not the live run's folders
+// beside it. A lock file nobody holds (a killed run's) blocks nothing and
+// goes with the next run.
+TEST_F(Database, ARunOnTheSameFolderRefusesWhileTheLockIsHeld) {
+  const std::string oldRecord = record(1, 'o'), newRecord = record(2, 'n');
+  writeFile("C:\\r\\prints.db", databaseFile(node(1, newRecord)));
+  writeFile("C:\\s\\prints\\1\\0000001.zap", oldRecord);
+  writeFile("C:\\s\\prints.~kessik\\1\\0000001.zap", newRecord);  // the live run's
+  writeFile("C:\\o.db", "old");
+  auto all = [&] {
+    auto t = tree("C:\\s");
+    t.erase("prints.~kessik-lock");
+    return t;
+  };
+  const auto before = all();
+  {
+    platform::FileLock live(host("C:\\s\\prints.~kessik-lock"));
+    ASSERT_EQ(live.state(), platform::FileLock::State::Held);
+    EXPECT_FALSE(unpackDatabase("C:\\r\\prints.db", "C:\\s\\"));
+    EXPECT_FALSE(packDatabase("C:\\s\\prints\\", "C:\\o.db"));
+    const std::string busy =
+        "Папка C:\\s\\prints\\ уже распаковывается или запаковывается другим процессом. Дождитесь его конца.";
+    EXPECT_EQ(notes_.texts(), (std::vector<std::string>{busy + " Нераспакован.",
+                                                        busy + " База C:\\o.db не запакована."}));
+    EXPECT_EQ(all(), before);
+    EXPECT_EQ(readFile("C:\\o.db"), "old");
+  }
+  notes_.messages.clear();
+  writeFile("C:\\s\\prints.~kessik-lock", "");  // left by a killed run
+  ASSERT_TRUE(packDatabase("C:\\s\\prints\\", "C:\\o.db"));
+  EXPECT_EQ(readFile("C:\\o.db"), databaseFile(node(1, oldRecord)));
+  ASSERT_TRUE(unpackDatabase("C:\\r\\prints.db", "C:\\s\\"));
+  EXPECT_TRUE(notes_.messages.empty()) << notes_.texts()[0];
+  EXPECT_EQ(tree("C:\\s"), (std::map<std::string, std::string>{
+                                {"prints/", ""}, {"prints/1/", ""}, {"prints/1/0000001.zap", newRecord}}));
 }
 
 // A record file of 0 bytes (what an interrupted write leaves) is no record:
