@@ -137,6 +137,7 @@ int main(int argc, char** argv) {
     if (args[0] != c.name) continue;
     std::vector<std::string> rest(args.begin() + 1, args.end());
     for (const std::string& a : rest) {
+      if (a == "--") break;  // after it "-h" is a path
       if (isHelp(a)) {
         printCommandUsage(stdout, c);
         return ExitOk;

@@ -92,6 +92,11 @@ void installStderrNotifier() {
 }
 
 std::optional<std::string> windowsPathOf(const std::string& hostPath) {
+  if (hostPath.empty()) {
+    clearProgressLine();
+    std::fputs("Путь пустой (аргумент \"\"). Ничего не сделано.\n", stderr);
+    return std::nullopt;
+  }
   if (auto win = platform::fromHost(std::filesystem::path(hostPath))) return win;
   // The host name may hold what cp1251 cannot, so it is printed as it came.
   clearProgressLine();

@@ -48,6 +48,15 @@ TEST_F(KessikDb, HelpAndUsageErrors) {
   }
   EXPECT_NE(run({"--help"}).out.find("pack DATABASE_FOLDER DATABASE_FILE"), std::string::npos);
 
+  // After "--" a path may be called "-h" or "--help".
+  fs::create_directories(root_ / "-h/1");
+  put("-h/1/0000001.zap", node(1, "a"));
+  kessik::test::ChildRun packed = kessik::test::runChild(
+      "/bin/sh", {"-c", "cd \"$1\" && exec \"$0\" pack -- -h --help", KESSIK_DB_EXE, root_.string()}, root_);
+  EXPECT_EQ(packed.status, 0) << packed.err;
+  EXPECT_EQ(packed.out, "");
+  EXPECT_EQ(kessik::test::fileContents(root_ / "--help"), node(1, node(1, node(1, "a"))) + std::string(kessik::kDatabaseTrailer));
+
   const std::vector<std::string> usageErrors[] = {
       {}, {"frobnicate"}, {"unpack", "a.db"}, {"pack", "a", "b", "c"}, {"unpack", "--force", "a.db", "r"},
   };
@@ -111,6 +120,10 @@ TEST_F(KessikDb, RefusalsExitOneWithTheirMessage) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Папки исходника C:\\nothing\\ нет. База C:\\out.db не запакована.\n");
   EXPECT_FALSE(fs::exists(root_ / "out.db"));
+
+  r = run({"pack", p("src/prints"), ""});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Путь пустой (аргумент \"\"). Ничего не сделано.\n");
 
   // A host name cp1251 cannot hold has no Windows path.
   put("res/日本.db", node(1, "") + std::string(kessik::kDatabaseTrailer));
