@@ -719,6 +719,11 @@ bool packInto(const std::string& folder, const std::string& file, Progress& prog
     for (std::size_t n = 0; n < sections[k].recordSizes.size(); ++n) {
       const std::string name = recordFileName(n + 1);
       auto status = platform::readWholeFile(sectionHost / name, record);
+      if (status == platform::ReadStatus::CannotOpen) {
+        error(ru("Не удалось прочитать файл ") + folder + number(k + 1) + "\\" + name + ru(". База ") + file +
+              ru(" не запакована."));
+        return false;
+      }
       if (status != platform::ReadStatus::Ok || record.size() != sections[k].recordSizes[n]) {
         error(ru("Файл ") + folder + number(k + 1) + "\\" + name +
               ru(" изменился или пропал во время запаковки. База ") + file + ru(" не запакована."));
