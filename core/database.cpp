@@ -148,7 +148,8 @@ bool removeTree(const fs::path& p) {
   std::error_code ec;
   auto st = entryStatus(p);
   if (!fs::exists(st)) return true;
-  if (!fs::is_directory(st) || platform::isLink(p)) return fs::remove(p, ec);  // a link or a file as such
+  if (platform::isLink(p)) return platform::removeLink(p);  // a link as itself, never entered
+  if (!fs::is_directory(st)) return fs::remove(p, ec);
   auto win = platform::fromHost(p);
   return win && removeWholeFolder(*win);
 }
@@ -165,7 +166,7 @@ void carryDotNames(const fs::path& from, const fs::path& to) {
     const fs::path name = entry.filename();
     const fs::path there = to / name;
     if (!name.native().empty() && name.native()[0] == '.') {
-      if (fs::exists(entryStatus(there)) || fs::is_symlink(entryStatus(to))) continue;
+      if (fs::exists(entryStatus(there)) || platform::isLink(to)) continue;
       std::error_code made, moved;
       if (!fs::is_directory(entryStatus(to))) fs::create_directories(to, made);
       fs::rename(entry, there, moved);
@@ -521,7 +522,7 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
   const LayoutResult layout = readDatabaseLayout(data);
 
   const auto st = entryStatus(t->target);
-  if (fs::is_symlink(st) || platform::isLink(t->target)) {
+  if (platform::isLink(t->target)) {
     error(ru("Папка ") + folder + ru(" - это ссылка, а не папка. Удалите ее сами, если она не нужна. Нераспакован."));
     return false;
   }

@@ -255,7 +255,7 @@ void TIshF::unpackArchiveStep(Game& g) {
   if (!askYes(Icon::Warning, ru(kAskUnpackArchive))) return;
   // A work folder that is a link to a folder elsewhere is removed as a link.
   if (folderExists(g.work)) recreateFolderWithWaitWindow(g.work);
-  createFolder(g.work);
+  else createFolder(g.work);
   if (!folderExists(g.work) || isSymbolicLink(g.work)) {
     messageDialog(Icon::Error, ru("Не удалось создать папку ") + g.work);
     return;
