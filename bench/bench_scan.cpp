@@ -23,10 +23,10 @@
 
 #include "core/codecs.h"
 #include "core/database.h"
-#include "core/filebuf.h"
+#include "core/file_buf.h"
 #include "core/record.h"
-#include "editors/engine/sample.h"
-#include "editors/engine/schema_registry.h"
+#include "editors/schemas/sample.h"
+#include "editors/schemas/registry.h"
 #include "editors/engine/section.h"
 #include "platform/host.h"
 #include "util/notify.h"

@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "core/database.h"
-#include "core/filebuf.h"
-#include "editors/engine/sample.h"
-#include "editors/engine/schema_registry.h"
+#include "core/file_buf.h"
+#include "editors/schemas/sample.h"
+#include "editors/schemas/registry.h"
 #include "editors/engine/sheet.h"
 #include "platform/host.h"
 

@@ -20,10 +20,10 @@
 
 #include "config/settings.h"
 #include "platform/host.h"
-#include "texteditor/richtext.h"
-#include "texteditor/rtf/rtf.h"
-#include "texteditor/texteditform.h"
-#include "ui/scriptedinteraction.h"
+#include "texteditor/rich_text.h"
+#include "texteditor/engine/rtf.h"
+#include "texteditor/text_edit_form.h"
+#include "support/gui/scripted_interaction.h"
 #include "util/cp1251.h"
 
 using namespace kessik;

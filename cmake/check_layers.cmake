@@ -1,11 +1,11 @@
 # Checks that every #include runs down the layers:
-#   app/ -> window folders (editors/, sources/, archives/, resources/, settings/,
-#   texteditor/) -> ui/ -> the library.
+#   app/ -> window folders (editors/, sources/, archives/, texteditor/,
+#   options/) -> ui/ -> the library.
 # The library is util/, platform/, core/, config/ and the Qt-free parts of the
 # window folders listed in LIBRARY_DIRS; it includes neither Qt nor anything
 # above it. Run as: cmake -DSOURCE_DIR=... -P check_layers.cmake
-set(LIBRARY_DIRS util platform core config editors/engine editors/schemas archives/driver texteditor/engine texteditor/rtf)
-set(WINDOW_DIRS editors sources archives resources texteditor settings)
+set(LIBRARY_DIRS util platform core config editors/engine editors/schemas archives/driver texteditor/engine)
+set(WINDOW_DIRS editors sources archives texteditor options)
 
 function(layer_of path out)
   foreach(d ${LIBRARY_DIRS})

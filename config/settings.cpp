@@ -2,9 +2,9 @@
 
 #include <variant>
 
-#include "config/inifile.h"
+#include "config/ini_file.h"
 #include "util/cp1251.h"
-#include "util/files.h"
+#include "platform/files.h"
 
 namespace kessik {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "config/inifile.h"
+#include "config/ini_file.h"
 #include "util/cp1251.h"
-#include "util/files.h"
+#include "platform/files.h"
 #include "util/notify.h"
 #include "util/paths.h"
 

@@ -14,12 +14,12 @@
 #include <system_error>
 #include <thread>
 
-#include "core/filebuf.h"
+#include "core/file_buf.h"
 #include "core/node.h"
 #include "platform/host.h"
 #include "util/cp1251.h"
 #include "util/crashpoint.h"
-#include "util/files.h"
+#include "platform/files.h"
 #include "util/notify.h"
 #include "util/paths.h"
 

@@ -16,16 +16,16 @@
 #include <map>
 
 #include "config/settings.h"
-#include "ui/valuetable.h"
-#include "ui/formutil.h"
+#include "ui/value_table.h"
+#include "ui/form_util.h"
 #include "ui/look.h"
 #include "ui/qtext.h"
-#include "core/filebuf.h"
+#include "core/file_buf.h"
 #include "core/record.h"
-#include "editors/engine/dialog_hooks.h"
-#include "editors/engine/schema_registry.h"
+#include "editors/dialog_hooks.h"
+#include "editors/schemas/registry.h"
 #include "util/cp1251.h"
-#include "util/files.h"
+#include "platform/files.h"
 #include "util/notify.h"
 
 namespace kessik {

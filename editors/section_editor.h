@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "editors/engine/section.h"
-#include "editors/engine/window_table.h"
+#include "editors/schemas/window_table.h"
 
 class QComboBox;
 class QLabel;

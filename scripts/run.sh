@@ -2,8 +2,8 @@
 # Installs what is missing, builds, and starts the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
-scripts/build.sh
+scripts/deps.sh program
+scripts/build.sh program
 # A program folder without a database source tree gets a small sample one
 # (never overwriting a file), so that every section editor opens on the first
 # start. The program folder is the one that holds the kessik binary.

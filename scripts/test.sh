@@ -6,7 +6,7 @@
 # last the native tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh test
 scripts/build.sh
 
 if [ "${KESSIK_SKIP_WINDOWS:-0}" != 1 ]; then

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/kessik_db.h"
+#include "kessik_db.h"
 
 namespace kessik::tool {
 

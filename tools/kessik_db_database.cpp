@@ -1,6 +1,6 @@
 // The database commands of kessik-db: unpack and pack.
 #include "core/database.h"
-#include "tools/kessik_db.h"
+#include "kessik_db.h"
 #include "util/paths.h"
 
 namespace kessik::tool {

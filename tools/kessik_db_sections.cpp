@@ -16,14 +16,14 @@
 #include <string_view>
 #include <vector>
 
-#include "core/filebuf.h"
-#include "editors/engine/sample.h"
-#include "editors/engine/schema_registry.h"
+#include "core/file_buf.h"
+#include "editors/schemas/sample.h"
+#include "editors/schemas/registry.h"
 #include "editors/engine/sheet.h"
-#include "editors/engine/window_table.h"
-#include "tools/kessik_db.h"
+#include "editors/schemas/window_table.h"
+#include "kessik_db.h"
 #include "util/cp1251.h"
-#include "util/files.h"
+#include "platform/files.h"
 #include "util/paths.h"
 
 namespace kessik::tool {

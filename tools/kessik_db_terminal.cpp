@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/host.h"
-#include "tools/kessik_db.h"
+#include "kessik_db.h"
 #include "util/cp1251.h"
 #include "util/notify.h"
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "editors/engine/tree.h"
-#include "tools/kessik_db.h"
+#include "editors/schemas/tree.h"
+#include "kessik_db.h"
 #include "util/cp1251.h"
-#include "util/files.h"
+#include "platform/files.h"
 #include "util/paths.h"
 
 namespace kessik::tool {

@@ -4,7 +4,7 @@
 
 #include "platform/host.h"
 #include "util/cp1251.h"
-#include "util/files.h"
+#include "platform/files.h"
 #include "util/paths.h"
 
 namespace kessik::archives {

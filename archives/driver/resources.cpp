@@ -1,7 +1,7 @@
 #include "archives/driver/resources.h"
 
 #include "util/cp1251.h"
-#include "util/files.h"
+#include "platform/files.h"
 #include "util/paths.h"
 
 namespace kessik::archives {

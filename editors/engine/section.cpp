@@ -5,7 +5,7 @@
 
 #include "core/database.h"
 #include "util/cp1251.h"
-#include "util/files.h"
+#include "platform/files.h"
 #include "util/notify.h"
 #include "util/paths.h"
 

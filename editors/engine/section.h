@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/filebuf.h"
+#include "core/file_buf.h"
 #include "core/record.h"
 #include "editors/engine/schema.h"
 

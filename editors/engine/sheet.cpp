@@ -7,11 +7,11 @@
 #include <unordered_map>
 
 #include "core/database.h"
-#include "core/filebuf.h"
+#include "core/file_buf.h"
 #include "editors/engine/section.h"
 #include "util/cp1251.h"
 #include "util/crashpoint.h"
-#include "util/files.h"
+#include "platform/files.h"
 #include "util/notify.h"
 
 namespace kessik {

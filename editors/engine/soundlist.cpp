@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "core/codecs.h"
-#include "core/filebuf.h"
+#include "core/file_buf.h"
 #include "util/cp1251.h"
 #include "util/paths.h"
 

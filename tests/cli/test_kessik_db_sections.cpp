@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "editors/engine/schema_registry.h"
-#include "editors/engine/window_table.h"
+#include "editors/schemas/registry.h"
+#include "editors/schemas/window_table.h"
 #include "support/child_process.h"
 #include "support/testenv.h"
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "config/inifile.h"
+#include "config/ini_file.h"
 
 using kessik::TAnIniFile;
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "texteditor/rtf/rtf.h"
+#include "texteditor/engine/rtf.h"
 
 using namespace kessik;
 

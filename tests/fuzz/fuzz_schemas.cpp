@@ -10,8 +10,8 @@
 
 #include "core/record.h"
 #include "editors/engine/schema.h"
-#include "editors/engine/schema_registry.h"
-#include "editors/engine/window_table.h"
+#include "editors/schemas/registry.h"
+#include "editors/schemas/window_table.h"
 #include "fuzz_support.h"
 #include "util/notify.h"
 

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "core/database.h"
-#include "core/filebuf.h"
+#include "core/file_buf.h"
 #include "core/record.h"
-#include "editors/engine/sample.h"
-#include "editors/engine/schema_registry.h"
+#include "editors/schemas/sample.h"
+#include "editors/schemas/registry.h"
 #include "editors/engine/sheet.h"
-#include "editors/engine/window_table.h"
+#include "editors/schemas/window_table.h"
 #include "fuzz_support.h"
 #include "platform/host.h"
 #include "util/notify.h"

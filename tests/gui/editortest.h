@@ -1,6 +1,6 @@
 // Helpers of the section editor window tests: finding a control by its
 // objectName, picking a list entry as the user does, and scripted stand-ins
-// for the modal dialogs the editors call (editors/engine/dialog_hooks.h).
+// for the modal dialogs the editors call (editors/dialog_hooks.h).
 //
 // ScriptedDialogs: each call is noted
 // in `asked` (the prompt, the template folder, the raw value's bytes, or the
@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "editors/engine/dialog_hooks.h"
+#include "editors/dialog_hooks.h"
 
 namespace kessik::guitest {
 

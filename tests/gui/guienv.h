@@ -12,7 +12,7 @@
 #include <string>
 
 #include "config/settings.h"
-#include "ui/scriptedinteraction.h"
+#include "support/gui/scripted_interaction.h"
 #include "platform/host.h"
 #include "util/cp1251.h"
 

@@ -12,14 +12,14 @@
 
 #include <deque>
 
-#include "app/mainform.h"
-#include "app/startup.h"
+#include "app/main_form.h"
+#include "app/window_startup.h"
 #include "core/codecs.h"
-#include "editors/engine/dialog_hooks.h"
+#include "editors/dialog_hooks.h"
 #include "editors/engine/soundlist.h"
-#include "editors/engine/window_table.h"
+#include "editors/schemas/window_table.h"
 #include "editors/section_editor.h"
-#include "editors/soundeditor.h"
+#include "editors/sound_editor.h"
 #include "editortest.h"
 #include "guienv.h"
 #include "ui/qtext.h"

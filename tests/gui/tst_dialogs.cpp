@@ -9,12 +9,12 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "editors/engine/dialog_hooks.h"
+#include "editors/dialog_hooks.h"
 #include "editors/engine/value_code.h"
-#include "editors/templatedialogs.h"
-#include "editors/valuedialogs.h"
+#include "editors/template_dialogs.h"
+#include "editors/value_dialogs.h"
 #include "ui/qtext.h"
-#include "app/startup.h"
+#include "app/window_startup.h"
 #include "guienv.h"
 
 using namespace kessik;

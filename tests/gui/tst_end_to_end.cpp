@@ -18,16 +18,16 @@
 #include <sstream>
 
 #include "config/settings.h"
-#include "app/mainform.h"
-#include "ui/scriptedinteraction.h"
-#include "archives/resbuildform.h"
+#include "app/main_form.h"
+#include "support/gui/scripted_interaction.h"
+#include "archives/resbuild_form.h"
 #include "dbfixtures.h"
-#include "editors/engine/window_table.h"
+#include "editors/schemas/window_table.h"
 #include "editors/section_editor.h"
 #include "platform/host.h"
-#include "sources/ishform.h"
+#include "sources/ish_form.h"
 #include "util/cp1251.h"
-#include "util/files.h"
+#include "platform/files.h"
 
 using namespace kessik;
 namespace fs = std::filesystem;

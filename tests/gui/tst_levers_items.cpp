@@ -10,14 +10,14 @@
 #include <QtTest>
 
 
-#include "app/mainform.h"
+#include "app/main_form.h"
 #include "core/codecs.h"
 #include "core/database.h"
 #include "core/record.h"
-#include "editors/engine/sample.h"
+#include "editors/schemas/sample.h"
 #include "editors/engine/schema.h"
-#include "editors/engine/schema_registry.h"
-#include "editors/engine/window_table.h"
+#include "editors/schemas/registry.h"
+#include "editors/schemas/window_table.h"
 #include "editors/section_editor.h"
 #include "editortest.h"
 #include "guienv.h"

@@ -11,10 +11,10 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "app/mainform.h"
+#include "app/main_form.h"
 #include "ui/qtext.h"
-#include "editors/engine/schema_registry.h"
-#include "editors/engine/window_table.h"
+#include "editors/schemas/registry.h"
+#include "editors/schemas/window_table.h"
 #include "guienv.h"
 
 using namespace kessik;

@@ -12,16 +12,16 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "archives/resbuildform.h"
+#include "archives/resbuild_form.h"
 #include "guienv.h"
-#include "resources/packoptions.h"
-#include "resources/resursform.h"
-#include "app/mainform.h"
+#include "archives/pack_options.h"
+#include "archives/resurs_form.h"
+#include "app/main_form.h"
 #include <QAction>
 #include <QMdiArea>
 #include <QToolButton>
 #include "ui/qtext.h"
-#include "util/files.h"
+#include "platform/files.h"
 
 using namespace kessik;
 using guitest::cp;

@@ -22,11 +22,11 @@
 #include <sys/stat.h>
 
 #include "config/settings.h"
-#include "ui/scriptedinteraction.h"
+#include "support/gui/scripted_interaction.h"
 #include "core/codecs.h"
 #include "core/database.h"
-#include "editors/engine/dialog_hooks.h"
-#include "editors/engine/schema_registry.h"
+#include "editors/dialog_hooks.h"
+#include "editors/schemas/registry.h"
 #include "editors/section_editor.h"
 #include "platform/host.h"
 #include "editortest.h"

@@ -11,12 +11,12 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/mainform.h"
+#include "app/main_form.h"
 #include "guienv.h"
 #include "platform/verinfo.h"
-#include "settings/aboutform.h"
-#include "ui/textviewer.h"
-#include "settings/optionsdialogs.h"
+#include "options/about_form.h"
+#include "ui/text_viewer.h"
+#include "options/options_dialogs.h"
 #include "ui/qtext.h"
 
 using namespace kessik;

@@ -11,11 +11,11 @@
 
 #include <deque>
 
-#include "app/startup.h"
+#include "app/window_startup.h"
 #include "core/codecs.h"
-#include "editors/engine/dialog_hooks.h"
+#include "editors/dialog_hooks.h"
 #include "editors/engine/soundlist.h"
-#include "editors/soundeditor.h"
+#include "editors/sound_editor.h"
 #include "editortest.h"
 #include "guienv.h"
 #include "ui/qtext.h"

@@ -18,15 +18,15 @@
 #include <sstream>
 
 #include "config/settings.h"
-#include "ui/scriptedinteraction.h"
-#include "archives/resbuildform.h"
+#include "support/gui/scripted_interaction.h"
+#include "archives/resbuild_form.h"
 #include "dbfixtures.h"
 #include "core/progress.h"
 #include "platform/host.h"
-#include "sources/ishform.h"
-#include "ui/delform.h"
+#include "sources/ish_form.h"
+#include "ui/del_form.h"
 #include "util/cp1251.h"
-#include "util/files.h"
+#include "platform/files.h"
 
 using namespace kessik;
 using namespace kessik::fixtures;

@@ -11,13 +11,13 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "app/mainform.h"
+#include "app/main_form.h"
 #include "core/database.h"
 #include "dbfixtures.h"
 #include "editortest.h"
 #include "editors/engine/schema.h"
-#include "editors/engine/schema_registry.h"
-#include "editors/engine/window_table.h"
+#include "editors/schemas/registry.h"
+#include "editors/schemas/window_table.h"
 #include "editors/section_editor.h"
 #include "guienv.h"
 #include "ui/qtext.h"

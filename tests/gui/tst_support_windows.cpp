@@ -10,14 +10,14 @@
 #include <QWindow>
 #include <QtTest>
 
-#include "ui/delform.h"
+#include "ui/del_form.h"
 #include "ui/interaction.h"
 #include "ui/look.h"
-#include "ui/progressform.h"
-#include "ui/textviewer.h"
+#include "ui/progress_form.h"
+#include "ui/text_viewer.h"
 #include "ui/qtext.h"
 #include "guienv.h"
-#include "util/files.h"
+#include "platform/files.h"
 #include "util/notify.h"
 
 using namespace kessik;

@@ -10,10 +10,10 @@
 #include <QTextEdit>
 #include <QtTest>
 
-#include "app/mainform.h"
+#include "app/main_form.h"
 #include "guienv.h"
-#include "texteditor/richtext.h"
-#include "texteditor/texteditform.h"
+#include "texteditor/rich_text.h"
+#include "texteditor/text_edit_form.h"
 #include "ui/qtext.h"
 
 using namespace kessik;

@@ -15,13 +15,13 @@
 #include <deque>
 #include <memory>
 
-#include "app/mainform.h"
+#include "app/main_form.h"
 #include "core/database.h"
 #include "core/record.h"
 #include "dbfixtures.h"
-#include "editors/engine/sample.h"
-#include "editors/engine/schema_registry.h"
-#include "editors/engine/window_table.h"
+#include "editors/schemas/sample.h"
+#include "editors/schemas/registry.h"
+#include "editors/schemas/window_table.h"
 #include "editors/section_editor.h"
 #include "guienv.h"
 #include "editortest.h"

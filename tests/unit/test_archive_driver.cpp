@@ -16,7 +16,7 @@
 #include "platform/process.h"
 #include "support/testenv.h"
 #include "util/cp1251.h"
-#include "util/files.h"
+#include "platform/files.h"
 
 using namespace kessik;
 using namespace kessik::archives;

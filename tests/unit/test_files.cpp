@@ -7,10 +7,10 @@
 #include <set>
 #include <string>
 
-#include "core/filebuf.h"
+#include "core/file_buf.h"
 #include "platform/host.h"
 #include "support/testenv.h"
-#include "util/files.h"
+#include "platform/files.h"
 
 using namespace kessik;
 using kessik::test::cp;

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "config/inifile.h"
+#include "config/ini_file.h"
 #include "support/testenv.h"
 
 using namespace kessik;

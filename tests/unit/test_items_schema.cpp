@@ -6,7 +6,7 @@
 #include <map>
 
 #include "editors/engine/schema.h"
-#include "editors/engine/schema_registry.h"
+#include "editors/schemas/registry.h"
 #include "editors/engine/section.h"
 #include "core/database.h"
 #include "support/record_fixtures.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editors/engine/schema.h"
-#include "editors/engine/schema_registry.h"
+#include "editors/schemas/registry.h"
 #include "support/record_fixtures.h"
 #include "support/testenv.h"
 

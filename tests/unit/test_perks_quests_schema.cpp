@@ -4,7 +4,7 @@
 
 #include "core/database.h"
 #include "editors/engine/schema.h"
-#include "editors/engine/schema_registry.h"
+#include "editors/schemas/registry.h"
 #include "editors/engine/section.h"
 #include "support/record_fixtures.h"
 #include "support/testenv.h"

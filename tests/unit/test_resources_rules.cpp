@@ -6,7 +6,7 @@
 #include "archives/driver/resbuild.h"
 #include "archives/driver/resources.h"
 #include "support/testenv.h"
-#include "util/files.h"
+#include "platform/files.h"
 
 using namespace kessik;
 using namespace kessik::archives;

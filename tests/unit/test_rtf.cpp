@@ -6,7 +6,7 @@
 
 #include "platform/host.h"
 #include "support/testenv.h"
-#include "texteditor/rtf/rtf.h"
+#include "texteditor/engine/rtf.h"
 
 using namespace kessik;
 using namespace kessik::rtf;

@@ -6,8 +6,8 @@
 #include <map>
 
 #include "editors/engine/schema.h"
-#include "editors/engine/schema_registry.h"
-#include "editors/engine/window_table.h"
+#include "editors/schemas/registry.h"
+#include "editors/schemas/window_table.h"
 #include "support/lossy_record.h"
 #include "support/record_fixtures.h"
 #include "support/testenv.h"

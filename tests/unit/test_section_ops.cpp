@@ -4,11 +4,11 @@
 #include <filesystem>
 
 #include "core/database.h"
-#include "editors/engine/schema_registry.h"
+#include "editors/schemas/registry.h"
 #include "editors/engine/section.h"
 #include "support/record_fixtures.h"
 #include "support/testenv.h"
-#include "util/files.h"
+#include "platform/files.h"
 
 using namespace kessik;
 using namespace kessik::test;

@@ -9,7 +9,7 @@
 
 #include <filesystem>
 
-#include "config/inifile.h"
+#include "config/ini_file.h"
 #include "config/settings.h"
 #include "config/startup.h"
 #include "support/testenv.h"

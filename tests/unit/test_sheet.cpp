@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "core/database.h"
-#include "editors/engine/sample.h"
-#include "editors/engine/schema_registry.h"
+#include "editors/schemas/sample.h"
+#include "editors/schemas/registry.h"
 #include "editors/engine/sheet.h"
-#include "editors/engine/window_table.h"
+#include "editors/schemas/window_table.h"
 #include "support/record_fixtures.h"
 #include "support/testenv.h"
 #include "util/cp1251.h"

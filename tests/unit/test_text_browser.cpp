@@ -3,7 +3,7 @@
 
 #include "config/settings.h"
 #include "support/testenv.h"
-#include "texteditor/engine/textbrowser.h"
+#include "texteditor/engine/text_browser.h"
 
 using namespace kessik;
 using namespace kessik::texted;

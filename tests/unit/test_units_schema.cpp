@@ -12,7 +12,7 @@
 
 #include "core/record.h"
 #include "editors/engine/schema.h"
-#include "editors/engine/schema_registry.h"
+#include "editors/schemas/registry.h"
 #include "editors/engine/sheet.h"
 #include "support/testenv.h"
 

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "editors/engine/window_table.h"
+#include "editors/schemas/window_table.h"
 
 using namespace kessik;
 

@@ -1,0 +1,286 @@
+#include "editors/schemas/sample.h"
+
+#include "editors/engine/soundlist.h"
+
+#include <algorithm>
+#include <set>
+
+#include "core/codecs.h"
+#include "core/database.h"
+#include "core/file_buf.h"
+#include "core/record.h"
+#include "editors/schemas/registry.h"
+#include "editors/engine/section.h"
+#include "editors/engine/soundlist.h"
+#include "editors/schemas/window_table.h"
+#include "util/cp1251.h"
+#include "platform/files.h"
+
+namespace kessik {
+namespace {
+
+// What a schema may add to the generic samples: masks that suit its
+// records (UTF-8), and the type bytes of its fields (field n gets entry
+// n - 1; fields past the table, or all when it is empty, get their number).
+struct SampleHint {
+  const char* database;  // the first name of the schema folder ("prints"), or the
+                         // whole folder ("items\\2\\") for one section
+  std::vector<const char*> masks;
+  std::vector<std::uint8_t> fieldTypes;
+};
+
+const SampleHint* hintOf(const Schema& schema) {
+  static const std::vector<SampleHint> hints = {
+      {"prints", {"Grass", "Sand", "Snow"}, {}},
+      {"levers", {"Lever01", "GateSwitch", "WellWinch"}, {}},
+      {"items\\1\\", {"Iron", "Steel", "Leather"}, {}},
+      {"items\\2\\", {"ShortSword", "BattleAxe", "Dagger"}, {}},
+      {"items\\3\\", {"IronHelm", "ChainPlate", "LeatherLeggings"}, {}},
+      {"items\\4\\", {"DangerSensor", "FireWand", "HealScroll"}, {}},
+      {"items\\5\\", {"OldKey", "SealedLetter", "Amulet"}, {}},
+      {"items\\6\\", {"GoldCoins", "IronOre", "Manual"}, {}},
+      {"spells", {"Fireball", "Heal", "Shield"}, {}},
+  };
+  const std::string database = schema.folder.substr(0, schema.folder.find('\\'));
+  for (const auto& h : hints)
+    if (database == h.database || schema.folder == h.database) return &h;
+  return nullptr;
+}
+
+std::string withoutBlanks(const std::string& s) {
+  std::string out;
+  for (char c : s)
+    if (c != ' ') out += c;
+  return out;
+}
+
+// A row name as a sample word: without the note in brackets that many
+// names carry ("Unknown1 (предп. ItemType)" gives "Unknown1"), without blanks.
+std::string sampleWord(const std::string& rowName) {
+  std::string word = withoutBlanks(rowName.substr(0, rowName.find(" (")));
+  return word.empty() ? withoutBlanks(rowName) : word;
+}
+
+// The text the table would show for a text of the codec.
+std::string shown(const Row& row, const std::string& text) {
+  EncodeResult e = encode(row.codec, text, row.itemType);
+  return e.ok ? decode(row.codec, e.bytes, row.labels) : text;
+}
+
+// The slot of a row whose cell is a description: a few zero bytes for a raw
+// value, two sounds for a sound list, so that the sound list editor has
+// something to show.
+ByteString sampleSlot(const Row& row) {
+  if (row.codec == Codec::Raw) return ByteString(4, '\0');
+  if (row.codec == Codec::SoundList)
+    return encodeSoundList({{"sound\\sample1.wav", 0, "Sample sound", "S1"},
+                            {"sound\\sample2.wav", 1, "Another sample sound", "S2"}});
+  return ByteString();
+}
+
+const MinMaxRule* minMaxOf(const Schema& schema, int row) {
+  for (const auto& m : schema.minMax)
+    if (m.minRow == row || m.maxRow == row) return &m;
+  return nullptr;
+}
+
+// The rule whose type names a row holds, if any.
+const TypeIdRule* typeRuleOf(const Schema& schema, int row) {
+  for (const auto& t : schema.typeIds)
+    if (t.typeRow == row && !t.ids.empty()) return &t;
+  return nullptr;
+}
+
+// A plausible text of a row's codec for record k; numbers differ from row
+// to row too.
+std::string codecSample(const Row& row, int k, int rowIndex) {
+  const std::string base = sampleWord(row.name);
+  switch (row.codec) {
+    case Codec::Name:
+      return base + std::to_string(k);
+    case Codec::Int32:
+    case Codec::Ticks15:
+    case Codec::Ticks15f:
+      return std::to_string(10 * k + 5 * (rowIndex % 3));
+    case Codec::Int32Label: {
+      std::int32_t v = k;
+      if (row.labels && !row.labels->empty()) v = (*row.labels)[(k - 1) % row.labels->size()].value;
+      return std::to_string(v);
+    }
+    case Codec::Float32: {
+      static const char* const values[] = {"0,25", "0,5", "0,75"};
+      return values[(k - 1) % 3];
+    }
+    case Codec::Byte:
+      return std::to_string(k);
+    case Codec::Bool:
+      return k % 2 ? "1" : "0";
+    case Codec::Bitset30: {
+      static const char* const values[] = {"1", "1,3", "2"};
+      return values[(k - 1) % 3];
+    }
+    case Codec::NameList:
+      return base + std::to_string(k) + "," + base + std::to_string(k + 1);
+    case Codec::Code4:
+      return "SMP" + std::to_string(k % 10);
+    case Codec::Char1:
+      return std::string(1, static_cast<char>('A' + (k - 1) % 26));
+    case Codec::Code4List:
+      return "SMP" + std::to_string(k % 10) + ",SMP" + std::to_string((k + 1) % 10);
+    case Codec::Raw:
+    case Codec::SoundList:
+      return decode(row.codec, sampleSlot(row));
+  }
+  return std::string();
+}
+
+// A skeleton record: fields 1 .. the highest field a row names, each empty.
+TZapisBaziZm skeleton(const Schema& schema) {
+  int fields = 1;
+  for (const Row& r : schema.rows) fields = std::max(fields, r.place.field);
+  const SampleHint* hint = hintOf(schema);
+  ByteString payload;
+  for (int n = 1; n <= fields; ++n) {
+    std::uint8_t type = static_cast<std::uint8_t>(n);
+    if (hint && n - 1 < static_cast<int>(hint->fieldTypes.size())) type = hint->fieldTypes[n - 1];
+    appendNodeHeader(payload, type, 0);
+  }
+  ByteString bytes;
+  appendNodeHeader(bytes, 1, payload.size());
+  bytes += payload;
+  TZapisBaziZm record;
+  record.Parse(bytes);
+  return record;
+}
+
+}  // namespace
+
+std::vector<std::string> sampleTexts(const Schema& schema, int k) {
+  std::vector<std::string> texts;
+  const SampleHint* hint = hintOf(schema);
+  for (int i = 0; i < static_cast<int>(schema.rows.size()); ++i) {
+    const Row& row = schema.rows[i];
+    std::string text;
+    if (i == 0) {
+      if (hint && !hint->masks.empty()) {
+        text = ru(hint->masks[(k - 1) % hint->masks.size()]);
+        if (k > static_cast<int>(hint->masks.size())) text += std::to_string(k);
+      } else {
+        text = sampleWord(row.name) + std::to_string(k);
+      }
+    } else if (row.place.where == Where::NamePart) {
+      text = "Name" + std::to_string(k);
+      text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(std::max(row.place.to, 0))));
+    } else if (row.place.where == Where::DescPart) {
+      text = "Sample description " + std::to_string(k);
+    } else if (const MinMaxRule* m = minMaxOf(schema, i)) {
+      text = std::to_string(i == m->minRow ? k : 2 * k + 1);
+    } else if (const TypeIdRule* t = typeRuleOf(schema, i)) {
+      text = t->ids[(k - 1) % t->ids.size()].first;  // a type the rule knows
+    } else if (schema.recordNumber && schema.recordNumber->row == i) {
+      text = std::to_string(k + schema.recordNumber->offset);
+    } else {
+      text = shown(row, codecSample(row, k, i));
+    }
+    if (row.check == CheckKind::MaxLen && text.size() > row.maxLen) text.resize(row.maxLen);
+    texts.push_back(std::move(text));
+  }
+  return texts;
+}
+
+SampleRecord sampleRecord(const Schema& schema, int k, const std::string& mask) {
+  SampleRecord out;
+  TZapisBaziZm record = skeleton(schema);
+  RecordView view;
+  const int n = static_cast<int>(schema.rows.size());
+  view.texts = sampleTexts(schema, k);
+  if (!mask.empty() && n > 0) view.texts[0] = mask;
+  view.readable.assign(n, true);
+  view.slotData.assign(n, ByteString());
+  for (int i = 0; i < n; ++i) {
+    const Row& row = schema.rows[i];
+    if (showsDescription(row.codec)) view.slotData[i] = sampleSlot(row);
+    else if (row.slot) view.slotData[i] = encode(row.codec, view.texts[i], row.itemType).bytes;
+  }
+
+  CheckContext context;
+  context.recordIndex = k - 1;
+  context.maskAllowed = [](const std::string&) { return true; };
+  auto failures = checkRows(schema, view, context);
+  // A row whose generic sample its check refuses gets a plainer value.
+  static const char* const plainer[] = {"0", "1", "", "A"};
+  for (const RowFailure& f : failures) {
+    for (const char* p : plainer) {
+      RecordView trial = view;
+      trial.texts[f.row] = p;
+      auto again = checkRows(schema, trial, context);
+      if (std::none_of(again.begin(), again.end(), [&](const RowFailure& a) { return a.row == f.row; })) {
+        view = trial;
+        break;
+      }
+    }
+  }
+  failures = checkRows(schema, view, context);
+  if (!failures.empty()) {
+    out.problem = schema.folder + ": " + schema.rows[failures.front().row].name + ": " + failures.front().message;
+    return out;
+  }
+  BuildResult built = encodeRecord(schema, view, record);
+  if (!built.ok) {
+    out.problem = schema.folder + ": " + built.error;
+    return out;
+  }
+  out.bytes = record.Bytes;
+  return out;
+}
+
+SampleReport writeSampleWorkspace(const std::string& programDir) {
+  SampleReport report;
+  auto write = [&](const std::string& path, const ByteString& bytes) {
+    TFileInString buffer;
+    buffer.Assign(bytes);
+    return buffer.SaveToFile(path);
+  };
+  std::set<std::string> templatesDone;
+  for (const WindowEntry& w : windowTable()) {
+    const Schema* schema = findSchema(w.schemaFolder);
+    if (!schema) continue;
+    const std::string root = programDir + (w.game == Game::Singl ? "bases\\database\\" : "bases\\databaselmp\\");
+    const std::string folder = root + schema->folder;
+    if (fileExists(folder + recordFileName(1))) {
+      ++report.kept;
+    } else {
+      for (int k = 1; k <= kSampleRecords; ++k) {
+        const std::string path = folder + recordFileName(k);
+        if (fileExists(path)) continue;
+        SampleRecord r = sampleRecord(*schema, k);
+        if (r.bytes.empty()) {
+          report.problems.push_back(r.problem);
+          break;
+        }
+        if (!write(path, r.bytes)) {
+          report.problems.push_back(ru("не записан ") + path);
+          break;
+        }
+        ++report.records;
+      }
+    }
+    if (!templatesDone.insert(schema->folder).second) continue;
+    const std::string templatePath = sectionTemplateFolder(programDir, *schema) + "sample.zap";
+    if (fileExists(templatePath)) {
+      ++report.kept;
+      continue;
+    }
+    SampleRecord t = sampleRecord(*schema, 1, templateNameOf(templatePath));
+    if (t.bytes.empty()) {
+      report.problems.push_back(t.problem);
+    } else if (write(templatePath, t.bytes)) {
+      ++report.templates;
+    } else {
+      report.problems.push_back(ru("не записан ") + templatePath);
+    }
+  }
+  return report;
+}
+
+}  // namespace kessik
