@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -295,6 +296,10 @@ TTextEdF::TTextEdF(int number, QWidget* parent) : QWidget(parent), Number(number
   connect(UsePathBut, &QPushButton::clicked, this, [this] { UsePathButClick(); });
   connect(PathEd, &QLineEdit::returnPressed, this, [this] { UsePathButClick(); });
   connect(FiltersCB, &QComboBox::activated, this, [this] { FiltersCBSelect(); });
+  // An editable combo box keeps the keyboard focus itself and hands keys to
+  // its line edit directly, past any filter there: Enter is caught at the
+  // combo box (and at the line edit, should a key be sent to it).
+  FiltersCB->installEventFilter(this);
   FiltersCB->lineEdit()->installEventFilter(this);
   connect(AddFilterBut, &QPushButton::clicked, this, [this] { AddFilterButClick(); });
   connect(DelFilterBut, &QPushButton::clicked, this, [this] { DelFilterButClick(); });
@@ -876,7 +881,18 @@ void TTextEdF::removeEntry(QListWidgetItem* item) {
   });
   if (it != e.end()) e.erase(it);
   DirList.count = static_cast<std::int32_t>(e.size());
-  delete FileListBox->takeItem(FileListBox->row(item));
+  // Nothing becomes selected in its place (a selected text would open at
+  // once with one-click opening); the entry after it gets the focus frame.
+  const int row = FileListBox->row(item);
+  {
+    const QSignalBlocker quiet(FileListBox);
+    delete FileListBox->takeItem(row);
+    FileListBox->clearSelection();
+  }
+  if (FileListBox->count() > 0)
+    FileListBox->selectionModel()->setCurrentIndex(FileListBox->model()->index(std::min(row, FileListBox->count() - 1), 0),
+                                                   QItemSelectionModel::NoUpdate);
+  FileListBoxSelect();
 }
 
 void TTextEdF::FileListBoxDelete() {
@@ -922,12 +938,18 @@ void TTextEdF::FileListBoxDelete() {
 bool TTextEdF::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == FiltersCB->lineEdit() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if ((watched == FiltersCB || watched == FiltersCB->lineEdit()) && enter) {
       FiltersCBEnter();
       return true;
     }
     if (watched == FileListBox && key->key() == Qt::Key_Delete && !LabelEditing) {
       FileListBoxDelete();
+      return true;
+    }
+    // Enter opens the entry, as a double click does.
+    if (watched == FileListBox && enter && !LabelEditing) {
+      OpenEntry();
       return true;
     }
   }

@@ -111,9 +111,13 @@ class TstTextEditor : public QObject {
     QVERIFY(ini(*drive).contains("TxtEdDlgActFilt=1\r\n"));
 
     // A mask typed and confirmed with Enter waits for the next refresh; a
-    // known mask in another case selects its filter.
-    w->FiltersCB->setEditText("QUEST*");
-    QTest::keyClick(w->FiltersCB->lineEdit(), Qt::Key_Return);
+    // known mask in another case selects its filter. The keys go to the
+    // combo box, as the keyboard sends them: it holds the focus, not its
+    // line edit.
+    w->FiltersCB->clearEditText();
+    QTest::keyClicks(w->FiltersCB, "QUEST*");
+    QCOMPARE(w->FiltersCB->currentText(), QString("QUEST*"));
+    QTest::keyClick(w->FiltersCB, Qt::Key_Return);
     QCOMPARE(w->ActMask, std::string("QUEST*"));
     QCOMPARE(w->FiltersCB->currentIndex(), 15);
     QVERIFY(ini(*drive).contains("TxtEdDlgActFilt=16\r\n"));
@@ -542,6 +546,43 @@ class TstTextEditor : public QObject {
     select(w, "..");
     QTest::keyClick(w->FileListBox, Qt::Key_Delete);
     QVERIFY(sc().messages.empty());
+  }
+
+  void deletingWithOneClickOpeningOpensNothingElse() {
+    drive->write("texts_res/quest2.txt", "second");
+    settings().TxtEdDlg1Click = true;
+    TTextEdF* w = open(1);
+    select(w, "quest1.txt");
+    QCOMPARE(w->EditText(), QString("q"));
+    sc().answers = {Answer::Yes};
+    QTest::keyClick(w->FileListBox, Qt::Key_Delete);
+    QVERIFY(!drive->exists("texts_res/quest1.txt"));
+    // The entry after it is not selected, and so not opened.
+    QCOMPARE(w->FileListBox->selectedItems().size(), 0);
+    QCOMPARE(w->FileNameEd->text(), QString("quest1.txt"));
+    QCOMPARE(w->EditText(), QString("q"));
+    QVERIFY(!w->ZapakBut->isEnabled() && !w->RaspakBut->isEnabled());
+    // The keyboard goes on from the entry after it.
+    QCOMPARE(w->FileListBox->currentItem()->text(), QString("quest2.txt"));
+    QTest::keyClick(w->FileListBox, Qt::Key_Space);
+    QCOMPARE(w->EditText(), QString("second"));
+  }
+
+  void returnOnAnEntryOpensIt() {
+    TTextEdF* w = open(1);
+    select(w, "sub");
+    QTest::keyClick(w->FileListBox, Qt::Key_Return);
+    QCOMPARE(w->CurDir, std::string("C:\\texts_res\\sub\\"));
+    select(w, "inner.txt");
+    QTest::keyClick(w->FileListBox, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(w->EditText(), QString("inner"));
+    select(w, "..");
+    QTest::keyClick(w->FileListBox, Qt::Key_Return);
+    QCOMPARE(w->CurDir, std::string("C:\\texts_res\\"));
+    select(w, "doc.rtf");
+    QTest::keyClick(w->FileListBox, Qt::Key_Return);
+    QVERIFY(w->RtfModeRB->isChecked());
+    QCOMPARE(w->EditText(), qru("Квест: найти меч.\nВторой абзац, Ёжик и ёлка."));
   }
 
   void editingANameInPlaceRenamesNothing() {
