@@ -63,29 +63,35 @@ rtf::CharFormat fromQt(const QTextCharFormat& q) {
 
 }  // namespace
 
-void setDocumentFromRtf(QTextDocument& document, const rtf::Document& model) {
+RtfFiller::RtfFiller(QTextDocument& document) {
   document.clear();
-  QTextCursor cursor(&document);
-  cursor.beginEditBlock();
-  bool first = true;
-  for (const rtf::Paragraph& p : model.paragraphs) {
-    QTextBlockFormat block;
-    block.setAlignment(toQt(p.align));
-    if (first)
-      cursor.setBlockFormat(block);
-    else
-      cursor.insertBlock(block, QTextCharFormat());
-    first = false;
-    for (const rtf::Run& r : p.runs) {
-      QString text = fromUtf8(r.text);
-      text.replace(QLatin1Char('\n'), QChar(QChar::LineSeparator));
-      cursor.insertText(text, toQt(r.format));
-    }
-  }
-  cursor.endEditBlock();
+  cursor_ = std::make_unique<QTextCursor>(&document);
+  cursor_->beginEditBlock();
 }
 
-rtf::Document rtfFromDocument(const QTextDocument& document) {
+RtfFiller::~RtfFiller() { cursor_->endEditBlock(); }
+
+void RtfFiller::add(const rtf::Paragraph& p) {
+  QTextBlockFormat block;
+  block.setAlignment(toQt(p.align));
+  if (first_)
+    cursor_->setBlockFormat(block);
+  else
+    cursor_->insertBlock(block, QTextCharFormat());
+  first_ = false;
+  for (const rtf::Run& r : p.runs) {
+    QString text = fromUtf8(r.text);
+    text.replace(QLatin1Char('\n'), QChar(QChar::LineSeparator));
+    cursor_->insertText(text, toQt(r.format));
+  }
+}
+
+void setDocumentFromRtf(QTextDocument& document, const rtf::Document& model) {
+  RtfFiller filler(document);
+  for (const rtf::Paragraph& p : model.paragraphs) filler.add(p);
+}
+
+rtf::Document rtfFromDocument(const QTextDocument& document, bool linesAreParagraphs) {
   rtf::Document model;
   for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
     rtf::Paragraph p;
@@ -93,9 +99,18 @@ rtf::Document rtfFromDocument(const QTextDocument& document) {
     for (auto it = b.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
       if (!fragment.isValid()) continue;
-      QString text = fragment.text();
-      text.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
-      p.runs.push_back(rtf::Run{text.toStdString(), fromQt(fragment.charFormat())});
+      const rtf::CharFormat format = fromQt(fragment.charFormat());
+      const QStringList lines = fragment.text().split(QChar(QChar::LineSeparator));
+      for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0 && linesAreParagraphs) {
+          const rtf::Align align = p.align;
+          model.paragraphs.push_back(std::move(p));
+          p = rtf::Paragraph{align, {}};
+        } else if (i > 0) {
+          p.runs.push_back(rtf::Run{"\n", format});
+        }
+        p.runs.push_back(rtf::Run{lines[i].toStdString(), format});
+      }
     }
     model.paragraphs.push_back(std::move(p));
   }
@@ -103,41 +118,22 @@ rtf::Document rtfFromDocument(const QTextDocument& document) {
   return model;
 }
 
-LineEndings lineEndingsOf(std::string_view bytes) {
-  LineEndings out;
-  int counts[3] = {0, 0, 0};
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    LineEnding e;
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-      e = LineEnding::CrLf;
-      ++i;
-    } else if (bytes[i] == '\r') {
-      e = LineEnding::Cr;
-    } else if (bytes[i] == '\n') {
-      e = LineEnding::Lf;
-    } else {
-      continue;
-    }
-    out.lines.push_back(e);
-    ++counts[static_cast<int>(e)];
-  }
-  for (LineEnding e : {LineEnding::Lf, LineEnding::Cr})
-    if (counts[static_cast<int>(e)] > counts[static_cast<int>(out.dominant)]) out.dominant = e;
-  return out;
-}
-
-void markLineEndings(QTextDocument& document, const LineEndings& endings) {
-  // The pane breaks lines exactly where lineEndingsOf found endings; should
-  // the counts ever differ, no block claims an ending it may not have had.
-  if (static_cast<std::size_t>(document.blockCount()) != endings.lines.size() + 1) return;
-  QTextBlock b = document.begin();
-  for (LineEnding e : endings.lines) {
+void appendPlainChunk(QTextDocument& document, const texted::PlainChunk& chunk) {
+  // The last block goes on with the chunk's first line.
+  const int first = document.blockCount() - 1;
+  QTextCursor cursor(&document);
+  cursor.movePosition(QTextCursor::End);
+  // The document copies the text: the chunk's own room serves it directly.
+  cursor.insertText(QString::fromRawData(reinterpret_cast<const QChar*>(chunk.text.data()),
+                                         static_cast<qsizetype>(chunk.text.size())));
+  QTextBlock b = document.findBlockByNumber(first);
+  for (LineEnding e : chunk.blockEnds) {
     b.setUserState(static_cast<int>(e));
     b = b.next();
   }
 }
 
-std::optional<std::string> plainTextBytes(const QTextDocument& document, LineEnding fallback) {
+std::optional<std::string> plainTextBytes(const QTextDocument& document, LineEnding joined, LineEnding fallback) {
   auto text = [](LineEnding e) {
     switch (e) {
       case LineEnding::Lf: return QStringLiteral("\n");
@@ -146,16 +142,27 @@ std::optional<std::string> plainTextBytes(const QTextDocument& document, LineEnd
     }
     return QStringLiteral("\r\n");
   };
-  QString out;
+  // Block by block, so that a large text is never held again as one more
+  // string of twice its size.
+  std::string out;
+  out.reserve(static_cast<std::size_t>(document.characterCount()) + document.blockCount());
   for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
-    out += b.text().replace(QChar(QChar::LineSeparator), text(fallback));
+    QString line = b.text().replace(QChar(QChar::LineSeparator), text(joined));
     if (b.next().isValid()) {
       const int state = b.userState();
       const bool known = state >= 0 && state <= static_cast<int>(LineEnding::Cr);
-      out += text(known ? static_cast<LineEnding>(state) : fallback);
+      line += text(known ? static_cast<LineEnding>(state) : fallback);
+    }
+    const std::u16string_view units(reinterpret_cast<const char16_t*>(line.utf16()),
+                                    static_cast<std::size_t>(line.size()));
+    const std::size_t bad = texted::appendCp1251(units, out);
+    if (bad != std::u16string_view::npos) {
+      // Refused with the message every other text gets for that character.
+      fromQOrRefuse(line.mid(static_cast<qsizetype>(bad), line.at(bad).isHighSurrogate() ? 2 : 1));
+      return std::nullopt;
     }
   }
-  return fromQOrRefuse(out);
+  return out;
 }
 
 }  // namespace kessik

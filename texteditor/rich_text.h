@@ -6,44 +6,52 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "texteditor/engine/plain_text.h"
 #include "texteditor/engine/rtf.h"
 
+class QTextCursor;
 class QTextDocument;
 
 namespace kessik {
 
+// Fills an emptied document with RTF paragraphs, one after another (as the
+// reader hands them over).
+class RtfFiller {
+ public:
+  explicit RtfFiller(QTextDocument& document);
+  ~RtfFiller();
+  RtfFiller(const RtfFiller&) = delete;
+  RtfFiller& operator=(const RtfFiller&) = delete;
+  void add(const rtf::Paragraph& paragraph);
+
+ private:
+  std::unique_ptr<QTextCursor> cursor_;
+  bool first_ = true;
+};
+
 // Replaces the document's content with the RTF model.
 void setDocumentFromRtf(QTextDocument& document, const rtf::Document& model);
 // The document as the RTF model (formats the model does not hold are left
-// out).
-rtf::Document rtfFromDocument(const QTextDocument& document);
+// out). With linesAreParagraphs (a plain text) a line break inside a block
+// ends a paragraph, as every line of the text is one.
+rtf::Document rtfFromDocument(const QTextDocument& document, bool linesAreParagraphs = false);
 
-// How the lines of a plain text file end, so that saving writes them back the
-// same way.
-enum class LineEnding { CrLf, Lf, Cr };
-struct LineEndings {
-  // One per line but the last, in file order: "\r\n", a lone "\n" or a lone
-  // "\r" (the pane breaks lines at each of them).
-  std::vector<LineEnding> lines;
-  // The one most lines use (CR LF when none; a tie goes to CR LF, then LF),
-  // for lines whose own ending cannot be told.
-  LineEnding dominant = LineEnding::CrLf;
-};
-LineEndings lineEndingsOf(std::string_view bytes);
+using texted::LineEnding;
 
-// After a plain text was loaded into the document (one block per line), lets
-// each block remember how its line ended in the file.
-void markLineEndings(QTextDocument& document, const LineEndings& endings);
+// Appends a decoded piece of a plain text at the document's end; each block
+// it closes remembers how its line ended in the file.
+void appendPlainChunk(QTextDocument& document, const texted::PlainChunk& chunk);
 
-// The document's text as cp1251 bytes: each line with the ending its block
-// remembers, or the fallback (lines added since loading, line breaks inside a
-// paragraph); nothing (and a message shown) when a character has no place in
-// cp1251. A no-break space stays one.
-std::optional<std::string> plainTextBytes(const QTextDocument& document, LineEnding fallback);
+// The document's text as cp1251 bytes: each block's line with the ending the
+// block remembers, or the fallback (lines added since loading); a line break
+// inside a block with the joined ending; nothing (and a message shown) when a
+// character has no place in cp1251. A no-break space stays one.
+std::optional<std::string> plainTextBytes(const QTextDocument& document, LineEnding joined, LineEnding fallback);
 
 }  // namespace kessik

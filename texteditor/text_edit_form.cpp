@@ -4,16 +4,23 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QStyle>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 
 #include "config/settings.h"
 #include "platform/host.h"
@@ -21,6 +28,7 @@
 #include "texteditor/engine/rtf.h"
 #include "ui/del_form.h"
 #include "ui/form_util.h"
+#include "ui/progress_form.h"
 #include "ui/qtext.h"
 #include "util/cp1251.h"
 #include "util/notify.h"
@@ -87,9 +95,8 @@ QLabel* addLabel(QWidget* parent, const char* utf8, int x, int y, int w, int h =
 }
 
 template <class T>
-T* named(T* w, const char* name, int x, int y, int width, int height) {
+T* named(T* w, const char* name) {
   w->setObjectName(name);
-  w->setGeometry(x, y, width, height);
   return w;
 }
 
@@ -103,9 +110,11 @@ TNewFilterAskF::TNewFilterAskF(std::string filterList, int filterCount, QWidget*
   setWindowTitle(qru("Новый фильтр"));
   setFixedClientSize(this, 330, 132);
   addLabel(this, "Фильтр", 8, 8, 200);
-  FilterEd = named(new QLineEdit(this), "FilterEd", 8, 26, 314, 22);
+  FilterEd = named(new QLineEdit(this), "FilterEd");
+  FilterEd->setGeometry(8, 26, 314, 22);
   addLabel(this, "Описание фильтра", 8, 52, 200);
-  FilterDescEd = named(new QLineEdit(this), "FilterDescEd", 8, 70, 314, 22);
+  FilterDescEd = named(new QLineEdit(this), "FilterDescEd");
+  FilterDescEd->setGeometry(8, 70, 314, 22);
   OkBut = addButton(this, "OkBut", "OK", 160, 100, 78);
   CancelBut = addButton(this, "CancelBut", "Отмена", 244, 100, 78);
   connect(OkBut, &QPushButton::clicked, this, [this] { OkButClick(); });
@@ -157,47 +166,126 @@ std::optional<NewFilter> askNewFilterDialog(const std::string& mask, const std::
 
 // ---- The window ----
 
+namespace {
+
+// The described size: the window opens at it and may grow from it.
+constexpr int kWidth = 816, kHeight = 556;
+
+// A plain text is read and shown in pieces of this size; a larger text has
+// its lines grouped into blocks (see PlainTextDecoder).
+constexpr std::size_t kPiece = 256 * 1024;
+constexpr std::uint64_t kGroupLinesAbove = 1 << 20;
+// An RTF document this large or larger is converted on a thread of its own;
+// a progress window shows once that takes longer than kProgressAfterMs.
+constexpr std::size_t kRtfThreadFrom = 1 << 20;
+constexpr int kProgressAfterMs = 250;
+
+}  // namespace
+
+struct TTextEdF::PlainLoad {
+  texted::ChunkReader reader;
+  texted::PlainTextDecoder decoder;
+  std::string path;
+  // Room for one piece, read and decoded, kept from piece to piece.
+  std::string piece;
+  texted::PlainChunk decoded;
+  explicit PlainLoad(bool group) : decoder(group) {}
+};
+
+// Shared by the window and the thread that converts: the thread reads the
+// input, counts what it has read and, when it was not cancelled, leaves the
+// document (living in the window's thread) and what was wrong.
+struct TTextEdF::RtfJob {
+  std::string path, bytes;
+  std::atomic<bool> cancel{false};
+  std::atomic<std::size_t> total{0}, read{0};
+  QTextDocument* document = nullptr;
+  std::string problem;
+  QElapsedTimer started;
+
+  ~RtfJob() { delete document; }
+
+  // On the converting thread; the document is handed to windowThread. Each
+  // paragraph goes into the document as soon as it is read, so the document
+  // is never held a second time as a model.
+  void convert(QThread* windowThread) {
+    total = bytes.size();
+    auto made = std::make_unique<QTextDocument>();
+    made->setUndoRedoEnabled(false);
+    rtf::ReadResult result;
+    {
+      RtfFiller filler(*made);
+      result = rtf::read(
+          bytes,
+          [this](std::size_t done) {
+            read = done;
+            return !cancel;
+          },
+          [&filler](rtf::Paragraph&& p) { filler.add(p); });
+    }
+    std::string().swap(bytes);
+    if (cancel) return;
+    made->moveToThread(windowThread);
+    problem = std::move(result.problem);
+    document = made.release();
+  }
+};
+
 TTextEdF::TTextEdF(int number, QWidget* parent) : QWidget(parent), Number(number) {
   setObjectName("TTextEdF");
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(qru("Редактор текстов № ") + QString::number(Number + 1));
-  setFixedClientSize(this, 816, 556);
+  setMinimumSize(kWidth, kHeight);
+  resize(kWidth, kHeight);
 
   addLabel(this, "Текущий путь:", 8, 8, 200);
-  PathEd = named(new QLineEdit(this), "PathEd", 8, 26, 268, 22);
-  UsePathBut = addButton(this, "UsePathBut", "<--", 280, 25, 40, 24);
-  FileListBox = named(new FileList(this, this), "FileListBox", 8, 54, 312, 318);
+  PathEd = named(new QLineEdit(this), "PathEd");
+  UsePathBut = addButton(this, "UsePathBut", "<--", 0, 0);
+  FileListBox = named(new FileList(this, this), "FileListBox");
   FileListBox->setSelectionMode(QAbstractItemView::SingleSelection);
   FileListBox->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
   FileListBox->setUniformItemSizes(true);
   FileListBox->setIconSize(QSize(16, 16));
-  FiltersCB = named(new QComboBox(this), "FiltersCB", 8, 378, 312, 22);
+  FiltersCB = named(new QComboBox(this), "FiltersCB");
   FiltersCB->setEditable(true);
   FiltersCB->setInsertPolicy(QComboBox::NoInsert);
   FiltersCB->setCompleter(nullptr);
   FiltersCB->setMaxVisibleItems(20);
-  AddFilterBut = addButton(this, "AddFilterBut", "Добавить фильтр", 8, 404, 153);
-  DelFilterBut = addButton(this, "DelFilterBut", "Удалить фильтр", 167, 404, 153);
-  ZapakBut = addButton(this, "ZapakBut", "Запаковать", 8, 434, 153);
-  RaspakBut = addButton(this, "RaspakBut", "Распаковать", 167, 434, 153);
+  AddFilterBut = addButton(this, "AddFilterBut", "Добавить фильтр", 0, 0);
+  DelFilterBut = addButton(this, "DelFilterBut", "Удалить фильтр", 0, 0);
+  ZapakBut = addButton(this, "ZapakBut", "Запаковать", 0, 0);
+  RaspakBut = addButton(this, "RaspakBut", "Распаковать", 0, 0);
   ZapakBut->setEnabled(false);
   RaspakBut->setEnabled(false);
-  _1ClickCB = named(new QCheckBox(qru("Открывать тексты 1 щелчком (выделением)"), this), "_1ClickCB", 8, 466, 312, 20);
-  UseCritSizCB =
-      named(new QCheckBox(qru("Не открывать текстовые файлы больше :"), this), "UseCritSizCB", 8, 490, 312, 20);
-  CritSizED = named(new QLineEdit(this), "CritSizED", 26, 514, 110, 22);
-  addLabel(this, "байт", 142, 516, 60);
+  _1ClickCB = named(new QCheckBox(qru("Открывать тексты 1 щелчком (выделением)"), this), "_1ClickCB");
+  UseCritSizCB = named(new QCheckBox(qru("Не открывать текстовые файлы больше :"), this), "UseCritSizCB");
+  CritSizED = named(new QLineEdit(this), "CritSizED");
+  bytesLab_ = addLabel(this, "байт", 0, 0, 60);
 
-  FileNameEd = named(new QLineEdit(this), "FileNameEd", 328, 8, 480, 22);
-  EditBox = named(new QTextEdit(this), "EditBox", 328, 34, 480, 480);
-  EditBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  EditBox->setAcceptRichText(false);
-  SaveBut = addButton(this, "SaveBut", "Сохранить", 328, 522, 100);
-  WordWrapCB = named(new QCheckBox(qru("Переносить строки"), this), "WordWrapCB", 440, 524, 150, 20);
-  RtfModeRB = named(new QRadioButton(QStringLiteral("RTF"), this), "RtfModeRB", 596, 524, 50, 20);
-  TxtModeRB = named(new QRadioButton(QStringLiteral("TXT"), this), "TxtModeRB", 648, 524, 50, 20);
+  FileNameEd = named(new QLineEdit(this), "FileNameEd");
+  TextBox = new QPlainTextEdit(this);
+  RtfBox = new QTextEdit(this);
+  for (QAbstractScrollArea* pane : {static_cast<QAbstractScrollArea*>(TextBox), static_cast<QAbstractScrollArea*>(RtfBox)})
+    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  RtfBox->setAcceptRichText(false);
+  showPane(false);
+  LoadLab = named(new QLabel(this), "LoadLab");
+  LoadLab->setAutoFillBackground(true);
+  LoadLab->setBackgroundRole(QPalette::ToolTipBase);
+  LoadLab->setForegroundRole(QPalette::ToolTipText);
+  LoadLab->setFrameShape(QFrame::Box);
+  LoadLab->setMargin(2);
+  LoadLab->hide();
+  SaveBut = addButton(this, "SaveBut", "Сохранить", 0, 0, 100);
+  WordWrapCB = named(new QCheckBox(qru("Переносить строки"), this), "WordWrapCB");
+  RtfModeRB = named(new QRadioButton(QStringLiteral("RTF"), this), "RtfModeRB");
+  TxtModeRB = named(new QRadioButton(QStringLiteral("TXT"), this), "TxtModeRB");
   TxtModeRB->setChecked(true);
-  CloseBut = addButton(this, "CloseBut", "Закрыть", 708, 522, 100);
+  CloseBut = addButton(this, "CloseBut", "Закрыть", 0, 0, 100);
+  placeControls();
+
+  loadTimer_ = new QTimer(this);
+  connect(loadTimer_, &QTimer::timeout, this, [this] { loadTick(); });
 
   AskNewFilter = [this](const std::string& mask, const std::string& list, int count) {
     return askNewFilterDialog(mask, list, count, this);
@@ -208,6 +296,10 @@ TTextEdF::TTextEdF(int number, QWidget* parent) : QWidget(parent), Number(number
   connect(UsePathBut, &QPushButton::clicked, this, [this] { UsePathButClick(); });
   connect(PathEd, &QLineEdit::returnPressed, this, [this] { UsePathButClick(); });
   connect(FiltersCB, &QComboBox::activated, this, [this] { FiltersCBSelect(); });
+  // An editable combo box keeps the keyboard focus itself and hands keys to
+  // its line edit directly, past any filter there: Enter is caught at the
+  // combo box (and at the line edit, should a key be sent to it).
+  FiltersCB->installEventFilter(this);
   FiltersCB->lineEdit()->installEventFilter(this);
   connect(AddFilterBut, &QPushButton::clicked, this, [this] { AddFilterButClick(); });
   connect(DelFilterBut, &QPushButton::clicked, this, [this] { DelFilterButClick(); });
@@ -246,7 +338,70 @@ TTextEdF::TTextEdF(int number, QWidget* parent) : QWidget(parent), Number(number
   });
 }
 
-TTextEdF::~TTextEdF() = default;
+TTextEdF::~TTextEdF() {
+  // A conversion still running is told to stop; its document is dropped.
+  stopLoading();
+  for (QThread* t : threads_) {
+    t->wait();
+    delete t;
+  }
+}
+
+QSize TTextEdF::sizeHint() const { return QSize(kWidth, kHeight); }
+
+void TTextEdF::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  placeControls();
+}
+
+void TTextEdF::placeControls() {
+  // At the described size every control stands where it is described; the
+  // extra width goes a quarter to the list's column and the rest to the
+  // pane, the extra height to the list and the pane, and what stands below
+  // them moves down.
+  const int dx = std::max(0, width() - kWidth), dy = std::max(0, height() - kHeight);
+  const int lx = dx / 4, px = dx - lx;
+  const int half = lx / 2;
+  PathEd->setGeometry(8, 26, 268 + lx, 22);
+  UsePathBut->setGeometry(280 + lx, 25, 40, 24);
+  FileListBox->setGeometry(8, 54, 312 + lx, 318 + dy);
+  FiltersCB->setGeometry(8, 378 + dy, 312 + lx, 22);
+  AddFilterBut->setGeometry(8, 404 + dy, 153 + half, 25);
+  DelFilterBut->setGeometry(167 + half, 404 + dy, 153 + lx - half, 25);
+  ZapakBut->setGeometry(8, 434 + dy, 153 + half, 25);
+  RaspakBut->setGeometry(167 + half, 434 + dy, 153 + lx - half, 25);
+  _1ClickCB->setGeometry(8, 466 + dy, 312 + lx, 20);
+  UseCritSizCB->setGeometry(8, 490 + dy, 312 + lx, 20);
+  CritSizED->setGeometry(26, 514 + dy, 110, 22);
+  bytesLab_->setGeometry(142, 516 + dy, 60, 17);
+
+  const int x = 328 + lx;
+  FileNameEd->setGeometry(x, 8, 480 + px, 22);
+  TextBox->setGeometry(x, 34, 480 + px, 480 + dy);
+  RtfBox->setGeometry(x, 34, 480 + px, 480 + dy);
+  SaveBut->setGeometry(x, 522 + dy, 100, 25);
+  WordWrapCB->setGeometry(x + 112, 524 + dy, 150, 20);
+  RtfModeRB->setGeometry(x + 268, 524 + dy, 50, 20);
+  TxtModeRB->setGeometry(x + 320, 524 + dy, 50, 20);
+  CloseBut->setGeometry(708 + dx, 522 + dy, 100, 25);
+  if (LoadLab->isVisible()) showLoadState(LoadLab->text());
+}
+
+void TTextEdF::showPane(bool rich) {
+  EditBox = rich ? static_cast<QAbstractScrollArea*>(RtfBox) : TextBox;
+  TextBox->setObjectName(rich ? "TxtEditBox" : "EditBox");
+  RtfBox->setObjectName(rich ? "EditBox" : "RtfEditBox");
+  TextBox->setVisible(!rich);
+  RtfBox->setVisible(rich);
+}
+
+QTextDocument* TTextEdF::EditDocument() const {
+  return EditBox == RtfBox ? RtfBox->document() : TextBox->document();
+}
+
+QString TTextEdF::EditText() const { return EditDocument()->toPlainText(); }
+
+bool TTextEdF::Loading() const { return plainLoad_ || rtfJob_; }
 
 bool TTextEdF::RtfMode() const { return RtfModeRB->isChecked(); }
 
@@ -284,12 +439,15 @@ void TTextEdF::FormShow() {
 }
 
 void TTextEdF::applyWordWrap() {
-  EditBox->setLineWrapMode(settings().TxtEdDlgWordWrap ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+  const bool wrap = settings().TxtEdDlgWordWrap;
+  TextBox->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  RtfBox->setLineWrapMode(wrap ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
 }
 
 void TTextEdF::setMode(bool rtf) {
-  // The pane keeps its content; the mode decides how the next save writes.
-  EditBox->setAcceptRichText(rtf);
+  // The pane keeps its content (and stays the pane it is); the mode decides
+  // how the next save writes.
+  RtfBox->setAcceptRichText(rtf);
 }
 
 // ---- Folders and the list ----
@@ -410,43 +568,191 @@ std::optional<std::string> TTextEdF::readEntryFile(const std::string& path) {
   return bytes;
 }
 
-void TTextEdF::startShowing(const std::string& name, bool rtf) {
+void TTextEdF::startShowing(const std::string& name, bool rtf, bool richPane) {
+  stopLoading();
   CurFile = CurDir + name;
   FileNameEd->setText(toQ(name));
-  EditBox->clear();
+  // The pane not shown lets go of its text too: a large file is held once.
+  TextBox->clear();
+  RtfBox->clear();
+  showPane(richPane);
   (rtf ? RtfModeRB : TxtModeRB)->setChecked(true);
   setMode(rtf);
+  joined_ = lineEnding_ = LineEnding::CrLf;
 }
 
-void TTextEdF::loadPlainText(const std::string& bytes) {
-  const LineEndings endings = lineEndingsOf(bytes);
-  lineEnding_ = endings.dominant;
-  EditBox->setPlainText(toQ(bytes));
-  markLineEndings(*EditBox->document(), endings);
+void TTextEdF::OpenAsText(const std::string& name) { openPlain(name, false); }
+
+void TTextEdF::openPlain(const std::string& name, bool rtfMode) {
+  const std::string path = CurDir + name;
+  // A file that vanished since the listing is not opened, and nothing is said.
+  if (!fileExists(path)) return;
+  texted::ChunkReader probe;
+  if (!probe.open(path)) {
+    messageBoxEx("Cannot open file " + path, "", Icon::Error);
+    return;
+  }
+  auto load = std::make_unique<PlainLoad>(probe.size() > kGroupLinesAbove);
+  load->path = path;
+  load->reader = std::move(probe);
+  startShowing(name, rtfMode, false);
+  plainLoad_ = std::move(load);
+  QTextDocument* document = TextBox->document();
+  document->setUndoRedoEnabled(false);
+  TextBox->setReadOnly(true);
+  // The first piece at once: the first screen shows before the rest is read.
+  const bool more = loadPlainPieces(0);
+  TextBox->moveCursor(QTextCursor::Start);
+  if (!more) return;
+  SaveBut->setEnabled(false);
+  loadTimer_->start(0);
 }
 
-void TTextEdF::OpenAsText(const std::string& name) {
-  const auto bytes = readEntryFile(CurDir + name);
-  if (!bytes) return;
-  startShowing(name, false);
-  loadPlainText(*bytes);
+bool TTextEdF::loadPlainPieces(int milliseconds) {
+  PlainLoad& load = *plainLoad_;
+  QElapsedTimer spent;
+  spent.start();
+  do {
+    if (!load.reader.read(kPiece, load.piece)) {
+      // Half a text is no text to save over the file: the pane is emptied
+      // and the file is no longer the current one.
+      const std::string path = load.path;
+      stopLoading();
+      TextBox->clear();
+      CurFile.clear();
+      messageBoxEx(ru("Файл ") + path + ru(" прочитать целиком не удалось."), "", Icon::Error);
+      return false;
+    }
+    load.decoder.decode(load.piece, load.reader.atEnd(), load.decoded);
+    appendPlainChunk(*TextBox->document(), load.decoded);
+    if (load.reader.atEnd()) {
+      finishPlainLoad();
+      return false;
+    }
+  } while (spent.elapsed() < milliseconds);
+  const auto percent = static_cast<int>(load.reader.done() * 100 / std::max<std::uint64_t>(1, load.reader.size()));
+  showLoadState(qru("Загружается файл: %1 %").arg(percent));
+  return true;
+}
+
+void TTextEdF::finishPlainLoad() {
+  joined_ = plainLoad_->decoder.joined();
+  lineEnding_ = plainLoad_->decoder.dominant();
+  stopLoading();
+  TextBox->document()->setModified(false);
 }
 
 void TTextEdF::OpenAsRtf(const std::string& name) {
   const std::string path = CurDir + name;
-  const auto bytes = readEntryFile(path);
+  auto bytes = readEntryFile(path);
   if (!bytes) return;
-  rtf::ReadResult read = rtf::read(*bytes);
-  startShowing(name, true);
-  if (!read.isRtf) {
+  if (bytes->substr(0, 5) != "{\\rtf") {
     // A file named .rtf that holds no RTF is shown as the text it is, as a
     // rich-text control loads it; the pane stays in RTF mode.
-    loadPlainText(*bytes);
+    bytes.reset();
+    openPlain(name, true);
     return;
   }
-  lineEnding_ = LineEnding::CrLf;
-  setDocumentFromRtf(*EditBox->document(), read.document);
-  if (!read.problem.empty()) messageBoxEx(path + "\r" + read.problem, "", Icon::Warning);
+  startShowing(name, true, true);
+  if (bytes->size() < kRtfThreadFrom) {
+    rtf::ReadResult read = rtf::read(*bytes);
+    auto* document = new QTextDocument(RtfBox);
+    // Loading is no edit to undo.
+    document->setUndoRedoEnabled(false);
+    setDocumentFromRtf(*document, read.document);
+    installRichDocument(document);
+    if (!read.problem.empty()) messageBoxEx(path + "\r" + read.problem, "", Icon::Warning);
+    return;
+  }
+  // A large document is converted on a thread of its own; the window goes on
+  // meanwhile and says what is done.
+  auto job = std::make_shared<RtfJob>();
+  job->path = path;
+  job->bytes = std::move(*bytes);
+  job->started.start();
+  QThread* thread = QThread::create([job, windowThread = QObject::thread()] { job->convert(windowThread); });
+  connect(thread, &QThread::finished, this, [this, job, thread] {
+    threads_.erase(std::remove(threads_.begin(), threads_.end(), thread), threads_.end());
+    thread->deleteLater();
+    rtfJobEnded(job);
+  });
+  threads_.push_back(thread);
+  rtfJob_ = job;
+  RtfBox->setReadOnly(true);
+  SaveBut->setEnabled(false);
+  showLoadState(qru("Загружается файл: 0 %"));
+  thread->start();
+  loadTimer_->start(50);
+}
+
+void TTextEdF::rtfJobEnded(const std::shared_ptr<RtfJob>& job) {
+  // Cancelled: another file was opened meanwhile (the job drops its
+  // document).
+  if (job != rtfJob_) return;
+  stopLoading();
+  if (!job->document) return;
+  job->document->setParent(RtfBox);
+  installRichDocument(job->document);
+  job->document = nullptr;
+  if (!job->problem.empty()) messageBoxEx(job->path + "\r" + job->problem, "", Icon::Warning);
+}
+
+void TTextEdF::installRichDocument(QTextDocument* document) {
+  QTextDocument* old = RtfBox->document();
+  document->setDefaultFont(old->defaultFont());
+  // The pane's own first document is deleted by the pane; later ones are ours.
+  const bool ours = old->parent() == RtfBox;
+  RtfBox->setDocument(document);
+  if (ours) delete old;
+  document->setUndoRedoEnabled(true);
+  document->setModified(false);
+}
+
+void TTextEdF::loadTick() {
+  if (plainLoad_) {
+    // Pieces for a few tens of milliseconds, then the window's own events.
+    loadPlainPieces(20);
+    return;
+  }
+  const std::shared_ptr<RtfJob> job = rtfJob_;
+  if (!job) return;
+  const int percent = static_cast<int>(job->read * 100 / std::max<std::size_t>(1, job->total));
+  showLoadState(qru("Загружается файл: %1 %").arg(percent));
+  if (!progress_ && job->started.elapsed() >= kProgressAfterMs) {
+    progress_ = new TShowProcessF(this);
+    progress_->setAttribute(Qt::WA_DeleteOnClose);
+    progress_->setLine1(ru("Открывается файл ") + job->path);
+    progress_->setMaximum(100);
+    progress_->show();
+    // Showing it lets the window's events through: the work may have ended.
+    if (!progress_ || rtfJob_ != job) return;
+    progress_->setStage(ru("Читается RTF"));
+  }
+  if (progress_) progress_->setPosition(static_cast<std::uint64_t>(percent));
+}
+
+void TTextEdF::showLoadState(const QString& text) {
+  LoadLab->setText(text);
+  LoadLab->adjustSize();
+  const QRect pane = EditBox->geometry();
+  LoadLab->move(pane.left() + 4, pane.bottom() - LoadLab->height() - 4);
+  LoadLab->show();
+  LoadLab->raise();
+}
+
+void TTextEdF::stopLoading() {
+  loadTimer_->stop();
+  plainLoad_.reset();
+  if (rtfJob_) {
+    rtfJob_->cancel = true;
+    rtfJob_.reset();
+  }
+  TextBox->setReadOnly(false);
+  RtfBox->setReadOnly(false);
+  TextBox->document()->setUndoRedoEnabled(true);
+  LoadLab->hide();
+  SaveBut->setEnabled(true);
+  if (progress_) progress_->close();
 }
 
 // ---- Filters ----
@@ -518,6 +824,8 @@ void TTextEdF::DelFilterButClick() {
 // ---- Saving, packing, deleting ----
 
 void TTextEdF::SaveButClick() {
+  // Half a file is never written: saving waits until the pane is whole.
+  if (Loading()) return;
   const auto name = fromQOrRefuse(FileNameEd->text());
   if (!name) return;
   if (!isAbsoluteWindowsPath(CurDir)) {
@@ -532,11 +840,12 @@ void TTextEdF::SaveButClick() {
     return;
   std::string bytes;
   if (RtfMode()) {
-    bytes = rtf::write(rtfFromDocument(*EditBox->document()));
+    // Each line of a text is a paragraph of its own.
+    bytes = rtf::write(rtfFromDocument(*EditDocument(), EditBox == TextBox));
   } else {
     // A character cp1251 cannot hold is refused (with its message), and
     // nothing is written.
-    auto plain = plainTextBytes(*EditBox->document(), lineEnding_);
+    auto plain = plainTextBytes(*EditDocument(), joined_, lineEnding_);
     if (!plain) return;
     bytes = std::move(*plain);
   }
@@ -572,7 +881,18 @@ void TTextEdF::removeEntry(QListWidgetItem* item) {
   });
   if (it != e.end()) e.erase(it);
   DirList.count = static_cast<std::int32_t>(e.size());
-  delete FileListBox->takeItem(FileListBox->row(item));
+  // Nothing becomes selected in its place (a selected text would open at
+  // once with one-click opening); the entry after it gets the focus frame.
+  const int row = FileListBox->row(item);
+  {
+    const QSignalBlocker quiet(FileListBox);
+    delete FileListBox->takeItem(row);
+    FileListBox->clearSelection();
+  }
+  if (FileListBox->count() > 0)
+    FileListBox->selectionModel()->setCurrentIndex(FileListBox->model()->index(std::min(row, FileListBox->count() - 1), 0),
+                                                   QItemSelectionModel::NoUpdate);
+  FileListBoxSelect();
 }
 
 void TTextEdF::FileListBoxDelete() {
@@ -618,12 +938,18 @@ void TTextEdF::FileListBoxDelete() {
 bool TTextEdF::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == FiltersCB->lineEdit() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if ((watched == FiltersCB || watched == FiltersCB->lineEdit()) && enter) {
       FiltersCBEnter();
       return true;
     }
     if (watched == FileListBox && key->key() == Qt::Key_Delete && !LabelEditing) {
       FileListBoxDelete();
+      return true;
+    }
+    // Enter opens the entry, as a double click does.
+    if (watched == FileListBox && enter && !LabelEditing) {
+      OpenEntry();
       return true;
     }
   }
@@ -635,6 +961,7 @@ bool TTextEdF::eventFilter(QObject* watched, QEvent* event) {
 void TTextEdF::CloseButClick() { close(); }
 
 void TTextEdF::closeEvent(QCloseEvent* event) {
+  stopLoading();
   // A window never shown has an empty size edit: it has nothing to write.
   if (!closing_ && ShownOnce) {
     closing_ = true;

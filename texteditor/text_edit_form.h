@@ -7,25 +7,33 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "texteditor/engine/text_browser.h"
 #include "texteditor/rich_text.h"
 #include "platform/files.h"
 
+class QAbstractScrollArea;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QTextDocument;
 class QTextEdit;
+class QThread;
+class QTimer;
 
 namespace kessik {
 
@@ -59,6 +67,8 @@ class TNewFilterAskF : public QDialog {
 struct NewFilter {
   std::string mask, label;
 };
+
+class TShowProcessF;
 
 class TTextEdF : public QWidget {
   Q_OBJECT
@@ -113,7 +123,14 @@ class TTextEdF : public QWidget {
   QPushButton* UsePathBut = nullptr;
   QListWidget* FileListBox = nullptr;
   QLineEdit* FileNameEd = nullptr;
-  QTextEdit* EditBox = nullptr;
+  // The editor pane is one of two widgets in the same place: a plain-text
+  // pane for texts, which lays out only what is on screen however long the
+  // text, and a rich-text pane for RTF files. The one on screen is EditBox
+  // and carries that objectName; the other is hidden and named TxtEditBox or
+  // RtfEditBox.
+  QAbstractScrollArea* EditBox = nullptr;
+  QPlainTextEdit* TextBox = nullptr;
+  QTextEdit* RtfBox = nullptr;
   QComboBox* FiltersCB = nullptr;
   QPushButton* AddFilterBut = nullptr;
   QPushButton* DelFilterBut = nullptr;
@@ -127,10 +144,23 @@ class TTextEdF : public QWidget {
   QCheckBox* UseCritSizCB = nullptr;
   QLineEdit* CritSizED = nullptr;
   QPushButton* CloseBut = nullptr;
+  // While a file loads: what is done, over the bottom of the pane.
+  QLabel* LoadLab = nullptr;
+
+  // The document of the pane on screen, and its text.
+  QTextDocument* EditDocument() const;
+  QString EditText() const;
+
+  // True while a file is still coming into the pane: the pane is read-only
+  // and Save is disabled until it is whole.
+  bool Loading() const;
+
+  QSize sizeHint() const override;
 
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -140,10 +170,40 @@ class TTextEdF : public QWidget {
   void writeSetting(const char* key);
   void removeEntry(QListWidgetItem* item);
   std::optional<std::string> readEntryFile(const std::string& path);
-  // Makes the file the current one and empties the pane in the mode given.
-  void startShowing(const std::string& name, bool rtf);
-  // Fills the pane with cp1251 text, each line remembering its ending.
-  void loadPlainText(const std::string& bytes);
+  void placeControls();
+  // Shows the plain-text pane or the rich-text one as EditBox.
+  void showPane(bool rich);
+  // Makes the file the current one and empties the panes: the rich one on
+  // screen for an RTF document, else the plain one; rtf: the mode.
+  void startShowing(const std::string& name, bool rtf, bool richPane);
+
+  // Loading a plain text: the first piece at once, the rest a piece at a time
+  // between the window's events.
+  struct PlainLoad;
+  void openPlain(const std::string& name, bool rtfMode);
+  // Loads pieces for about the time given (at least one); false when the
+  // text is whole or could not be read.
+  bool loadPlainPieces(int milliseconds);
+  void finishPlainLoad();
+  // Loading an RTF document: read and put into a document on a thread of
+  // its own, then shown in the rich-text pane.
+  struct RtfJob;
+  void rtfJobEnded(const std::shared_ptr<RtfJob>& job);
+  void installRichDocument(QTextDocument* document);
+  void loadTick();
+  void showLoadState(const QString& text);
+  // Ends a load still running; the pane keeps what it holds.
+  void stopLoading();
+
+  std::unique_ptr<PlainLoad> plainLoad_;
+  std::shared_ptr<RtfJob> rtfJob_;
+  std::vector<QThread*> threads_;
+  QTimer* loadTimer_ = nullptr;
+  QPointer<TShowProcessF> progress_;
+  QLabel* bytesLab_ = nullptr;
+  // How saving ends lines in plain-text mode: lines the pane joined inside a
+  // block, and lines whose own ending is not known.
+  LineEnding joined_ = LineEnding::CrLf;
   LineEnding lineEnding_ = LineEnding::CrLf;
   bool closing_ = false;
 };

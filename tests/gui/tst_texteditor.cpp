@@ -2,13 +2,17 @@
 // drive C: mapped to a temporary folder, with the scripted interaction.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
+
+#include <QMdiSubWindow>
 
 #include "app/main_form.h"
 #include "guienv.h"
@@ -107,9 +111,13 @@ class TstTextEditor : public QObject {
     QVERIFY(ini(*drive).contains("TxtEdDlgActFilt=1\r\n"));
 
     // A mask typed and confirmed with Enter waits for the next refresh; a
-    // known mask in another case selects its filter.
-    w->FiltersCB->setEditText("QUEST*");
-    QTest::keyClick(w->FiltersCB->lineEdit(), Qt::Key_Return);
+    // known mask in another case selects its filter. The keys go to the
+    // combo box, as the keyboard sends them: it holds the focus, not its
+    // line edit.
+    w->FiltersCB->clearEditText();
+    QTest::keyClicks(w->FiltersCB, "QUEST*");
+    QCOMPARE(w->FiltersCB->currentText(), QString("QUEST*"));
+    QTest::keyClick(w->FiltersCB, Qt::Key_Return);
     QCOMPARE(w->ActMask, std::string("QUEST*"));
     QCOMPARE(w->FiltersCB->currentIndex(), 15);
     QVERIFY(ini(*drive).contains("TxtEdDlgActFilt=16\r\n"));
@@ -240,7 +248,7 @@ class TstTextEditor : public QObject {
     QVERIFY(QDir::setCurrent(drive->host("texts_res/sub")));
     drive->write("texts_res/sub/relprobe/inside.txt", "x");
     w->FileNameEd->setText("zz.txt");
-    w->EditBox->setPlainText("text");
+    w->TextBox->setPlainText("text");
     w->SaveButClick();
     QCOMPARE(sc().messages.size(), size_t(1));
     QCOMPARE(toQ(sc().messages[0].text), qru("Файл zz.txt сохранить некуда: текущая директория не найдена."));
@@ -270,9 +278,9 @@ class TstTextEditor : public QObject {
     QCOMPARE(w->PathEd->text(), QString("C:\\texts_res\\"));
     select(w, "foo.txt");
     w->FileListBoxDblClick();
-    QCOMPARE(w->EditBox->toPlainText(), QString("inside"));
+    QCOMPARE(w->EditText(), QString("inside"));
     QCOMPARE(w->CurFile, std::string("C:\\texts_res\\foo.txt"));
-    w->EditBox->setPlainText("edited");
+    w->TextBox->setPlainText("edited");
     w->SaveButClick();
     QVERIFY(sc().messages.empty());
     QCOMPARE(drive->read("texts_res/foo.txt"), QByteArray("edited"));
@@ -286,11 +294,11 @@ class TstTextEditor : public QObject {
     TTextEdF* w = open(1);
     select(w, "limit100.txt");
     w->FileListBoxDblClick();
-    QCOMPARE(w->EditBox->toPlainText(), QString());
+    QCOMPARE(w->EditText(), QString());
     QCOMPARE(w->CurFile, std::string());
     select(w, "limit99.txt");
     w->FileListBoxDblClick();
-    QCOMPARE(w->EditBox->toPlainText(), QString(99, 'b'));
+    QCOMPARE(w->EditText(), QString(99, 'b'));
     QCOMPARE(w->FileNameEd->text(), QString("limit99.txt"));
     QCOMPARE(w->CurFile, std::string("C:\\texts_res\\limit99.txt"));
     QVERIFY(sc().messages.empty());
@@ -299,12 +307,12 @@ class TstTextEditor : public QObject {
     w->_1ClickCB->setChecked(true);
     QVERIFY(ini(*drive).contains("TxtEdDlg1Click=1\r\n"));
     select(w, "map.txt");
-    QCOMPARE(w->EditBox->toPlainText(), qru("карта"));
+    QCOMPARE(w->EditText(), qru("карта"));
     select(w, "doc.rtf");
-    QCOMPARE(w->EditBox->toPlainText(), qru("карта"));
+    QCOMPARE(w->EditText(), qru("карта"));
     w->FileListBoxDblClick();
     QVERIFY(w->RtfModeRB->isChecked());
-    QCOMPARE(w->EditBox->toPlainText(), qru("Квест: найти меч.\nВторой абзац, Ёжик и ёлка."));
+    QCOMPARE(w->EditText(), qru("Квест: найти меч.\nВторой абзац, Ёжик и ёлка."));
 
     // A file that vanished since the listing is not opened.
     QVERIFY(QFile::remove(drive->host("texts_res/quest1.txt")));
@@ -334,7 +342,7 @@ class TstTextEditor : public QObject {
     // most lines use.
     drive->write("texts_res/rt.txt", "one\ntwo\r\nthree\rfour\r\nfive");
     w->OpenAsText("rt.txt");
-    QTextCursor cursor(w->EditBox->document()->findBlockByNumber(0));
+    QTextCursor cursor(w->EditDocument()->findBlockByNumber(0));
     cursor.movePosition(QTextCursor::EndOfBlock);
     cursor.insertText("!");
     cursor.movePosition(QTextCursor::End);
@@ -343,12 +351,99 @@ class TstTextEditor : public QObject {
     QCOMPARE(drive->read("texts_res/rt.txt"), QByteArray("one!\ntwo\r\nthree\rfour\r\nfive\r\nsix"));
   }
 
+  void aLargeTextShowsAtOnceLoadsWholeAndSavesBack() {
+    // Over a megabyte of game lines in several pieces: CR LF lines, some LF
+    // and CR ones, a CR LF split where a piece ends and a lone CR there.
+    QByteArray bytes;
+    for (int i = 0; bytes.size() < 1500000; ++i)
+      bytes += "say" + QByteArray::number(i) + "=" + cp("Вернись, пока светло!") + (i % 1000 == 3 ? "\n" : i % 777 == 5 ? "\r" : "\r\n");
+    const qsizetype piece = 256 * 1024;
+    bytes[piece - 1] = '\r';
+    bytes[piece] = '\n';
+    bytes[2 * piece - 1] = '\r';
+    drive->write("texts_res/large.txt", bytes);
+    TTextEdF* w = open(1);
+    w->OpenAsText("large.txt");
+    // The first screen at once, the rest while the window goes on: the pane
+    // cannot be edited and nothing can be saved until it is whole.
+    QVERIFY(w->Loading());
+    QVERIFY(w->EditText().startsWith(qru("say0=Вернись, пока светло!\nsay1=")));
+    QVERIFY(w->TextBox->isReadOnly());
+    QVERIFY(!w->SaveBut->isEnabled());
+    QVERIFY(w->LoadLab->isVisible());
+    QVERIFY(w->LoadLab->text().startsWith(qru("Загружается файл: ")));
+    w->FileNameEd->setText("half.txt");
+    w->SaveButClick();
+    QVERIFY(!drive->exists("texts_res/half.txt"));
+    QTRY_VERIFY(!w->Loading());
+    QVERIFY(!w->TextBox->isReadOnly() && w->SaveBut->isEnabled() && !w->LoadLab->isVisible());
+    QCOMPARE(w->findChild<QWidget*>("EditBox"), w->TextBox);
+    // Far fewer blocks than lines, and every line as it was.
+    QVERIFY(w->EditDocument()->blockCount() < bytes.count('\n') / 10);
+    w->FileNameEd->setText("copy.txt");
+    w->SaveButClick();
+    QCOMPARE(drive->read("texts_res/copy.txt"), bytes);
+
+    // An edit changes its line only.
+    QTextCursor cursor = w->EditDocument()->find("say40000=");
+    QVERIFY(!cursor.isNull());
+    cursor.clearSelection();
+    cursor.insertText("!");
+    w->SaveButClick();
+    QByteArray edited = bytes;
+    edited.insert(edited.indexOf("say40000=") + 9, "!");
+    QCOMPARE(drive->read("texts_res/copy.txt"), edited);
+    QVERIFY(sc().messages.empty());
+
+    // Another file opened while one loads takes its place whole.
+    w->OpenAsText("large.txt");
+    QVERIFY(w->Loading());
+    w->OpenAsText("map.txt");
+    QVERIFY(!w->Loading());
+    QTest::qWait(50);
+    QCOMPARE(w->EditText(), qru("карта"));
+    QVERIFY(!w->TextBox->isReadOnly() && w->SaveBut->isEnabled());
+  }
+
+  void aLargeRtfIsConvertedAsideAndShown() {
+    rtf::Document model;
+    rtf::CharFormat bold;
+    bold.bold = true;
+    for (int i = 0; i < 15000; ++i)
+      model.paragraphs.push_back({rtf::Align::Left, {{"Глава " + std::to_string(i) + ". ", bold}, {"Путник, вернись!", {}}}});
+    const std::string bytes = rtf::write(model);
+    QVERIFY(bytes.size() > 1 << 20);
+    drive->write("texts_res/large.rtf", QByteArray::fromStdString(bytes));
+    TTextEdF* w = open(1);
+    w->OpenAsRtf("large.rtf");
+    QVERIFY(w->Loading());
+    QVERIFY(w->RtfModeRB->isChecked());
+    QCOMPARE(w->FileNameEd->text(), QString("large.rtf"));
+    QVERIFY(!w->SaveBut->isEnabled());
+    QTRY_VERIFY(!w->Loading());
+    QCOMPARE(w->findChild<QWidget*>("EditBox"), w->RtfBox);
+    QVERIFY(w->RtfBox->isVisible() && !w->TextBox->isVisible());
+    QCOMPARE(rtfFromDocument(*w->EditDocument()), rtf::read(bytes).document);
+    QVERIFY(sc().messages.empty());
+    // Text files go back to the plain pane.
+    w->OpenAsText("map.txt");
+    QCOMPARE(w->findChild<QWidget*>("EditBox"), w->TextBox);
+    QVERIFY(w->TextBox->isVisible() && !w->RtfBox->isVisible());
+
+    // Closed while it converts: nothing is left running.
+    w->OpenAsRtf("large.rtf");
+    QVERIFY(w->Loading());
+    QPointer<TTextEdF> p(w);
+    w->close();
+    QTRY_VERIFY(!p);
+  }
+
   void savingAsksBeforeReplacingAnotherFile() {
     TTextEdF* w = open(1);
     select(w, "map.txt");
     w->FileListBoxDblClick();
     // Saving where it came from asks nothing.
-    w->EditBox->setPlainText(qru("новая карта"));
+    w->TextBox->setPlainText(qru("новая карта"));
     w->SaveButClick();
     QVERIFY(sc().messages.empty());
     QCOMPARE(drive->read("texts_res/map.txt"), cp("новая карта\r\n").left(cp("новая карта").size()));
@@ -363,14 +458,14 @@ class TstTextEditor : public QObject {
     // A character cp1251 cannot hold is refused; nothing is written.
     sc().clear();
     w->FileNameEd->setText("new.txt");
-    w->EditBox->setPlainText(QString::fromUtf8("中文"));
+    w->TextBox->setPlainText(QString::fromUtf8("中文"));
     w->SaveButClick();
     QCOMPARE(sc().messages.size(), size_t(1));
     QVERIFY(!drive->exists("texts_res/new.txt"));
 
     // A file that cannot be created: the platform's message.
     sc().clear();
-    w->EditBox->setPlainText("x");
+    w->TextBox->setPlainText("x");
     w->FileNameEd->setText("sub");
     sc().answers = {Answer::Yes};
     w->SaveButClick();
@@ -383,18 +478,20 @@ class TstTextEditor : public QObject {
     TTextEdF* w = open(1);
     w->OpenAsRtf("formatted.rtf");
     QVERIFY(w->RtfModeRB->isChecked());
-    const rtf::Document first = rtfFromDocument(*w->EditBox->document());
+    // Opening is no edit: there is nothing to undo.
+    QVERIFY(!w->EditDocument()->isUndoAvailable());
+    const rtf::Document first = rtfFromDocument(*w->EditDocument());
     QCOMPARE(first, rtf::read(fixture("rtf/formatted.rtf").toStdString()).document);
     w->FileNameEd->setText("copy.rtf");
     w->SaveButClick();
     QVERIFY(drive->read("texts_res/copy.rtf").startsWith("{\\rtf1"));
     w->OpenAsRtf("copy.rtf");
-    QCOMPARE(rtfFromDocument(*w->EditBox->document()), first);
+    QCOMPARE(rtfFromDocument(*w->EditDocument()), first);
 
     // Switching the mode keeps the pane and decides how the next save writes.
     w->OpenAsRtf("doc.rtf");
     w->TxtModeRB->setChecked(true);
-    QCOMPARE(w->EditBox->toPlainText(), qru("Квест: найти меч.\nВторой абзац, Ёжик и ёлка."));
+    QCOMPARE(w->EditText(), qru("Квест: найти меч.\nВторой абзац, Ёжик и ёлка."));
     w->FileNameEd->setText("doc.txt");
     w->SaveButClick();
     QCOMPARE(drive->read("texts_res/doc.txt"), cp("Квест: найти меч.\r\nВторой абзац, Ёжик и ёлка."));
@@ -410,14 +507,14 @@ class TstTextEditor : public QObject {
     // No RTF at all: shown as the text it is, in RTF mode, without a word.
     w->OpenAsRtf("fake.rtf");
     QVERIFY(sc().messages.empty());
-    QCOMPARE(w->EditBox->toPlainText(), QString("just text"));
+    QCOMPARE(w->EditText(), QString("just text"));
     QCOMPARE(w->FileNameEd->text(), QString("fake.rtf"));
     QCOMPARE(w->CurFile, std::string("C:\\texts_res\\fake.rtf"));
     QVERIFY(w->RtfModeRB->isChecked());
     w->OpenAsRtf("cut.rtf");
     QCOMPARE(sc().messages.size(), size_t(1));
     QCOMPARE(sc().messages[0].icon, Icon::Warning);
-    QVERIFY(w->EditBox->toPlainText().startsWith(qru("Квест: найти меч.")));
+    QVERIFY(w->EditText().startsWith(qru("Квест: найти меч.")));
   }
 
   void deletingFilesAndFolders() {
@@ -449,6 +546,43 @@ class TstTextEditor : public QObject {
     select(w, "..");
     QTest::keyClick(w->FileListBox, Qt::Key_Delete);
     QVERIFY(sc().messages.empty());
+  }
+
+  void deletingWithOneClickOpeningOpensNothingElse() {
+    drive->write("texts_res/quest2.txt", "second");
+    settings().TxtEdDlg1Click = true;
+    TTextEdF* w = open(1);
+    select(w, "quest1.txt");
+    QCOMPARE(w->EditText(), QString("q"));
+    sc().answers = {Answer::Yes};
+    QTest::keyClick(w->FileListBox, Qt::Key_Delete);
+    QVERIFY(!drive->exists("texts_res/quest1.txt"));
+    // The entry after it is not selected, and so not opened.
+    QCOMPARE(w->FileListBox->selectedItems().size(), 0);
+    QCOMPARE(w->FileNameEd->text(), QString("quest1.txt"));
+    QCOMPARE(w->EditText(), QString("q"));
+    QVERIFY(!w->ZapakBut->isEnabled() && !w->RaspakBut->isEnabled());
+    // The keyboard goes on from the entry after it.
+    QCOMPARE(w->FileListBox->currentItem()->text(), QString("quest2.txt"));
+    QTest::keyClick(w->FileListBox, Qt::Key_Space);
+    QCOMPARE(w->EditText(), QString("second"));
+  }
+
+  void returnOnAnEntryOpensIt() {
+    TTextEdF* w = open(1);
+    select(w, "sub");
+    QTest::keyClick(w->FileListBox, Qt::Key_Return);
+    QCOMPARE(w->CurDir, std::string("C:\\texts_res\\sub\\"));
+    select(w, "inner.txt");
+    QTest::keyClick(w->FileListBox, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(w->EditText(), QString("inner"));
+    select(w, "..");
+    QTest::keyClick(w->FileListBox, Qt::Key_Return);
+    QCOMPARE(w->CurDir, std::string("C:\\texts_res\\"));
+    select(w, "doc.rtf");
+    QTest::keyClick(w->FileListBox, Qt::Key_Return);
+    QVERIFY(w->RtfModeRB->isChecked());
+    QCOMPARE(w->EditText(), qru("Квест: найти меч.\nВторой абзац, Ёжик и ёлка."));
   }
 
   void editingANameInPlaceRenamesNothing() {
@@ -502,7 +636,8 @@ class TstTextEditor : public QObject {
     TTextEdF* w = open(1);
     QVERIFY(!ini(*drive).contains("TxtEdDlgWordWrap"));  // filling writes nothing
     w->WordWrapCB->setChecked(false);
-    QCOMPARE(w->EditBox->lineWrapMode(), QTextEdit::NoWrap);
+    QCOMPARE(w->TextBox->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(w->RtfBox->lineWrapMode(), QTextEdit::NoWrap);
     QVERIFY(ini(*drive).contains("TxtEdDlgWordWrap=0\r\n"));
     w->UseCritSizCB->setChecked(false);
     QVERIFY(ini(*drive).contains("TxtEdDlgUseCritSiz=0\r\n"));
@@ -511,6 +646,34 @@ class TstTextEditor : public QObject {
     w->CloseBut->click();
     QVERIFY(ini(*drive).contains("TxtEdDlgCritSiz=12\r\n"));
     QTRY_VERIFY(!p);
+  }
+
+  void theWindowOpensAtItsSizeAndGrows() {
+    settings().TxtEdDlgFiltList = defaultFilterList();
+    settings().TextsEdStart = "C:\\texts_res\\";
+    TMainForm f;
+    f.resize(1200, 900);
+    f.show();
+    f.TextEditMenuClick();
+    auto* w = qobject_cast<TTextEdF*>(f.TextEditors[0].data());
+    QVERIFY(w);
+    QCOMPARE(w->size(), QSize(816, 556));
+    QCOMPARE(w->FileListBox->geometry(), QRect(8, 54, 312, 318));
+    QCOMPARE(w->EditBox->geometry(), QRect(328, 34, 480, 480));
+    auto* frame = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+    QVERIFY(frame);
+    QVERIFY(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
+    frame->showMaximized();
+    QTRY_VERIFY(w->width() > 816 && w->height() > 556);
+    const int dx = w->width() - 816, dy = w->height() - 556;
+    QCOMPARE(w->FileListBox->height(), 318 + dy);
+    QVERIFY(w->FileListBox->width() > 312);
+    QCOMPARE(w->EditBox->height(), 480 + dy);
+    QCOMPARE(w->FileListBox->width() + w->EditBox->width(), 312 + 480 + dx);
+    // What stands below them keeps to the bottom and the right.
+    QCOMPARE(w->CloseBut->geometry().bottomRight(), QPoint(w->width() - 9, w->height() - 10));
+    QCOMPARE(w->CritSizED->y(), 514 + dy);
+    QCOMPARE(w->SaveBut->x(), w->EditBox->x());
   }
 
   void mainWindowNumbersItsEditors() {

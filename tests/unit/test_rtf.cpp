@@ -175,3 +175,32 @@ TEST(Rtf, MalformedInputIsReadAsFarAsItGoes) {
   }
   EXPECT_EQ(read(R"({\rtf1 \fs99999999999999 big})").document.paragraphs[0].runs[0].format.halfPoints, 3276);
 }
+
+TEST(Rtf, ParagraphsHandedOverAsReadAndReadingStopped) {
+  const std::string whole = fixture("rtf/formatted.rtf");
+  std::vector<Paragraph> handed;
+  std::vector<std::size_t> told;
+  ReadResult r = read(
+      whole,
+      [&told](std::size_t done) {
+        told.push_back(done);
+        return true;
+      },
+      [&handed](Paragraph&& p) { handed.push_back(std::move(p)); });
+  EXPECT_TRUE(r.document.paragraphs.empty());
+  EXPECT_EQ(r.problem, "");
+  EXPECT_EQ(handed, readWhole(whole).paragraphs);
+  ASSERT_FALSE(told.empty());
+  EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+
+  // Stopped: what was read is kept, nothing is said to be broken.
+  std::string large = "{\\rtf1 ";
+  for (int i = 0; i < 20000; ++i) large += "paragraph " + std::to_string(i) + "\\par ";
+  large += "}";
+  int calls = 0;
+  ReadResult stopped = read(large, [&calls](std::size_t) { return ++calls < 2; });
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_EQ(stopped.problem, "");
+  EXPECT_GT(stopped.document.paragraphs.size(), 0u);
+  EXPECT_LT(stopped.document.paragraphs.size(), 20000u);
+}

@@ -1,9 +1,12 @@
-// The text editor's filters, entry kinds and listing rules.
+// The text editor's filters, entry kinds and listing rules, and plain texts
+// decoded a piece at a time.
 #include <gtest/gtest.h>
 
 #include "config/settings.h"
 #include "support/testenv.h"
+#include "texteditor/engine/plain_text.h"
 #include "texteditor/engine/text_browser.h"
+#include "util/cp1251.h"
 
 using namespace kessik;
 using namespace kessik::texted;
@@ -95,4 +98,119 @@ TEST_F(TextListing, KindsAndMask) {
   EXPECT_EQ(render(visibleEntries(listing, "")), "..:0 sub:1 ");
   EXPECT_TRUE(isDriveRoot("C:\\"));
   EXPECT_FALSE(isDriveRoot("C:\\t\\"));
+}
+
+namespace {
+
+// The bytes a decoded text stands for: each block break and line separator
+// turned back into the ending it stands for, each character into cp1251.
+std::string encodeBack(const PlainChunk& all, LineEnding joined) {
+  auto ending = [](LineEnding e) -> std::string {
+    switch (e) {
+      case LineEnding::Lf: return "\n";
+      case LineEnding::Cr: return "\r";
+      case LineEnding::CrLf: break;
+    }
+    return "\r\n";
+  };
+  std::string out;
+  std::size_t block = 0;
+  for (char16_t c : all.text) {
+    if (c == kBlockBreak) {
+      out += ending(all.blockEnds.at(block++));
+    } else if (c == kLineSeparator) {
+      out += ending(joined);
+    } else {
+      std::string utf8;
+      appendUtf8(utf8, c);
+      out += utf8ToCp1251(utf8).value();
+    }
+  }
+  EXPECT_EQ(block, all.blockEnds.size());
+  return out;
+}
+
+// The whole text decoded in the pieces the cuts give.
+PlainChunk decodeCut(PlainTextDecoder& d, std::string_view bytes, const std::vector<std::size_t>& cuts) {
+  PlainChunk all, piece;
+  std::size_t at = 0;
+  for (std::size_t i = 0; i <= cuts.size(); ++i) {
+    const std::size_t end = i < cuts.size() ? cuts[i] : bytes.size();
+    d.decode(bytes.substr(at, end - at), i == cuts.size(), piece);
+    all.text += piece.text;
+    all.blockEnds.insert(all.blockEnds.end(), piece.blockEnds.begin(), piece.blockEnds.end());
+    at = end;
+  }
+  return all;
+}
+
+}  // namespace
+
+TEST(PlainText, PiecesCutAnywhereGiveTheSameLinesAndEndings) {
+  std::string many;
+  for (int i = 0; i < 100; ++i) many += "line " + std::to_string(i) + (i % 17 == 5 ? "\n" : i % 23 == 7 ? "\r" : "\r\n");
+  const std::string samples[] = {"", "a", "\r", "\n", "\r\n", "\n\r", "\r\r\n\n", "a\r\nb\nc\rd",
+                                 cp("строка 1\r\nстрока\xA0два\r\n\r\nконец\r"), many};
+  for (const std::string& bytes : samples) {
+    const LineEndings whole = lineEndingsOf(bytes);
+    for (bool group : {false, true}) {
+      for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
+        SCOPED_TRACE(testing::Message() << "group " << group << " cut " << cut << " of " << bytes.size());
+        PlainTextDecoder d(group);
+        const PlainChunk all = decodeCut(d, bytes, {cut});
+        EXPECT_EQ(encodeBack(all, d.joined()), bytes);
+        EXPECT_EQ(d.dominant(), whole.dominant);
+        if (!group) {
+          EXPECT_EQ(all.blockEnds, whole.lines);
+        }
+      }
+    }
+  }
+  // Empty pieces and a CR LF split over three of them.
+  PlainTextDecoder d(false);
+  const PlainChunk all = decodeCut(d, "a\r\nb", {1, 1, 2, 2});
+  EXPECT_EQ(all.blockEnds, std::vector<LineEnding>{LineEnding::CrLf});
+}
+
+TEST(PlainText, GroupedLinesShareBlocksThatEndAlike) {
+  std::string bytes;
+  for (int i = 0; i < 1000; ++i) bytes += "x" + std::to_string(i) + (i == 500 ? "\n" : "\r\n");
+  PlainTextDecoder d(true);
+  const PlainChunk all = decodeCut(d, bytes, {bytes.size() / 3, bytes.size() / 2});
+  EXPECT_EQ(d.joined(), LineEnding::CrLf);
+  // A few dozen lines per block, and the one LF line ends its block.
+  EXPECT_LE(all.blockEnds.size(), 1000u / (PlainTextDecoder::kLinesPerBlock - 1) + 3);
+  EXPECT_EQ(std::count(all.blockEnds.begin(), all.blockEnds.end(), LineEnding::Lf), 1);
+  std::size_t lines = 0;
+  for (char16_t c : all.text) {
+    if (c == kBlockBreak) lines = 0;
+    if (c == kLineSeparator) {
+      EXPECT_LT(++lines, static_cast<std::size_t>(PlainTextDecoder::kLinesPerBlock));
+    }
+  }
+  EXPECT_EQ(encodeBack(all, d.joined()), bytes);
+}
+
+TEST(PlainText, EncodingBackStopsAtTheFirstCharacterCp1251CannotHold) {
+  std::string out = "<";
+  EXPECT_EQ(appendCp1251(u"аб€\u0098x", out), std::u16string_view::npos);
+  EXPECT_EQ(out, "<\xE0\xE1\x88\x98x");
+  out.clear();
+  EXPECT_EQ(appendCp1251(u"аб€中x", out), 3u);
+  EXPECT_EQ(out, "\xE0\xE1\x88");
+}
+
+TEST_F(TextListing, ChunkReaderReadsTheFileInPieces) {
+  const std::string bytes = std::string(1000, 'a') + "\r\n" + std::string(999, 'b');
+  writeFile("C:\\t\\f.txt", bytes);
+  ChunkReader r;
+  ASSERT_TRUE(r.open("C:\\t\\f.txt"));
+  EXPECT_EQ(r.size(), bytes.size());
+  std::string all, piece;
+  while (!r.atEnd()) {
+    ASSERT_TRUE(r.read(300, piece));
+    all += piece;
+  }
+  EXPECT_EQ(all, bytes);
+  EXPECT_FALSE(ChunkReader().open("C:\\t\\missing.txt"));
 }

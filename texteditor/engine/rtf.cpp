@@ -109,7 +109,8 @@ bool isSkippedDestination(std::string_view w) {
 
 class Reader {
  public:
-  explicit Reader(std::string_view in) : in_(in) {}
+  Reader(std::string_view in, const ReadProgress& progress, const ParagraphSink& sink)
+      : in_(in), progress_(progress), sink_(sink) {}
 
   ReadResult run() {
     ReadResult result;
@@ -119,7 +120,15 @@ class Reader {
       return result;
     }
     bool closed = false;
+    std::size_t nextReport = 0;
     while (pos_ < in_.size()) {
+      if (progress_ && pos_ >= nextReport) {
+        nextReport = pos_ + kReportEvery;
+        if (!progress_(pos_)) {
+          result.stopped = true;
+          break;
+        }
+      }
       const char c = in_[pos_];
       if (c == '{') {
         ++pos_;
@@ -159,11 +168,10 @@ class Reader {
         emit(b < 0x80 ? static_cast<char32_t>(b) : decodeByte(currentCodePage(), b));
       }
     }
-    if (!closed && problem_.empty())
+    if (!closed && problem_.empty() && !result.stopped)
       problem_ = ru("Документ RTF оборван или повреждён: он кончается раньше, чем закрыты все его группы. "
                     "Показано то, что удалось прочитать.");
-    if (!para_.runs.empty() || doc_.paragraphs.empty()) endParagraph();
-    normalize(doc_);
+    if (!para_.runs.empty() || paragraphs_ == 0) endParagraph();
     result.document = std::move(doc_);
     result.problem = std::move(problem_);
     return result;
@@ -439,12 +447,22 @@ class Reader {
 
   void endParagraph() {
     para_.align = st_.align;
-    doc_.paragraphs.push_back(std::move(para_));
+    normalize(para_);
+    ++paragraphs_;
+    if (sink_)
+      sink_(std::move(para_));
+    else
+      doc_.paragraphs.push_back(std::move(para_));
     para_ = Paragraph();
     fmtDirty_ = true;
   }
 
+  static constexpr std::size_t kReportEvery = 1 << 16;
+
   std::string_view in_;
+  const ReadProgress& progress_;
+  const ParagraphSink& sink_;
+  std::size_t paragraphs_ = 0;
   std::size_t pos_ = 0;
   std::vector<State> stack_;
   State st_;
@@ -516,21 +534,25 @@ std::string Document::plainText() const {
   return out;
 }
 
-void normalize(Document& document) {
-  for (Paragraph& p : document.paragraphs) {
-    std::vector<Run> runs;
-    for (Run& r : p.runs) {
-      if (r.text.empty()) continue;
-      if (!runs.empty() && runs.back().format == r.format)
-        runs.back().text += r.text;
-      else
-        runs.push_back(std::move(r));
-    }
-    p.runs = std::move(runs);
+void normalize(Paragraph& p) {
+  std::vector<Run> runs;
+  for (Run& r : p.runs) {
+    if (r.text.empty()) continue;
+    if (!runs.empty() && runs.back().format == r.format)
+      runs.back().text += r.text;
+    else
+      runs.push_back(std::move(r));
   }
+  p.runs = std::move(runs);
 }
 
-ReadResult read(std::string_view bytes) { return Reader(bytes).run(); }
+void normalize(Document& document) {
+  for (Paragraph& p : document.paragraphs) normalize(p);
+}
+
+ReadResult read(std::string_view bytes, const ReadProgress& progress, const ParagraphSink& sink) {
+  return Reader(bytes, progress, sink).run();
+}
 
 std::string write(const Document& document) {
   std::vector<std::string> fonts;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,6 +53,7 @@ struct Document {
 };
 
 // Joins neighbouring runs of one format and drops empty runs.
+void normalize(Paragraph& paragraph);
 void normalize(Document& document);
 
 struct ReadResult {
@@ -61,9 +63,18 @@ struct ReadResult {
   std::string problem;
   // False when the bytes are no RTF at all (the document is then empty).
   bool isRtf = true;
+  // True when the caller stopped the reading (the document is incomplete).
+  bool stopped = false;
 };
 
-ReadResult read(std::string_view bytes);
+// Told now and then how many bytes have been read; returning false stops
+// the reading.
+using ReadProgress = std::function<bool(std::size_t done)>;
+// Given each paragraph as soon as it ends; the result's document then stays
+// empty, so that a large document is never held whole as a model.
+using ParagraphSink = std::function<void(Paragraph&&)>;
+
+ReadResult read(std::string_view bytes, const ReadProgress& progress = {}, const ParagraphSink& sink = {});
 
 // RTF of the document: cp1251 text (\'hh above 0x7F, \uN for characters
 // cp1251 cannot hold), a font table and a colour table of what the runs use.
