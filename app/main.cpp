@@ -6,11 +6,13 @@
 #include "config/settings.h"
 #include "config/startup.h"
 #include "ui/del_form.h"
+#include "ui/desktop_keys.h"
 #include "ui/interaction.h"
 #include "ui/look.h"
 #include "app/main_form.h"
 #include "ui/progress_form.h"
 #include "ui/qtext.h"
+#include "ui/translation.h"
 #include "app/window_startup.h"
 #include "archives/resbuild_form.h"
 #include "editors/sound_editor.h"
@@ -30,6 +32,10 @@ int main(int argc, char** argv) {
   // boxes that have no caption of their own; tool tips are always on.
   QApplication::setApplicationName(toQ(appTitle()));
   applyProgramLook(app);
+  // Qt's own texts (message box buttons, file dialogs) in Russian where the
+  // translation is installed; English otherwise.
+  installQtTranslation(app);
+  installDesktopKeys(app);
   installInteractionNotifier();
 
   auto registry = platform::openHostRegistry();

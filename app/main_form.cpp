@@ -2,6 +2,11 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QLabel>
+#include <QScreen>
+#include <QShortcut>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -20,6 +25,7 @@
 #include "options/about_form.h"
 #include "options/options_dialogs.h"
 #include "texteditor/text_edit_form.h"
+#include "ui/busy_work.h"
 #include "ui/text_viewer.h"
 
 namespace kessik {
@@ -71,6 +77,68 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   buildToolBar();
   statusBar()->setObjectName("MainStatusBar");
   installOwnWindows();
+  installKeysAndStatusLine();
+}
+
+// ---- The keyboard and the status line ----
+
+void TMainForm::installKeysAndStatusLine() {
+  // A maximised editor stays so while another child window comes up over it
+  // (a window of fixed size cannot take the maximised place).
+  mdi_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, true);
+
+  // Each menu of the bar also opens with Alt and the first letter of its
+  // caption's Latin spelling, for a keyboard on a Latin layout.
+  const std::pair<const char*, Qt::Key> latin[] = {
+      {"FileMenu", Qt::Key_F}, {"N1", Qt::Key_P}, {"BasaMenu", Qt::Key_B}, {"WindowsMenu", Qt::Key_O}, {"HelpMenu", Qt::Key_S}};
+  for (auto [name, key] : latin) {
+    QMenu* menu = findChild<QMenu*>(name);
+    auto* open = new QShortcut(QKeySequence(Qt::ALT | key), this);
+    connect(open, &QShortcut::activated, this, [this, menu] {
+      if (!menu || !menu->menuAction()->isVisible()) return;
+      // Opened as by its underlined letter: its first item chosen, so that
+      // Return takes it and the arrows go on from it.
+      menuBar()->setActiveAction(menu->menuAction());
+      for (QAction* a : menu->actions()) {
+        if (a->isSeparator() || !a->isVisible() || !a->isEnabled()) continue;
+        menu->setActiveAction(a);
+        break;
+      }
+    });
+  }
+  auto shortcut = [this](QKeySequence keys, auto handler) {
+    auto* s = new QShortcut(keys, this);
+    connect(s, &QShortcut::activated, this, handler);
+  };
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_W), [this] { closeActiveWindow(); });
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), [this] { mdi_->activateNextSubWindow(); });
+  shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), [this] { mdi_->activatePreviousSubWindow(); });
+  shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), [this] { mdi_->activatePreviousSubWindow(); });
+  shortcut(QKeySequence(Qt::Key_F5), [this] { reloadActiveWindowLists(); });
+
+  // What long work did, in the status bar beside the hints (a hint covers it
+  // while it is shown).
+  auto* line = new QLabel(statusBar());
+  line->setObjectName("StatusLineLab");
+  statusBar()->addWidget(line, 1);
+  setStatusLineSink([line = QPointer<QLabel>(line)](const QString& text) {
+    if (line) line->setText(text);
+  });
+}
+
+void TMainForm::closeActiveWindow() {
+  if (QMdiSubWindow* active = mdi_->activeSubWindow()) active->close();
+}
+
+void TMainForm::reloadActiveWindowLists() {
+  QMdiSubWindow* active = mdi_->activeSubWindow();
+  QWidget* w = active ? active->widget() : nullptr;
+  if (!w) return;
+  if (auto* editor = qobject_cast<SectionEditor*>(w)) editor->reloadLists();
+  else if (auto* texts = qobject_cast<TTextEdF*>(w)) texts->RefreshList();
+  else if (auto* resources = qobject_cast<TResursForm*>(w)) resources->FormShow();
+  // Windows of their own kind reload through a slot of this name.
+  else if (w->metaObject()->indexOfMethod("reloadLists()") >= 0) QMetaObject::invokeMethod(w, "reloadLists");
 }
 
 void TMainForm::installOwnWindows() {
@@ -101,6 +169,7 @@ void TMainForm::installOwnWindows() {
 }
 
 TMainForm::~TMainForm() {
+  setStatusLineSink(nullptr);
   // The child windows go first, while the state they report to on their way
   // out (check marks, references) still exists.
   delete mdi_;
@@ -112,23 +181,23 @@ void TMainForm::buildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName("Mai_nMenu");
 
-  QMenu* file = addMenu(bar, "FileMenu", qru("Файл"));
-  connect(addItem(file, "ResursMenu", qru("Запаковка\\распаковка ресурсов...")), &QAction::triggered, this,
+  QMenu* file = addMenu(bar, "FileMenu", qru("&Файл"));
+  connect(addItem(file, "ResursMenu", qru("&Запаковка\\распаковка ресурсов...")), &QAction::triggered, this,
           [this] { ResursMenuClick(); });
-  connect(addItem(file, "TextEditMenu", qru("Редактор текстов...")), &QAction::triggered, this,
+  connect(addItem(file, "TextEditMenu", qru("&Редактор текстов...")), &QAction::triggered, this,
           [this] { TextEditMenuClick(); });
-  connect(addItem(file, "ZmStartMenu", qru("Запустить ЗМ...")), &QAction::triggered, this,
+  connect(addItem(file, "ZmStartMenu", qru("За&пустить ЗМ...")), &QAction::triggered, this,
           [this] { RunZMSBClick(); });
   file->addSeparator();
-  connect(addItem(file, "ExitMenu", qru("Выход"), qru("Типа это выход")), &QAction::triggered, this,
+  connect(addItem(file, "ExitMenu", qru("&Выход"), qru("Типа это выход")), &QAction::triggered, this,
           [this] { ExitMenuClick(); });
   item("ResursMenu")->setCheckable(true);
   bar->addMenu(file);
 
-  QMenu* options = addMenu(bar, "N1", qru("Параметры"));
-  for (auto [name, caption] : {std::pair{"TextsOptMenu", "Параметры для редактора текстов..."},
-                               std::pair{"BasOptMenu", "Параметры для баз..."},
-                               std::pair{"ResOptMenu", "Пути к ресурсным файлам..."}}) {
+  QMenu* options = addMenu(bar, "N1", qru("&Параметры"));
+  for (auto [name, caption] : {std::pair{"TextsOptMenu", "Параметры для &редактора текстов..."},
+                               std::pair{"BasOptMenu", "Параметры для &баз..."},
+                               std::pair{"ResOptMenu", "&Пути к ресурсным файлам..."}}) {
     QAction* a = addItem(options, name, qru(caption));
     connect(a, &QAction::triggered, this, [this, n = QString(name)] {
       if (auto it = handlers_.find(n); it != handlers_.end() && it->second) it->second();
@@ -136,30 +205,30 @@ void TMainForm::buildMenus() {
   }
   bar->addMenu(options);
 
-  QMenu* bases = addMenu(bar, "BasaMenu", qru("Базы"), qru("Базы ЗМ из database.res и databaselmp.res"));
-  connect(addItem(bases, "IshMenu", qru("Исходники...")), &QAction::triggered, this, [this] { IshMenuClick(); });
-  QMenu* singl = addMenu(bases, "N2", qru("Сингл"));
-  QMenu* lmp = addMenu(bases, "N3", qru("Мульти"));
+  QMenu* bases = addMenu(bar, "BasaMenu", qru("&Базы"), qru("Базы ЗМ из database.res и databaselmp.res"));
+  connect(addItem(bases, "IshMenu", qru("&Исходники...")), &QAction::triggered, this, [this] { IshMenuClick(); });
+  QMenu* singl = addMenu(bases, "N2", qru("&Сингл"));
+  QMenu* lmp = addMenu(bases, "N3", qru("&Мульти"));
   buildEditorMenus(singl, Game::Singl);
   buildEditorMenus(lmp, Game::Lmp);
   bases->addMenu(singl);
   bases->addMenu(lmp);
   bar->addMenu(bases);
 
-  windowsMenu_ = addMenu(bar, "WindowsMenu", qru("Окна"));
-  connect(addItem(windowsMenu_, "CascadeWindMenu", qru("Каскадом")), &QAction::triggered, this,
+  windowsMenu_ = addMenu(bar, "WindowsMenu", qru("&Окна"));
+  connect(addItem(windowsMenu_, "CascadeWindMenu", qru("&Каскадом")), &QAction::triggered, this,
           [this] { CascadeWindMenuClick(); });
-  connect(addItem(windowsMenu_, "TileWindMenu", qru("Мозайкой")), &QAction::triggered, this,
+  connect(addItem(windowsMenu_, "TileWindMenu", qru("&Мозайкой")), &QAction::triggered, this,
           [this] { TileWindMenuClick(); });
-  connect(addItem(windowsMenu_, "ArrangeIconsWindMenu", qru("Упорядочить свернутые")), &QAction::triggered, this,
+  connect(addItem(windowsMenu_, "ArrangeIconsWindMenu", qru("&Упорядочить свернутые")), &QAction::triggered, this,
           [this] { ArrangeIconsWindMenuClick(); });
   connect(windowsMenu_, &QMenu::aboutToShow, this, [this] { rebuildWindowList(); });
   bar->addMenu(windowsMenu_);
 
-  QMenu* help = addMenu(bar, "HelpMenu", qru("Справка"));
-  connect(addItem(help, "ReadMeMenu", qru("Краткий ридми"), qru("Документация")), &QAction::triggered, this,
+  QMenu* help = addMenu(bar, "HelpMenu", qru("&Справка"));
+  connect(addItem(help, "ReadMeMenu", qru("&Краткий ридми"), qru("Документация")), &QAction::triggered, this,
           [this] { ReadMeMenuClick(); });
-  QAction* about = addItem(help, "AboutMenu", qru("О программе"), "About");
+  QAction* about = addItem(help, "AboutMenu", qru("&О программе"), "About");
   connect(about, &QAction::triggered, this, [this] {
     if (auto it = handlers_.find("AboutMenu"); it != handlers_.end() && it->second) it->second();
   });
@@ -252,10 +321,22 @@ void TMainForm::setMenuHandler(const QString& itemName, std::function<void()> ha
 void TMainForm::FormShow() {
   const Settings& s = settings();
   setWindowTitle(toQ(appTitle()));
-  resize(s.MfWidth, s.MfHeight);
-  move(s.MfLeft, s.MfTop);
+  // A place and size stored on a larger screen are brought onto this one.
+  QRect stored(s.MfLeft, s.MfTop, s.MfWidth, s.MfHeight);
+  QScreen* screen = QGuiApplication::screenAt(stored.topLeft());
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (screen) stored = fitOnScreen(stored, screen->availableGeometry());
+  resize(stored.size());
+  move(stored.topLeft());
   setWindowState(Qt::WindowNoState);
   show();
+  // Once the frame is known, the frame too lies on the screen.
+  if (screen && !screen->availableGeometry().contains(frameGeometry())) {
+    const QRect frame = frameGeometry();
+    const QRect fitted = fitOnScreen(frame, screen->availableGeometry());
+    resize(size() - (frame.size() - fitted.size()));
+    move(fitted.topLeft());
+  }
   repaint();
   switch (windowStateFromCode(s.MfWstate)) {
     case WindowState::Maximized: setWindowState(Qt::WindowMaximized); break;
@@ -293,8 +374,21 @@ QMdiSubWindow* TMainForm::addChildWindow(QWidget* child) {
   if (!child) return nullptr;
   auto* frame = qobject_cast<QMdiSubWindow*>(child->parentWidget());
   if (!frame || frame->mdiArea() != mdi_) {
+    const QSize wanted = child->size();
     frame = mdi_->addSubWindow(child);
     frame->setAttribute(Qt::WA_DeleteOnClose);
+    // A window that can be resized opens at the size it was given (its
+    // starting or remembered size), not at the frame's own idea of it.
+    const QMargins m = frame->contentsMargins();
+    frame->resize(wanted + QSize(m.left() + m.right(), m.top() + m.bottom()));
+    // Ctrl+W is the main window's (it closes the active child window): the
+    // frame's own menu keeps Ctrl+F4, so that the two never clash.
+    if (QMenu* menu = frame->systemMenu()) {
+      for (QAction* a : menu->actions()) {
+        QList<QKeySequence> keys = a->shortcuts();
+        if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)) > 0) a->setShortcuts(keys);
+      }
+    }
     // A fixed-size window keeps its size in the frame: no maximise button,
     // and tiling or cascading moves it without stretching it.
     if (child->minimumSize() == child->maximumSize()) {
@@ -433,7 +527,10 @@ void TMainForm::rebuildWindowList() {
   windowListItems_.push_back(windowsMenu_->addSeparator());
   int n = 0;
   for (QMdiSubWindow* w : windows) {
-    QAction* a = windowsMenu_->addAction(QString("%1 %2").arg(++n).arg(w->windowTitle()));
+    // The first nine are chosen by their digit; an "&" of a title is no mark.
+    ++n;
+    const QString title = QString(w->windowTitle()).replace("&", "&&");
+    QAction* a = windowsMenu_->addAction(QString(n <= 9 ? "&%1 %2" : "%1 %2").arg(n).arg(title));
     a->setCheckable(true);
     a->setChecked(w == mdi_->activeSubWindow());
     connect(a, &QAction::triggered, this, [this, p = QPointer<QMdiSubWindow>(w)] {

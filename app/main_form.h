@@ -53,6 +53,10 @@ class TMainForm : public QMainWindow, public RunInstance<TMainForm> {
   // stay open).
   void closeAllSectionEditors();
 
+  // Ctrl+W and F5: closes the active child window; reloads its lists.
+  void closeActiveWindow();
+  void reloadActiveWindowLists();
+
   // ---- What other windows plug in ----
 
   // The sources window: shows it modally and tells whether it rebuilt a
@@ -97,6 +101,7 @@ class TMainForm : public QMainWindow, public RunInstance<TMainForm> {
 
  private:
   void installOwnWindows();
+  void installKeysAndStatusLine();
   void buildMenus();
   void buildToolBar();
   void buildEditorMenus(QMenu* parent, Game game);

@@ -129,6 +129,9 @@ std::string runInWindow(archives::ResbuildOperation op, const std::string& first
   w->SecondPath = second;
   w->ShowErrors = true;
   ownByActiveWindow(w);
+  // Its error box is shown from this window; afterwards the keyboard is back
+  // where the work was started.
+  FocusReturn focus;
   w->exec();
   return w->Result;
 }

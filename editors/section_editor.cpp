@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QToolButton>
@@ -16,8 +17,10 @@
 #include <map>
 
 #include "config/settings.h"
+#include "ui/busy_work.h"
 #include "ui/value_table.h"
 #include "ui/form_util.h"
+#include "ui/window_sizes.h"
 #include "ui/look.h"
 #include "ui/qtext.h"
 #include "core/file_buf.h"
@@ -40,28 +43,20 @@ std::map<std::string, QPointer<SectionEditor>>& openEditors() {
 
 void errorBox(const std::string& text) { messageBoxEx(text, "", Icon::Error); }
 
-// A field name wider than its column is drawn condensed (where the font has
-// a condensed face) and carries its whole text as a tool tip, so that a long
-// name is never cut short unseen.
-void fitNameCell(QTableWidgetItem* item, const QFont& font, int columnWidth) {
-  constexpr int kCellPadding = 8;
-  auto fits = [&](const QFont& f) {
-    return QFontMetrics(f).horizontalAdvance(item->text()) + kCellPadding <= columnWidth;
-  };
-  if (fits(font)) return;
-  item->setToolTip(item->text());
-  for (int stretch : {QFont::SemiCondensed, QFont::Condensed}) {
-    QFont narrow = font;
-    narrow.setStretch(stretch);
-    item->setFont(narrow);
-    if (fits(narrow)) return;
-  }
-}
-
 constexpr int kMargin = 18;
 constexpr int kListsTop = 20;
 constexpr int kTableTop = 48;
 constexpr int kRowHeight = 18;
+// The table made lower than its section's size keeps its header and a few rows.
+constexpr int kMinTableHeight = 20 + 4 * kRowHeight + 4;
+
+// The record files of a folder, as many as the scan can find at most.
+std::uint64_t countRecordFiles(const std::string& folder) {
+  std::uint64_t n = 0;
+  for (const auto& e : listFolder(folder).entries)
+    if (e.kind == EntryKind::File && wildcardMatch(e.name, "*.zap")) ++n;
+  return n;
+}
 
 }  // namespace
 
@@ -101,6 +96,7 @@ SectionEditor::SectionEditor(const WindowEntry& entry, const Schema& schema, QWi
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(toQ(entry.caption));
   buildControls();
+  rememberWindowSize(this, entry.className);
 }
 
 SectionEditor::~SectionEditor() {
@@ -111,7 +107,10 @@ SectionEditor::~SectionEditor() {
 
 void SectionEditor::buildControls() {
   const WindowSize& size = schema_.sizeOf(entry_.className);
-  setFixedClientSize(this, size.clientWidth, size.clientHeight);
+  // Opens at the section's size; wider or taller, the table grows (down to
+  // a few rows when it is made lower).
+  setResizableClientSize(this, size.clientWidth, size.clientHeight,
+                         QSize(size.clientWidth, size.clientHeight - size.tableHeight + kMinTableHeight));
   // The geometry is that of the original small dialog font: field names of
   // 30 characters fit the 180-pixel name column, button texts their buttons.
   QFont small = font();
@@ -142,7 +141,6 @@ void SectionEditor::buildControls() {
   for (const Row& r : schema_.rows) names.push_back(r.name);
   ValuesEd = newValueTable(this, names, QRect(kMargin, kTableTop, size.tableWidth, size.tableHeight), size.column1,
                            size.column2, kRowHeight);
-  for (int r = 0; r < ValuesEd->rowCount(); ++r) fitNameCell(ValuesEd->item(r, 0), ValuesEd->font(), size.column1);
   EditButton = new QToolButton(ValuesEd->viewport());
   EditButton->setObjectName("ValuesEdEditButton");
   EditButton->setText(QString::fromUtf8("…"));
@@ -173,6 +171,59 @@ void SectionEditor::buildControls() {
   connect(CloseBut, &QPushButton::clicked, this, [this] { CloseButClick(); });
   connect(CreateBut, &QPushButton::clicked, this, [this] { CreateButClick(); });
   connect(DeleteBut, &QPushButton::clicked, this, [this] { DeleteButClick(); });
+  layoutControls();
+}
+
+// ---- Size ----
+
+void SectionEditor::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  layoutControls();
+}
+
+// The controls for the window's size: at the section's own size exactly as
+// the section gives them; larger, the lists share the extra width, the table
+// takes the extra width and height and the buttons stay under it. Of the
+// table's extra width the name column takes what its longest name needs (up
+// to half), the value column the rest; a name that still does not fit is
+// cut short with "…" and shows whole as a tool tip.
+void SectionEditor::layoutControls() {
+  if (!ValuesEd) return;
+  const WindowSize& size = schema_.sizeOf(entry_.className);
+  const int extraWidth = std::max(0, width() - size.clientWidth);
+  const int extraHeight = height() - size.clientHeight;
+  const int tableWidth = size.tableWidth + extraWidth;
+  const int tableHeight = std::max(kMinTableHeight, size.tableHeight + extraHeight);
+  const int half = (tableWidth - 15) / 2;
+  Label1->setGeometry(kMargin, 4, half, 16);
+  MaskiBox->setGeometry(kMargin, kListsTop, half, 22);
+  Label2->setGeometry(kMargin + tableWidth - half, 4, half, 16);
+  FilesBox->setGeometry(kMargin + tableWidth - half, kListsTop, half, 22);
+  ValuesEd->setGeometry(kMargin, kTableTop, tableWidth, tableHeight);
+
+  constexpr int kCellPadding = 8;
+  const QFontMetrics names(ValuesEd->font());
+  int needed = 0;
+  for (int r = 0; r < ValuesEd->rowCount(); ++r)
+    needed = std::max(needed, names.horizontalAdvance(ValuesEd->item(r, 0)->text()) + kCellPadding);
+  const int nameWidth = size.column1 + std::clamp(needed - size.column1, 0, extraWidth / 2);
+  ValuesEd->setColumnWidth(0, nameWidth);
+  ValuesEd->setColumnWidth(1, size.column2 + extraWidth - (nameWidth - size.column1));
+  for (int r = 0; r < ValuesEd->rowCount(); ++r) {
+    QTableWidgetItem* name = ValuesEd->item(r, 0);
+    const bool fits = names.horizontalAdvance(name->text()) + kCellPadding <= nameWidth;
+    name->setToolTip(fits ? QString() : name->text());
+  }
+
+  const int y = kTableTop + tableHeight + 6;
+  const int gap = 4;
+  const int w = (tableWidth - 5 * gap) / 6;
+  int x = kMargin;
+  for (QPushButton* b : {SortBut, ZashablonitBut, SaveBut, CloseBut, CreateBut, DeleteBut}) {
+    b->setGeometry(x, y, w, 25);
+    x += w + gap;
+  }
+  placeRowButton();
 }
 
 std::vector<ByteString>& SectionEditor::slotData() { return view_.slotData; }
@@ -233,11 +284,16 @@ void SectionEditor::placeRowButton() {
                     view_.readable[row];
   if (!show) {
     EditButton->hide();
+    setRowButtonCell(ValuesEd, -1, 0);
     return;
   }
+  // At the right end of the cell, or of the part of it that can be seen when
+  // the cell runs on under the scroll bar; the cell's text ends before it.
   const QRect cell = ValuesEd->visualRect(ValuesEd->model()->index(row, 1));
   const int side = cell.height();
-  EditButton->setGeometry(cell.right() - side + 1, cell.top(), side, side);
+  const int right = std::min(cell.right(), ValuesEd->viewport()->width() - 1);
+  EditButton->setGeometry(right - side + 1, cell.top(), side, side);
+  setRowButtonCell(ValuesEd, row, cell.right() - (right - side));
   EditButton->show();
   EditButton->raise();
 }
@@ -266,23 +322,56 @@ bool SectionEditor::FormShow() {
   IshPath = sectionSourceFolder(s.SourcesRoot, schema_);
   ShabPath = sectionTemplateFolder(s.ProgramDir, schema_);
 
-  auto list = scanSection(schema_, IshPath);
-  if (!list) {
+  if (!scanIntoLists()) {
     errorBox(ru("Проверьте наличие исходника! Отсутствует папка с исходником данного раздела!"));
     close();
     return false;
   }
+  return true;
+}
+
+bool SectionEditor::scanIntoLists() {
+  // A large section takes a while: the busy cursor, and past half a second
+  // the progress window counting the records read.
+  BusyWork busy(IshPath);
+  busy.setStage(ru("Чтение записей раздела..."));
+  busy.setMaximum(countRecordFiles(IshPath));
+  auto list = scanSection(schema_, IshPath, busy);
+  if (!list) return false;
   ZapList = std::move(*list);
   QStringList masks, files;
   for (const auto& e : ZapList) {
     masks << toQ(e.mask);
     files << toQ(e.file);
   }
+  MaskiBox->clear();
+  FilesBox->clear();
   MaskiBox->addItems(masks);
   FilesBox->addItems(files);
   MaskiBox->setCurrentIndex(-1);
   FilesBox->setCurrentIndex(-1);
   return true;
+}
+
+void SectionEditor::reloadLists() {
+  const std::string shownFile = loadedIndex_ >= 0 ? CurFile : std::string();
+  if (!scanIntoLists()) {
+    FormShow();  // the folder has gone: said as when the window is shown
+    return;
+  }
+  // The shown record is still the one in its file when file and mask agree;
+  // otherwise the records have been renumbered behind the window, and the
+  // table would be saved over another record.
+  int index = -1;
+  for (int i = 0; i < static_cast<int>(ZapList.size()); ++i)
+    if (ZapList[i].file == shownFile && ZapList[i].mask == CurMask) index = i;
+  if (index < 0) {
+    if (!shownFile.empty()) FormShow();
+    return;
+  }
+  loadedIndex_ = index;
+  FilesBox->setCurrentIndex(index);
+  MaskiBox->setCurrentIndex(schema_.masksMayRepeat() ? index : lastWithMask(index));
 }
 
 void SectionEditor::FormClose() {
@@ -433,6 +522,7 @@ void SectionEditor::CreateButClick() {
   }
   auto chosen = dialogs::chooseTemplate(ShabPath);
   if (!chosen) return;
+  BusyWork busy(IshPath);
   // Nothing of the window changes until the new record file is written: a
   // template that cannot be used leaves the loaded record where it was.
   if (!createRecordFromTemplate(*chosen, mask, IshPath + nextFreeFileName(ZapList))) return;
@@ -440,6 +530,7 @@ void SectionEditor::CreateButClick() {
   if (FilesBox->count() == 0) return;
   FilesBox->setCurrentIndex(FilesBox->count() - 1);
   FilesBoxClick();
+  busy.done(entry_.caption + ru(": создана запись ") + CurFile + ru(" «") + mask + ru("»"));
 }
 
 void SectionEditor::DeleteButClick() {
@@ -448,11 +539,14 @@ void SectionEditor::DeleteButClick() {
       Answer::Yes)
     return;
   const int index = loadedIndex_;
+  const std::string deleted = CurFile + ru(" «") + CurMask + ru("»");
+  BusyWork busy(IshPath);
   bool folderChanged = false;
   deleteRecord(IshPath, CurFile, &folderChanged);
   // A file that could not be deleted leaves the window as it was.
   if (!folderChanged) return;
   if (!FormShow()) return;
+  busy.done(entry_.caption + ru(": удалена запись ") + deleted + ru(", осталось ") + recordsText(ZapList.size()));
   int next = index;
   if (next >= static_cast<int>(ZapList.size())) next = static_cast<int>(ZapList.size()) - 1;
   if (next < 0) return;
@@ -462,10 +556,14 @@ void SectionEditor::DeleteButClick() {
 
 void SectionEditor::SortButClick() {
   if (FilesBox->count() <= 1) return;
+  BusyWork busy(IshPath);
+  busy.setStage(ru("Сортировка записей..."));
+  busy.setMaximum(ZapList.size());
   bool folderChanged = false;
   // A sort refused before any record moved leaves the window as it was.
-  if (!sortSection(IshPath, ZapList, &folderChanged) && !folderChanged) return;
-  FormShow();
+  const bool sorted = sortSection(IshPath, ZapList, &folderChanged, busy);
+  if (!sorted && !folderChanged) return;
+  if (FormShow() && sorted) busy.done(entry_.caption + ru(": отсортировано ") + recordsText(ZapList.size()));
 }
 
 void SectionEditor::ValuesEdEditButtonClick() {

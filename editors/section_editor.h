@@ -69,6 +69,11 @@ class SectionEditor : public QWidget {
   void SortButClick();
   void ValuesEdEditButtonClick();
 
+  // F5: reads the record list of the source folder again. The record shown
+  // in the table stays (with whatever is typed in it) while its file is
+  // still listed; otherwise the window is reset as when it is shown.
+  void reloadLists();
+
   // Window state.
   std::string IshPath, ShabPath;
   ZapListT ZapList;
@@ -90,9 +95,14 @@ class SectionEditor : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void buildControls();
+  void layoutControls();
+  // Reads the source folder into ZapList and both lists (nothing selected);
+  // false when the folder is missing.
+  bool scanIntoLists();
   void clearValues();
   void showView();
   void readCells();

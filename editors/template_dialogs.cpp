@@ -1,5 +1,6 @@
 #include "editors/template_dialogs.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -175,6 +176,21 @@ TCheckShablF::TCheckShablF(QWidget* parent, TShablonimF* folderOwner) : QDialog(
   connect(ShabList, &QListWidget::itemSelectionChanged, this, [this] { ShabListClick(); });
   connect(OkBut, &QPushButton::clicked, this, [this] { OkButClick(); });
   connect(CancelBut, &QPushButton::clicked, this, [this] { CancelButClick(); });
+  // A double click on an entry, or Return on it, takes it as "ОК" does.
+  connect(ShabList, &QListWidget::itemDoubleClicked, this, [this] { OkButClick(); });
+  ShabList->installEventFilter(this);
+}
+
+bool TCheckShablF::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ShabList && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      if (QListWidgetItem* item = ShabList->currentItem(); item && !item->isSelected()) item->setSelected(true);
+      OkButClick();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 TShablonimF* TCheckShablF::owner() const { return owner_ ? owner_ : TShablonimF::instance(); }

@@ -82,6 +82,7 @@ class TCheckShablF : public QDialog, public RunInstance<TCheckShablF> {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   TShablonimF* owner() const;

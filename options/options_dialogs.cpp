@@ -59,7 +59,13 @@ DialogKeys::DialogKeys(QDialog* dialog, std::function<void()> enter, std::functi
 bool DialogKeys::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
+    // Return on a focused button presses that button (a focused "Отмена"
+    // cancels); the dialog's Enter rule holds everywhere else.
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && enter_) {
+      if (auto* button = qobject_cast<QPushButton*>(watched); button && button->hasFocus()) {
+        if (button->isEnabled()) button->click();
+        return true;
+      }
       enter_();
       return true;
     }

@@ -22,7 +22,7 @@ class QPushButton;
 namespace kessik {
 
 // Makes Enter and Escape reach a dialog's handlers wherever the focus is in
-// it.
+// it, except that Return on a focused button presses that button.
 class DialogKeys : public QObject {
  public:
   DialogKeys(QDialog* dialog, std::function<void()> enter, std::function<void()> escape);

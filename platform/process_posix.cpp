@@ -22,6 +22,28 @@ void setError(std::string* error, const std::string& text) {
   if (error) *error = text;
 }
 
+// Why a program could not be started, in the program's own language (UTF-8,
+// as host texts are); the system's text is added for what is not named here.
+std::string reasonText(int err) {
+  switch (err) {
+    case ENOENT: return "нет такого файла или папки";
+    case EACCES:
+    case EPERM: return "нет доступа";
+    case ENOEXEC: return "файл не является программой";
+    case ENOTDIR: return "часть пути не является папкой";
+    case ENAMETOOLONG: return "слишком длинный путь";
+    case ELOOP: return "в пути слишком много символьных ссылок";
+    case ENOMEM: return "не хватает памяти";
+    case EMFILE:
+    case ENFILE: return "открыто слишком много файлов";
+    case EAGAIN: return "система не может сейчас запустить ещё один процесс";
+    case ETXTBSY: return "файл программы занят";
+    case EIO: return "ошибка ввода-вывода";
+    default: break;
+  }
+  return "системная ошибка " + std::to_string(err) + ": " + std::strerror(err);
+}
+
 bool isExecutableFile(const fs::path& p) {
   struct stat st {};
   return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(p.c_str(), X_OK) == 0;
@@ -53,13 +75,13 @@ void closeInheritedDescriptors() {
 bool spawn(const ProcessRequest& request, bool detach, pid_t* pidOut, std::string* error) {
   fs::path program = request.program;
   if (program.empty()) {
-    setError(error, "no program given");
+    setError(error, "программа не указана");
     return false;
   }
   if (program.native().find('/') == std::string::npos) {
     auto found = findOnPath(program.native());
     if (!found) {
-      setError(error, program.native() + ": not found on PATH");
+      setError(error, program.native() + ": не найдена в PATH");
       return false;
     }
     program = *found;
@@ -68,7 +90,7 @@ bool spawn(const ProcessRequest& request, bool detach, pid_t* pidOut, std::strin
   if (!request.workingFolder.empty()) {
     auto host = toHost(request.workingFolder);
     if (!host) {
-      setError(error, cp1251ToUtf8(request.workingFolder) + ": no such drive");
+      setError(error, cp1251ToUtf8(request.workingFolder) + ": нет такого диска");
       return false;
     }
     cwd = host->native();
@@ -84,7 +106,7 @@ bool spawn(const ProcessRequest& request, bool detach, pid_t* pidOut, std::strin
 
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) {
-    setError(error, std::strerror(errno));
+    setError(error, reasonText(errno));
     return false;
   }
   pid_t pid = ::fork();
@@ -92,7 +114,7 @@ bool spawn(const ProcessRequest& request, bool detach, pid_t* pidOut, std::strin
     int err = errno;
     ::close(fds[0]);
     ::close(fds[1]);
-    setError(error, std::strerror(err));
+    setError(error, reasonText(err));
     return false;
   }
   if (pid == 0) {
@@ -121,7 +143,7 @@ bool spawn(const ProcessRequest& request, bool detach, pid_t* pidOut, std::strin
     }
   }
   if (got > 0) {
-    std::string what = std::strerror(childErr);
+    std::string what = reasonText(childErr);
     if (!cwd.empty() && childErr == ENOENT && !fs::is_directory(cwd)) {
       setError(error, cwd + ": " + what);
     } else {

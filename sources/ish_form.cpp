@@ -3,8 +3,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "config/settings.h"
+#include "ui/busy_work.h"
 #include "ui/del_form.h"
 #include "ui/form_util.h"
 #include "ui/progress_form.h"
@@ -173,6 +175,7 @@ TIshF::TIshF(QWidget* parent) : QDialog(parent) {
   connect(FullMakeLmpBaseBut, &QPushButton::clicked, this, [this] { FullMakeLmpBaseButClick(); });
   connect(RefreshFbUt, &QPushButton::clicked, this, [this] { RefreshFbUtClick(); });
   connect(CloseBut, &QPushButton::clicked, this, [this] { CloseButClick(); });
+  connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this, [this] { RefreshFbUtClick(); });
 
   if (!gInstance) gInstance = this;
 }
@@ -251,17 +254,18 @@ void TIshF::RefreshFbUtClick() {
 
 // ---- 2. Unpack the archive into the work folder ----
 
-void TIshF::unpackArchiveStep(Game& g) {
-  if (!askYes(Icon::Warning, ru(kAskUnpackArchive))) return;
+bool TIshF::unpackArchiveStep(Game& g) {
+  if (!askYes(Icon::Warning, ru(kAskUnpackArchive))) return false;
   // A work folder that is a link to a folder elsewhere is removed as a link.
   if (folderExists(g.work)) recreateFolderWithWaitWindow(g.work);
   else createFolder(g.work);
   if (!folderExists(g.work) || isSymbolicLink(g.work)) {
     messageDialog(Icon::Error, ru("Не удалось создать папку ") + g.work);
-    return;
+    return false;
   }
-  unpackArchiveWithTool(g.archive, g.work);
+  const bool unpacked = unpackArchiveWithTool(g.archive, g.work).empty();
   RefreshFbUtClick();
+  return unpacked;
 }
 
 // ---- 3. Generate the sources from the work folder ----
@@ -283,10 +287,10 @@ std::string TIshF::heldByRoot(const Game& g) {
   return {};
 }
 
-void TIshF::generateSourcesStep(Game& g) {
+bool TIshF::generateSourcesStep(Game& g) {
   if (!*g.workReady) {
     messageDialog(Icon::Error, ru(kNoWorkFolder));
-    return;
+    return false;
   }
   // A root that is a link would be emptied and filled through the link, in a
   // folder the settings do not name: it is refused, nothing is touched.
@@ -294,7 +298,7 @@ void TIshF::generateSourcesStep(Game& g) {
     messageDialog(Icon::Error, ru("Папка исходника ") + g.root +
                                    ru(" является символьной ссылкой. Исходник не сгенерирован: через ссылку "
                                       "ничего не удаляется и не записывается. Укажите в настройках настоящую папку."));
-    return;
+    return false;
   }
   // Emptying the root must not take the archive, its work folder, the other
   // game's sources or the program with it: such a root is refused.
@@ -302,54 +306,58 @@ void TIshF::generateSourcesStep(Game& g) {
     messageDialog(Icon::Error, ru("Папка исходника ") + g.root + ru(" содержит ") + held +
                                    ru(". Исходник не сгенерирован: очистка папки удалила бы это. Укажите в "
                                       "настройках отдельную папку для исходника."));
-    return;
+    return false;
   }
   bool justCreated = false;
   if (!folderExists(g.root)) {
     justCreated = !g.root.empty() && createFolderTree(g.root);
     if (!justCreated) {
       messageDialog(Icon::Error, ru("Не удалось создать папку ") + g.root);
-      return;
+      return false;
     }
   }
-  if (!justCreated && Ask && !askYes(Icon::Warning, ru(g.lmp ? kAskDropLmpSources : kAskDropSinglSources))) return;
+  if (!justCreated && Ask && !askYes(Icon::Warning, ru(g.lmp ? kAskDropLmpSources : kAskDropSinglSources))) return false;
   // Everything in the root goes, behind the deletion window (a large tree
   // takes a while); links in it are removed as links, so nothing outside the
   // root is touched.
   emptyFolderWithWaitWindow(g.root);
-  for (const auto& f : *g.unpackList) unpackDatabase(g.work + f, g.root, progress());
+  bool all = true;
+  for (const auto& f : *g.unpackList) all = unpackDatabase(g.work + f, g.root, progress()) && all;
   RefreshFbUtClick();
   Changed = true;
+  return all;
 }
 
 // ---- 4. Generate the database files from the sources ----
 
-void TIshF::generateDatabasesStep(Game& g) {
+bool TIshF::generateDatabasesStep(Game& g) {
   if (!*g.sourcesReady) {
     messageDialog(Icon::Error, ru(kNoSources));
-    return;
+    return false;
   }
   if (!folderExists(folderPart(g.archive))) {
     messageDialog(Icon::Error, ru(kNoArchiveFolder));
-    return;
+    return false;
   }
   if (folderExists(g.work)) {
-    if (Ask && !askYes(Icon::Question, ru(kAskUpdateWorkFolder))) return;
+    if (Ask && !askYes(Icon::Question, ru(kAskUpdateWorkFolder))) return false;
   } else {
     createFolder(g.work);
     if (!folderExists(g.work)) {
       messageDialog(Icon::Error, ru("Не удалось создать папку ") + g.work);
-      return;
+      return false;
     }
   }
-  for (const auto& f : *g.packList) packDatabase(g.root + baseName(f) + "\\", g.work + f, progress());
+  bool all = true;
+  for (const auto& f : *g.packList) all = packDatabase(g.root + baseName(f) + "\\", g.work + f, progress()) && all;
   RefreshFbUtClick();
+  return all;
 }
 
 // ---- 5. Pack the work folder into the archive and optimize it ----
 
-void TIshF::packArchiveStep(Game& g) {
-  if (Ask && !askYes(Icon::Question, ru(kAskPackArchive))) return;
+bool TIshF::packArchiveStep(Game& g) {
+  if (Ask && !askYes(Icon::Question, ru(kAskPackArchive))) return false;
   // The old archive waits beside until a new one exists: should the tool fail,
   // it takes its place again.
   std::string aside;
@@ -358,45 +366,65 @@ void TIshF::packArchiveStep(Game& g) {
     aside = archives::moveAside(g.archive);
     if (aside.empty()) deleteFile(g.archive);
   }
-  packFolderWithTool(g.archive, g.work);
-  optimizeArchiveWithTool(g.archive);
+  const bool packed = packFolderWithTool(g.archive, g.work).empty();
+  const bool optimized = optimizeArchiveWithTool(g.archive).empty();
+  const bool made = fileExists(g.archive);
   if (!aside.empty()) {
-    if (fileExists(g.archive)) deleteFile(aside);
+    if (made) deleteFile(aside);
     else renameFile(aside, g.archive);
   }
+  return packed && optimized && made;
 }
 
 // ---- 6. and 7. Both steps in one go ----
 
-void TIshF::fullGet(Game& g) {
+bool TIshF::fullGet(Game& g) {
   Ask = false;
-  unpackArchiveStep(g);
-  generateSourcesStep(g);
+  const bool unpacked = unpackArchiveStep(g);
+  const bool generated = generateSourcesStep(g);
   Ask = true;
+  return unpacked && generated;
 }
 
-void TIshF::fullMake(Game& g) {
+bool TIshF::fullMake(Game& g) {
   if (!askYes(Icon::Warning,
               ru("Затереть старую ") + fileNamePart(g.archive) + ru(" и сгенерить новую из исходника?"))) {
-    return;
+    return false;
   }
   Ask = false;
-  generateDatabasesStep(g);
-  packArchiveStep(g);
+  const bool generated = generateDatabasesStep(g);
+  const bool packed = packArchiveStep(g);
   Ask = true;
+  return generated && packed;
 }
 
-void TIshF::UnPackBasButClick() { unpackArchiveStep(singl()); }
-void TIshF::KlepIshButClick() { generateSourcesStep(singl()); }
-void TIshF::FullGetBaseButClick() { fullGet(singl()); }
-void TIshF::DelBaseButClick() { generateDatabasesStep(singl()); }
-void TIshF::ResbildnutBaseButClick() { packArchiveStep(singl()); }
-void TIshF::FullMakeBaseButClick() { fullMake(singl()); }
-void TIshF::UnPackLmpBasButClick() { unpackArchiveStep(lmp()); }
-void TIshF::KlepIshLmpButClick() { generateSourcesStep(lmp()); }
-void TIshF::FullGetLmpBaseButClick() { fullGet(lmp()); }
-void TIshF::DelBaseLmpButClick() { generateDatabasesStep(lmp()); }
-void TIshF::ResbildnutBaseLmpButClick() { packArchiveStep(lmp()); }
-void TIshF::FullMakeLmpBaseButClick() { fullMake(lmp()); }
+// A step as its button runs it: the busy cursor while it works, and when it
+// has done its work a line in the main window's status bar.
+void TIshF::runStep(Game& g, bool (TIshF::*step)(Game&), Done done) {
+  BusyWork busy(g.archive);
+  if (!(this->*step)(g)) return;
+  const std::string archive = fileNamePart(g.archive);
+  switch (done) {
+    case Done::Unpacked: busy.done(ru("Распаковано: ") + archive + ru(" в ") + g.work); break;
+    case Done::Sources: busy.done(ru("Сгенерирован исходник: ") + g.root); break;
+    case Done::Databases: busy.done(ru("Сгенерированы базы: ") + g.work); break;
+    case Done::Packed: busy.done(ru("Запаковано: ") + g.archive); break;
+    case Done::FullGet: busy.done(ru("Полная распаковка: ") + archive + ru(" в ") + g.root); break;
+    case Done::FullMake: busy.done(ru("Полная запаковка: ") + g.root + ru(" в ") + archive); break;
+  }
+}
+
+void TIshF::UnPackBasButClick() { runStep(singl(), &TIshF::unpackArchiveStep, Done::Unpacked); }
+void TIshF::KlepIshButClick() { runStep(singl(), &TIshF::generateSourcesStep, Done::Sources); }
+void TIshF::FullGetBaseButClick() { runStep(singl(), &TIshF::fullGet, Done::FullGet); }
+void TIshF::DelBaseButClick() { runStep(singl(), &TIshF::generateDatabasesStep, Done::Databases); }
+void TIshF::ResbildnutBaseButClick() { runStep(singl(), &TIshF::packArchiveStep, Done::Packed); }
+void TIshF::FullMakeBaseButClick() { runStep(singl(), &TIshF::fullMake, Done::FullMake); }
+void TIshF::UnPackLmpBasButClick() { runStep(lmp(), &TIshF::unpackArchiveStep, Done::Unpacked); }
+void TIshF::KlepIshLmpButClick() { runStep(lmp(), &TIshF::generateSourcesStep, Done::Sources); }
+void TIshF::FullGetLmpBaseButClick() { runStep(lmp(), &TIshF::fullGet, Done::FullGet); }
+void TIshF::DelBaseLmpButClick() { runStep(lmp(), &TIshF::generateDatabasesStep, Done::Databases); }
+void TIshF::ResbildnutBaseLmpButClick() { runStep(lmp(), &TIshF::packArchiveStep, Done::Packed); }
+void TIshF::FullMakeLmpBaseButClick() { runStep(lmp(), &TIshF::fullMake, Done::FullMake); }
 
 }  // namespace kessik

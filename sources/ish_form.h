@@ -94,13 +94,16 @@ class TIshF : public QDialog {
   Game& singl();
   Game& lmp();
   void refreshGame(Game& g);
-  void unpackArchiveStep(Game& g);
-  void generateSourcesStep(Game& g);
+  // The steps: true when the step did its whole work.
+  bool unpackArchiveStep(Game& g);
+  bool generateSourcesStep(Game& g);
   std::string heldByRoot(const Game& g);
-  void generateDatabasesStep(Game& g);
-  void packArchiveStep(Game& g);
-  void fullGet(Game& g);
-  void fullMake(Game& g);
+  bool generateDatabasesStep(Game& g);
+  bool packArchiveStep(Game& g);
+  bool fullGet(Game& g);
+  bool fullMake(Game& g);
+  enum class Done { Unpacked, Sources, Databases, Packed, FullGet, FullMake };
+  void runStep(Game& g, bool (TIshF::*step)(Game&), Done done);
   Progress& progress();
 
   std::vector<Game> games_;

@@ -33,10 +33,35 @@ void keepPainted() {
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+QRect fitOnScreen(const QRect& window, const QRect& screen) {
+  if (screen.isEmpty()) return window;
+  QRect r(window.topLeft(), window.size().boundedTo(screen.size()));
+  if (r.right() > screen.right()) r.moveRight(screen.right());
+  if (r.bottom() > screen.bottom()) r.moveBottom(screen.bottom());
+  if (r.left() < screen.left()) r.moveLeft(screen.left());
+  if (r.top() < screen.top()) r.moveTop(screen.top());
+  return r;
+}
+
+void setResizableClientSize(QWidget* w, int width, int height, QSize minimum) {
+  w->setMinimumSize(minimum.boundedTo(QSize(width, height)));
+  w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  w->resize(width, height);
+}
+
 void setFixedClientSize(QWidget* w, int width, int height) {
   w->setFixedSize(width, height);
   // No size grip and no maximise box on a fixed dialog.
   w->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
+}
+
+FocusReturn::FocusReturn() : focus_(QApplication::focusWidget()), window_(QApplication::activeWindow()) {}
+
+FocusReturn::~FocusReturn() {
+  QWidget* window = focus_ ? focus_->window() : window_.data();
+  if (!window || !window->isVisible()) return;
+  window->activateWindow();
+  if (focus_ && focus_->isVisible() && focus_->isEnabled()) focus_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 QPushButton* addButton(QWidget* parent, const char* objectName, const char* utf8Text, int x, int y, int width,
@@ -44,7 +69,9 @@ QPushButton* addButton(QWidget* parent, const char* objectName, const char* utf8
   auto* b = new QPushButton(QString::fromUtf8(utf8Text), parent);
   b->setObjectName(objectName);
   b->setGeometry(x, y, width, height);
-  b->setAutoDefault(false);
+  // Return on the focused button presses it; in a dialog the button that has
+  // the focus is the default one meanwhile.
+  b->setAutoDefault(true);
   return b;
 }
 

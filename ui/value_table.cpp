@@ -1,6 +1,10 @@
 #include "ui/value_table.h"
 
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QHeaderView>
+#include <QPainter>
+#include <QToolTip>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QStyledItemDelegate>
@@ -26,9 +30,59 @@ class CellValidator : public QValidator {
   }
 };
 
-class ValueDelegate : public QStyledItemDelegate {
+const char* const kButtonRow = "kessikRowButtonRow";
+const char* const kButtonCovers = "kessikRowButtonCovers";
+
+// The part of a cell its text is drawn in: without the right end that the
+// row button covers.
+QRect textRect(const QStyleOptionViewItem& option, const QModelIndex& index) {
+  QRect r = option.rect;
+  const QWidget* view = option.widget;
+  if (!view || index.column() != 1) return r;
+  bool ok = false;
+  const int row = view->property(kButtonRow).toInt(&ok);
+  if (ok && row == index.row()) r.setRight(r.right() - view->property(kButtonCovers).toInt());
+  return r;
+}
+
+// A text longer than its cell is cut short with "…" and shows whole as a
+// tool tip.
+bool showWholeText(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) {
+  if (!event || event->type() != QEvent::ToolTip) return false;
+  if (index.data(Qt::ToolTipRole).isValid()) return false;
+  const QString text = index.data(Qt::DisplayRole).toString();
+  const int room = textRect(option, index).width() - 8;
+  if (text.isEmpty() || QFontMetrics(option.font).horizontalAdvance(text) <= room) {
+    QToolTip::hideText();
+    return true;
+  }
+  QToolTip::showText(event->globalPos(), text, view->viewport());
+  return true;
+}
+
+class NameDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
+  bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) override {
+    return showWholeText(event, view, option, index) ||
+           QStyledItemDelegate::helpEvent(event, view, option, index);
+  }
+};
+
+class ValueDelegate : public NameDelegate {
+ public:
+  using NameDelegate::NameDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyleOptionViewItem o = option;
+    const QRect text = textRect(option, index);
+    if (text == option.rect) return QStyledItemDelegate::paint(painter, option, index);
+    // The covered end keeps the cell's background; the text ends before it.
+    QStyledItemDelegate::paint(painter, option, QModelIndex());
+    o.rect = text;
+    QStyledItemDelegate::paint(painter, o, index);
+  }
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
     auto* editor = new QLineEdit(parent);
     editor->setObjectName("ValuesEdEditor");
@@ -79,6 +133,14 @@ class ValueTable : public QTableWidget {
 
 QStyledItemDelegate* newCp1251CellDelegate(QObject* parent) { return new ValueDelegate(parent); }
 
+void setRowButtonCell(QTableWidget* table, int row, int covered) {
+  const bool changed =
+      table->property(kButtonRow).toInt() != row || table->property(kButtonCovers).toInt() != covered;
+  table->setProperty(kButtonRow, row);
+  table->setProperty(kButtonCovers, covered);
+  if (changed) table->viewport()->update();
+}
+
 QTableWidget* newValueTable(QWidget* parent, const std::vector<std::string>& names, const QRect& geometry,
                             int column1, int column2, int rowHeight) {
   auto* t = new ValueTable(static_cast<int>(names.size()), 2, parent);
@@ -98,7 +160,10 @@ QTableWidget* newValueTable(QWidget* parent, const std::vector<std::string>& nam
   t->setSelectionBehavior(QAbstractItemView::SelectItems);
   t->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                      QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+  t->setItemDelegateForColumn(0, new NameDelegate(t));
   t->setItemDelegateForColumn(1, newCp1251CellDelegate(t));
+  t->setTextElideMode(Qt::ElideRight);
+  setRowButtonCell(t, -1, 0);
   for (int r = 0; r < t->rowCount(); ++r) {
     auto* name = new QTableWidgetItem(toQ(names[r]));
     name->setFlags(Qt::ItemIsEnabled);

@@ -39,7 +39,7 @@ std::string sectionTemplateFolder(const std::string& programDir, const Schema& s
   return withTrailingBackslash(programDir) + "shablons\\" + schema.folder;
 }
 
-std::optional<ZapListT> scanSection(const Schema& schema, const std::string& ishPath) {
+std::optional<ZapListT> scanSection(const Schema& schema, const std::string& ishPath, Progress& progress) {
   if (!folderExists(ishPath)) return std::nullopt;
   ZapListT list;
   std::unordered_map<std::string, int> seen;  // mask -> records so far
@@ -59,6 +59,7 @@ std::optional<ZapListT> scanSection(const Schema& schema, const std::string& ish
     }
     if (applyRecordNumber(schema, record, static_cast<int>(k))) writeRecordFile(path, buffer, record);
     list.push_back(std::move(entry));
+    progress.setPosition(k);
   }
   return list;
 }
@@ -146,7 +147,7 @@ std::vector<int> sortedOrder(const ZapListT& list) {
 
 std::string backupFolderOf(const std::string& ishPath) { return withoutTrailingBackslash(ishPath) + "_old\\"; }
 
-bool sortSection(const std::string& ishPath, const ZapListT& list, bool* folderChanged) {
+bool sortSection(const std::string& ishPath, const ZapListT& list, bool* folderChanged, Progress& progress) {
   bool changedHere = false;
   if (!folderChanged) folderChanged = &changedHere;
   *folderChanged = false;
@@ -189,6 +190,7 @@ bool sortSection(const std::string& ishPath, const ZapListT& list, bool* folderC
                ru("; перенесённые уже лежат в папке ") + ishPath + ru(" под новыми номерами."));
       return false;
     }
+    progress.setPosition(k + 1);
   }
   // Whatever else the folder held goes back where it was.
   bool leftBehind = false;

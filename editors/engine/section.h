@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/file_buf.h"
+#include "core/progress.h"
 #include "core/record.h"
 #include "editors/engine/schema.h"
 
@@ -37,8 +38,10 @@ std::string sectionTemplateFolder(const std::string& programDir, const Schema& s
 // "ВНИМАНИЕ!!, встречается повтор маски!" once per earlier record with the
 // same mask; applies the schema's record-number rule, writing the record file
 // at once when it changes. Nothing when the folder does not exist (no
-// message: the caller decides).
-std::optional<ZapListT> scanSection(const Schema& schema, const std::string& ishPath);
+// message: the caller decides). The progress is given the number of records
+// read so far.
+std::optional<ZapListT> scanSection(const Schema& schema, const std::string& ishPath,
+                                    Progress& progress = noProgress());
 
 // The mask checks over the list: no entry (other than the one at index)
 // carries the mask. maskAllowed adds the schema's rule: repeatable masks and
@@ -76,8 +79,10 @@ std::vector<int> sortedOrder(const ZapListT& list);
 // records of the list stay in the source folder. When a step fails the error
 // names the folder where the records are; false then. folderChanged (when
 // given) tells whether any record left its place: a sort refused before its
-// first step, or undone, leaves it false.
-bool sortSection(const std::string& ishPath, const ZapListT& list, bool* folderChanged = nullptr);
+// first step, or undone, leaves it false. The progress is given the number
+// of records moved so far.
+bool sortSection(const std::string& ishPath, const ZapListT& list, bool* folderChanged = nullptr,
+                 Progress& progress = noProgress());
 // The backup folder of a source folder: "...\prints\1_old\".
 std::string backupFolderOf(const std::string& ishPath);
 

@@ -80,7 +80,10 @@ class TstMainForm : public QObject {
     for (const auto& i : items) {
       QAction* a = f.item(i.name);
       QVERIFY2(a, i.name);
-      QCOMPARE(a->text(), qru(i.caption));
+      // The captions as described, with the mark of the letter that chooses
+      // the item from the keyboard.
+      QCOMPARE(QString(a->text()).remove('&'), qru(i.caption));
+      QCOMPARE(a->text().count('&'), 1);
       QCOMPARE(a->statusTip(), qru(i.hint));
     }
     const struct {
@@ -91,7 +94,8 @@ class TstMainForm : public QObject {
     for (const auto& m : menus) {
       QMenu* menu = f.findChild<QMenu*>(m.name);
       QVERIFY2(menu, m.name);
-      QCOMPARE(menu->title(), qru(m.caption));
+      QCOMPARE(QString(menu->title()).remove('&'), qru(m.caption));
+      QCOMPARE(menu->title().count('&'), 1);
     }
     QCOMPARE(f.findChild<QMenu*>("BasaMenu")->menuAction()->statusTip(),
              qru("Базы ЗМ из database.res и databaselmp.res"));
@@ -326,8 +330,9 @@ class TstMainForm : public QObject {
     QMetaObject::invokeMethod(windows, "aboutToShow");
     const QStringList listed = captions(windows);
     QCOMPARE(listed.size(), 5);
-    QCOMPARE(listed[3], QString("1 Levers.ldb (SINGL)"));
-    QCOMPARE(listed[4], QString("2 Levers.ldb (LMP)"));
+    // Numbered, the first nine chosen by their digit from the keyboard.
+    QCOMPARE(listed[3], QString("&1 Levers.ldb (SINGL)"));
+    QCOMPARE(listed[4], QString("&2 Levers.ldb (LMP)"));
     f.item("TileWindMenu")->trigger();
     const auto subs = f.mdiArea()->subWindowList(QMdiArea::CreationOrder);
     QVERIFY(!subs[0]->geometry().intersects(subs[1]->geometry()));

@@ -207,8 +207,12 @@ class TstSupportWindows : public QObject {
     QCOMPARE(script->messages.size(), size_t(1));
     QCOMPARE(script->messages[0].icon, Icon::Error);
     QVERIFY(QString::fromStdString(script->texts()[0]).contains("U+4E2D"));
-    QCOMPARE(toQ(qtFilterFromPairs(ru("Любой файл (*.*)|*.*"))), qru("Любой файл (*.*)"));
-    QCOMPARE(QString::fromStdString(qtFilterFromPairs("Texts|*.txt|All|*.*")), QString("Texts (*.txt);;All (*.*)"));
+    // Qt takes the masks from the last brackets (and the dialogs show the
+    // label without them); "*.*" is every file, one without a dot too.
+    QCOMPARE(toQ(qtFilterFromPairs(ru("Любой файл (*.*)|*.*"))), qru("Любой файл (*.*) (*)"));
+    QCOMPARE(QString::fromStdString(qtFilterFromPairs("Texts|*.txt|All|*.*")), QString("Texts (*.txt);;All (*)"));
+    QCOMPARE(toQ(qtFilterFromPairs(ru("Ресурсные файлы ЗМ (*.res, *.mq)|*.res; *.mq"))),
+             qru("Ресурсные файлы ЗМ (*.res, *.mq) (*.res *.mq)"));
   }
 
   // The program's own icon (not Qt's) in every size a title bar, task bar or

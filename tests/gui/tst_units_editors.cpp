@@ -144,7 +144,7 @@ class TstUnitsEditors : public QObject {
       QCOMPARE(table()->rowCount(), static_cast<int>(schema.rows.size()));
       QCOMPARE(w_->IshPath, (entry.game == Game::Singl ? kSingl : kLmp) + schema.folder);
       QCOMPARE(child<QComboBox>("FilesBox")->count(), kSampleRecords);
-      // Every field name is shown whole (a long one narrower), or at least
+      // Every field name is shown whole, or cut short with the whole name
       // in its tool tip.
       for (int r = 0; r < table()->rowCount(); ++r) {
         QTableWidgetItem* name = table()->item(r, 0);

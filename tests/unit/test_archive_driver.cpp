@@ -266,10 +266,12 @@ TEST(Process, WaitsForTheEndAndReportsWhatCannotStart) {
   r.workingFolder = "Z:\\no\\such\\folder";
   EXPECT_FALSE(platform::startProcess(r, &error));
   EXPECT_NE(error.find("/no/such/folder"), std::string::npos) << error;
+  // The reason in the program's language, not the system's English.
+  EXPECT_NE(error.find("нет такого файла или папки"), std::string::npos) << error;
   r.workingFolder.clear();
   r.program = "no-such-program-here";
   EXPECT_FALSE(platform::startDetached(r, &error));
-  EXPECT_NE(error.find("no-such-program-here"), std::string::npos) << error;
+  EXPECT_NE(error.find("no-such-program-here: не найдена в PATH"), std::string::npos) << error;
 }
 
 #endif
