@@ -28,6 +28,7 @@
 #include "texteditor/engine/rtf.h"
 #include "ui/del_form.h"
 #include "ui/form_util.h"
+#include "ui/window_sizes.h"
 #include "ui/progress_form.h"
 #include "ui/qtext.h"
 #include "util/cp1251.h"
@@ -336,6 +337,8 @@ TTextEdF::TTextEdF(int number, QWidget* parent) : QWidget(parent), Number(number
     settings().TxtEdDlgCritSiz = value;
     writeSetting("TxtEdDlgCritSiz");
   });
+  // Opens at the size the last text editor was given.
+  rememberWindowSize(this, "TTextEdF");
 }
 
 TTextEdF::~TTextEdF() {

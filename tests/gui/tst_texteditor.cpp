@@ -674,6 +674,20 @@ class TstTextEditor : public QObject {
     QCOMPARE(w->CloseBut->geometry().bottomRight(), QPoint(w->width() - 9, w->height() - 10));
     QCOMPARE(w->CritSizED->y(), 514 + dy);
     QCOMPARE(w->SaveBut->x(), w->EditBox->x());
+
+    // The next text editor opens at the size the last one was given (made
+    // taller only: the test screen is 800 wide, less than the window).
+    frame->showNormal();
+    QTRY_COMPARE(w->size(), QSize(816, 556));
+    frame->resize(frame->size() + QSize(0, 60));
+    QTRY_COMPARE(w->size(), QSize(816, 616));
+    w->close();
+    QTRY_VERIFY(!f.TextEditors[0]);
+    f.TextEditMenuClick();
+    auto* next = qobject_cast<TTextEdF*>(f.TextEditors.back().data());
+    QVERIFY(next);
+    QCOMPARE(next->size(), QSize(816, 616));
+    QCOMPARE(next->EditBox->height(), 480 + 60);
   }
 
   void mainWindowNumbersItsEditors() {
