@@ -285,7 +285,8 @@ class TstSectionEditor : public QObject {
   void repeatedMasks() {
     writeRecords({"x", "y", "x"});
     QVERIFY(open());
-    QCOMPARE((*script_)->texts(), std::vector<std::string>{"ВНИМАНИЕ!!, встречается повтор маски!"});
+    QCOMPARE((*script_)->texts(),
+             std::vector<std::string>{"ВНИМАНИЕ!!, встречается повтор маски!\n«x»: 0000001.zap, 0000003.zap"});
     // Picking a repeated mask shows the last record that has it.
     auto* masks = child<QComboBox>("MaskiBox");
     masks->setCurrentIndex(0);
@@ -323,6 +324,15 @@ class TstSectionEditor : public QObject {
   // A refusal keeps its first line and names each failing row with what was
   // typed and what the row expects; every failing cell is marked and the
   // first one is selected.
+  // 400 records of one mask: one warning, and the window opens with them all.
+  void manyRecordsOfOneMaskWarnOnce() {
+    writeRecords(std::vector<std::string>(400, "same"));
+    QVERIFY(open());
+    QCOMPARE((*script_)->messages.size(), std::size_t(1));
+    QCOMPARE(firstLine((*script_)->texts()[0]), "ВНИМАНИЕ!!, встречается повтор маски!");
+    QCOMPARE(items("FilesBox").size(), 400);
+  }
+
   void invalidRowsBeepOnceEachAndOneBox() {
     writeRecords({"Swamp"});
     QVERIFY(open());
