@@ -1,12 +1,15 @@
 // The sources window "Исходники": brings the two database archives into
 // source trees and back, one step at a time or in one go, for the
 // single-player game (database.res) and the multiplayer game
-// (databaselmp.res). Created once at start-up and shown modally from the main
-// window, which closes its section editors when a source tree was rebuilt.
+// (databaselmp.res). The work is the workflow's (sources/driver); the window
+// asks its questions, shows its messages and the state of the folders.
+// Created once at start-up and shown modally from the main window, which
+// closes its section editors when a source tree was rebuilt.
 #pragma once
 
 #include <QDialog>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,9 @@ class QPushButton;
 namespace kessik {
 
 class Progress;
+namespace sources {
+class SourcesDriver;
+}
 
 class TIshF : public QDialog {
   Q_OBJECT
@@ -52,7 +58,7 @@ class TIshF : public QDialog {
   // file; source root holds every database folder.
   bool SinglWorkReady = false, SinglSourcesReady = false;
   bool LmpWorkReady = false, LmpSourcesReady = false;
-  // The steps ask their questions; the "full" buttons clear it while they run.
+  // The steps ask their questions (the "full" buttons never ask them).
   bool Ask = true;
   // Set when a source tree was regenerated.
   bool Changed = false;
@@ -94,13 +100,9 @@ class TIshF : public QDialog {
   Game& singl();
   Game& lmp();
   void refreshGame(Game& g);
-  void unpackArchiveStep(Game& g);
-  void generateSourcesStep(Game& g);
-  std::string heldByRoot(const Game& g);
-  void generateDatabasesStep(Game& g);
-  void packArchiveStep(Game& g);
-  void fullGet(Game& g);
-  void fullMake(Game& g);
+  // Runs a step of the workflow for the game, notes a rebuilt source tree
+  // and refreshes the window.
+  void runStep(Game& g, const std::function<void(sources::SourcesDriver&)>& step);
   Progress& progress();
 
   std::vector<Game> games_;
