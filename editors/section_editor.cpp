@@ -293,7 +293,8 @@ bool SectionEditor::FormShow() {
 
   auto list = scanSection(schema_, IshPath);
   if (!list) {
-    errorBox(ru("Проверьте наличие исходника! Отсутствует папка с исходником данного раздела!"));
+    // The folder looked for is named: a wrong path in the settings shows.
+    errorBox(ru("Проверьте наличие исходника! Отсутствует папка с исходником данного раздела!") + "\n" + IshPath);
     close();
     return false;
   }

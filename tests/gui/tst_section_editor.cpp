@@ -242,7 +242,8 @@ class TstSectionEditor : public QObject {
   void missingSourceFolder() {
     QVERIFY(!createSectionEditor(*findWindow("TPrintsDbR1F"), nullptr));
     QCOMPARE((*script_)->texts(),
-             std::vector<std::string>{"Проверьте наличие исходника! Отсутствует папка с исходником данного раздела!"});
+             std::vector<std::string>{"Проверьте наличие исходника! Отсутствует папка с исходником данного раздела!\n"
+                                      "C:\\lmp\\prints\\1\\"});
     QCOMPARE((*script_)->messages[0].icon, Icon::Error);
     QVERIFY(!isSectionEditorOpen("TPrintsDbR1F"));
   }
