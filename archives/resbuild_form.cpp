@@ -1,8 +1,10 @@
 #include "archives/resbuild_form.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QLabel>
+#include <QPointer>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -128,8 +130,16 @@ std::string runInWindow(archives::ResbuildOperation op, const std::string& first
   w->FirstPath = first;
   w->SecondPath = second;
   w->ShowErrors = true;
+  // The keyboard focus goes back where it was once the window (and its
+  // error box) has closed.
+  const QPointer<QWidget> window = QApplication::activeWindow();
+  const QPointer<QWidget> focus = QApplication::focusWidget();
   ownByActiveWindow(w);
   w->exec();
+  if (window) {
+    window->activateWindow();
+    if (focus && focus->window() == window) focus->setFocus(Qt::OtherFocusReason);
+  }
   return w->Result;
 }
 
