@@ -504,6 +504,42 @@ class TstSectionEditor : public QObject {
     QVERIFY(!w_->windowTitle().endsWith('*'));
   }
 
+  // What other windows use: showRecord asks first and selects the row;
+  // a save is signalled; a record written elsewhere is read again, with the
+  // edits typed here kept on top.
+  void otherWindowsShowAndReloadRecords() {
+    writeRecords({"Swamp", "Sand"});
+    QVERIFY(open());
+    QSignalSpy saved(w_.data(), &SectionEditor::recordFileSaved);
+    QVERIFY(w_->showRecord(1, 4));
+    QCOMPARE(w_->CurFile, std::string("0000002.zap"));
+    QCOMPARE(table()->currentRow(), 4);
+    QCOMPARE(child<QComboBox>("MaskiBox")->currentIndex(), 1);
+    setCell(2, "3");
+    (*script_)->answers = {Answer::Cancel};
+    QVERIFY(!w_->showRecord(0));
+    QCOMPARE(w_->CurFile, std::string("0000002.zap"));
+    QVERIFY(!w_->showRecord(7));
+
+    // Record 2 rewritten elsewhere: its new mask and values show, the edit stays.
+    writeHost(kIsh + "0000002.zap", prints("Dune", 60));
+    w_->recordFileChanged(1);
+    QCOMPARE(items("MaskiBox"), QStringList({"Swamp", "Dune"}));
+    QCOMPARE(cell(0), q("Dune"));
+    QCOMPARE(cell(2), q("3"));
+    QVERIFY(w_->windowTitle().endsWith('*'));
+    click("SaveBut");
+    QCOMPARE(saved.count(), 1);
+    QCOMPARE(saved.at(0).at(0).toInt(), 1);
+    QCOMPARE(readHost(kIsh + "0000002.zap"),
+             item(1, item(1, std::string("Dune") + '\0') + item(2, group(0.5f, 45, 45)) + item(3, group(1.0f, 15, 15))));
+    // Another record rewritten: only its mask item changes.
+    writeHost(kIsh + "0000001.zap", prints("Marsh"));
+    w_->recordFileChanged(0);
+    QCOMPARE(items("MaskiBox"), QStringList({"Marsh", "Dune"}));
+    QCOMPARE(cell(0), q("Dune"));
+  }
+
   // Raw and sound-list cells show a description of their bytes: typing there
   // opens no editor and changes nothing; the row button is the way in.
   void rawAndSoundCellsTakeNoTypedText() {
