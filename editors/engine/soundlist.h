@@ -34,7 +34,7 @@ struct ASoundRec {
   // name without its 00, an Unknown1 of other than 4 bytes, items after the
   // fourth); empty for every other element. While the four values are those
   // read from them, the element is written as these bytes.
-  ByteString original;
+  ByteString original{};
   bool operator==(const ASoundRec&) const = default;
 };
 
