@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QKeyEvent>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTableWidget>
