@@ -361,6 +361,11 @@ void TMainForm::FormClose() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  // Edits typed into a section editor are asked about before they go.
+  if (!saveOrDropAllEditorEdits()) {
+    event->ignore();
+    return;
+  }
   FormClose();
   // Child windows go with the frame, without questions.
   event->accept();
@@ -418,8 +423,8 @@ QWidget* TMainForm::sectionEditor(const std::string& className) const {
 void TMainForm::EditorItemClick(const WindowEntry& entry) {
   QAction* a = editorItems_.at(entry.className);
   if (QWidget* open = sectionEditor(entry.className)) {
-    open->close();
-    a->setChecked(false);
+    // An editor that keeps its edits (Отмена) stays open, and checked.
+    a->setChecked(!open->close());
     return;
   }
   a->setChecked(true);
@@ -442,7 +447,9 @@ void TMainForm::closeAllSectionEditors() {
     QWidget* w = sectionEditor(e.className);
     if (!w && isSectionEditorOpen(e.className)) w = openSectionEditor(e.className);
     if (w) w->close();
-    if (auto it = editorItems_.find(e.className); it != editorItems_.end()) it->second->setChecked(false);
+    // An editor whose edits were kept (Отмена) stays open, and checked.
+    if (auto it = editorItems_.find(e.className); it != editorItems_.end())
+      it->second->setChecked(isSectionEditorOpen(e.className));
   }
 }
 
@@ -466,6 +473,9 @@ void TMainForm::ResursMenuClick() {
 }
 
 void TMainForm::IshMenuClick() {
+  // The sources window packs the record files as they are on disk, and may
+  // replace them: the editors' edits are saved or dropped first.
+  if (!saveOrDropAllEditorEdits()) return;
   if (showSources_ && showSources_()) closeAllSectionEditors();
 }
 

@@ -1,8 +1,10 @@
 #include "archives/resbuild_form.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QLabel>
+#include <QPointer>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -129,8 +131,8 @@ std::string runInWindow(archives::ResbuildOperation op, const std::string& first
   w->SecondPath = second;
   w->ShowErrors = true;
   ownByActiveWindow(w);
-  // Its error box is shown from this window; afterwards the keyboard is back
-  // where the work was started.
+  // Its error box is shown from this window; afterwards the keyboard focus is
+  // back where the work was started.
   FocusReturn focus;
   w->exec();
   return w->Result;

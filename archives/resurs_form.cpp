@@ -168,6 +168,8 @@ void TResursForm::PackButClick(int row) {
     packFolderWithTool(archive, folder);
   }
   if (settings().OptStandRes) optimizeArchiveWithTool(archive);
+  // The archive may be there now: its unpack button follows.
+  FormShow();
 }
 
 void TResursForm::UnpFilClick() {

@@ -4,7 +4,7 @@
 # The library is util/, platform/, core/, config/ and the Qt-free parts of the
 # window folders listed in LIBRARY_DIRS; it includes neither Qt nor anything
 # above it. Run as: cmake -DSOURCE_DIR=... -P check_layers.cmake
-set(LIBRARY_DIRS util platform core config editors/engine editors/schemas archives/driver texteditor/engine)
+set(LIBRARY_DIRS util platform core config editors/engine editors/schemas archives/driver sources/driver texteditor/engine)
 set(WINDOW_DIRS editors sources archives texteditor options)
 
 function(layer_of path out)

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -26,6 +27,7 @@
 #include "core/file_buf.h"
 #include "core/record.h"
 #include "editors/dialog_hooks.h"
+#include "editors/engine/expectation.h"
 #include "editors/schemas/registry.h"
 #include "util/cp1251.h"
 #include "platform/files.h"
@@ -82,6 +84,15 @@ QWidget* openSectionEditor(const std::string& className) {
   return it == openEditors().end() ? nullptr : it->second.data();
 }
 
+bool saveOrDropAllEditorEdits() {
+  std::vector<QPointer<SectionEditor>> all;
+  for (auto& [name, w] : openEditors())
+    if (w) all.push_back(w);
+  for (auto& w : all)
+    if (w && !w->maybeSaveEdits()) return false;
+  return true;
+}
+
 void closeAllSectionEditors() {
   std::vector<QPointer<SectionEditor>> all;
   for (auto& [name, w] : openEditors())
@@ -96,6 +107,7 @@ SectionEditor::SectionEditor(const WindowEntry& entry, const Schema& schema, QWi
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(toQ(entry.caption));
   buildControls();
+  installEditKeys();
   rememberWindowSize(this, entry.className);
 }
 
@@ -243,6 +255,7 @@ void SectionEditor::setRowText(int row, const std::string& text) {
 // With no record loaded the value column is empty and read-only: a value
 // typed there would belong to no record.
 void SectionEditor::clearValues() {
+  filling_ = true;
   for (int r = 0; r < ValuesEd->rowCount(); ++r) {
     QTableWidgetItem* item = ValuesEd->item(r, 1);
     item->setText(QString());
@@ -250,7 +263,11 @@ void SectionEditor::clearValues() {
     item->setData(Qt::ForegroundRole, QVariant());
     item->setToolTip(QString());
   }
+  filling_ = false;
   view_ = RecordView();
+  setBaseline();
+  forgetEdits();
+  showMarks();
 }
 
 // The cells from the record view; rows that could not be read say so and
@@ -260,8 +277,11 @@ void SectionEditor::showView() {
     QTableWidgetItem* item = ValuesEd->item(r, 1);
     item->setText(toQ(view_.texts[r]));
     const bool readable = view_.readable[r];
-    item->setFlags(readable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
-                            : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    // A raw or sound-list cell shows a description of its bytes: typing there
+    // would change nothing, so only its row button changes it.
+    const bool typed = readable && !isDescriptionRow(r);
+    item->setFlags(typed ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
+                         : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     item->setData(Qt::ForegroundRole, readable ? QVariant() : QVariant(QColor(Qt::darkRed)));
     item->setToolTip(readable ? QString() : toQ(view_.texts[r]));
   }
@@ -276,6 +296,10 @@ void SectionEditor::readCells() {
 
 bool SectionEditor::isButtonRow(int row) const {
   return row >= 0 && row < static_cast<int>(schema_.rows.size()) && schema_.rows[row].button != RowButton::None;
+}
+
+bool SectionEditor::isDescriptionRow(int row) const {
+  return row >= 0 && row < static_cast<int>(schema_.rows.size()) && showsDescription(schema_.rows[row].codec);
 }
 
 void SectionEditor::placeRowButton() {
@@ -323,7 +347,8 @@ bool SectionEditor::FormShow() {
   ShabPath = sectionTemplateFolder(s.ProgramDir, schema_);
 
   if (!scanIntoLists()) {
-    errorBox(ru("Проверьте наличие исходника! Отсутствует папка с исходником данного раздела!"));
+    // The folder looked for is named: a wrong path in the settings shows.
+    errorBox(ru("Проверьте наличие исходника! Отсутствует папка с исходником данного раздела!") + "\n" + IshPath);
     close();
     return false;
   }
@@ -350,10 +375,24 @@ bool SectionEditor::scanIntoLists() {
   FilesBox->addItems(files);
   MaskiBox->setCurrentIndex(-1);
   FilesBox->setCurrentIndex(-1);
+  rememberSelection();
+  emit recordListChanged();
   return true;
 }
 
 void SectionEditor::reloadLists() {
+  // The shown record keeps its edits when its file still holds it. When the
+  // records were renumbered or removed behind the window, its edits cannot be
+  // saved into that file any more: they are dropped only after a question.
+  commitOpenEditor();
+  if (hasEdits() && !shownRecordStillInItsFile()) {
+    const Answer a = messageBoxEx(ru("Файл ") + CurFile + ru(" больше не содержит запись «") + CurMask +
+                                      ru("»: записи раздела изменились на диске. Перечитать раздел и отбросить "
+                                         "правки этой записи?"),
+                                  "", Icon::Warning, ButtonYes | ButtonNo);
+    if (a != Answer::Yes) return;
+    dropEdits();
+  }
   const std::string shownFile = loadedIndex_ >= 0 ? CurFile : std::string();
   if (!scanIntoLists()) {
     FormShow();  // the folder has gone: said as when the window is shown
@@ -372,6 +411,7 @@ void SectionEditor::reloadLists() {
   loadedIndex_ = index;
   FilesBox->setCurrentIndex(index);
   MaskiBox->setCurrentIndex(schema_.masksMayRepeat() ? index : lastWithMask(index));
+  rememberSelection();
 }
 
 void SectionEditor::FormClose() {
@@ -384,6 +424,10 @@ void SectionEditor::FormClose() {
 }
 
 void SectionEditor::closeEvent(QCloseEvent* event) {
+  if (!formClosed_ && !maybeSaveEdits()) {
+    event->ignore();
+    return;
+  }
   FormClose();
   event->accept();
 }
@@ -407,22 +451,37 @@ int SectionEditor::lastWithMask(int index) const {
   return last;
 }
 
-void SectionEditor::MaskiBoxClick() {
-  const int picked = MaskiBox->currentIndex();
-  if (picked < 0 || picked >= static_cast<int>(ZapList.size())) return;
-  // The last record that carries the mask (by position when masks repeat).
-  const int index = schema_.masksMayRepeat() ? picked : lastWithMask(picked);
-  FilesBox->setCurrentIndex(index);
-  loadIndex(index);
+void SectionEditor::MaskiBoxClick() { pickAfterAsking(MaskiBox->currentIndex(), &SectionEditor::pickMask); }
+
+void SectionEditor::FilesBoxClick() { pickAfterAsking(FilesBox->currentIndex(), &SectionEditor::pickFile); }
+
+// Picking another record drops the edits of this one: asked first; when they
+// stay, so does the record, and both lists show it again.
+void SectionEditor::pickAfterAsking(int item, void (SectionEditor::*pick)(int)) {
+  if (item < 0 || item >= static_cast<int>(ZapList.size())) return;
+  if (!maybeSaveEdits()) {
+    selectLoaded();
+    return;
+  }
+  (this->*pick)(item);
 }
 
-void SectionEditor::FilesBoxClick() {
-  const int index = FilesBox->currentIndex();
-  if (index < 0 || index >= static_cast<int>(ZapList.size())) return;
+void SectionEditor::pickMask(int picked) {
+  // The last record that carries the mask (by position when masks repeat).
+  const int index = schema_.masksMayRepeat() ? picked : lastWithMask(picked);
+  MaskiBox->setCurrentIndex(picked);
+  FilesBox->setCurrentIndex(index);
+  loadIndex(index);
+  rememberSelection();
+}
+
+void SectionEditor::pickFile(int index) {
   // The last mask item of that text (by position when masks repeat).
   const int maskItem = schema_.masksMayRepeat() ? index : lastWithMask(index);
+  FilesBox->setCurrentIndex(index);
   MaskiBox->setCurrentIndex(maskItem);
   loadIndex(index);
+  rememberSelection();
 }
 
 void SectionEditor::LoadFil(const std::string& path) {
@@ -440,7 +499,12 @@ void SectionEditor::LoadFil(const std::string& path) {
   DeleteBut->setEnabled(true);
   ZashablonitBut->setEnabled(true);
   view_ = decodeRecord(schema_, *record_);
+  filling_ = true;
   showView();
+  filling_ = false;
+  setBaseline();
+  forgetEdits();
+  showMarks();
   placeRowButton();
 }
 
@@ -461,12 +525,7 @@ void SectionEditor::DeActivateTable() {
 bool SectionEditor::GenZap() {
   if (loadedIndex_ < 0 || view_.texts.empty()) return false;
   // A cell still being edited counts with its typed text.
-  for (auto* editor : ValuesEd->viewport()->findChildren<QLineEdit*>("ValuesEdEditor")) {
-    if (!editor->isVisible()) continue;
-    QAbstractItemDelegate* delegate = ValuesEd->itemDelegateForColumn(1);
-    emit delegate->commitData(editor);
-    emit delegate->closeEditor(editor);
-  }
+  commitOpenEditor();
   readCells();
   CheckContext context;
   context.recordIndex = loadedIndex_;
@@ -474,17 +533,27 @@ bool SectionEditor::GenZap() {
   const std::vector<RowFailure> failures = checkRows(schema_, view_, context);
   // The checks may have changed cells (normalised lists, IDs from types).
   for (int r = 0; r < ValuesEd->rowCount(); ++r)
-    if (view_.readable[r]) ValuesEd->item(r, 1)->setText(toQ(view_.texts[r]));
+    if (view_.readable[r]) putCell(r, view_.texts[r]);
+  failing_.assign(schema_.rows.size(), false);
   if (!failures.empty()) {
+    // The message of the last failing row, then a line for each failing row
+    // saying what was typed and what the row expects; every failing cell is
+    // marked and the first one is selected.
+    std::string text = failures.back().message;
     for (const auto& f : failures) {
       ValuesEd->setCurrentCell(f.row, 1);
       notifier().beep();
+      failing_[f.row] = true;
+      text += "\n" + failureLine(schema_, f, view_.texts[f.row]);
     }
-    errorBox(failures.back().message);
+    showMarks();
+    ValuesEd->setCurrentCell(failures.front().row, 1);
+    errorBox(text);
     ValuesEd->setFocus();
-    ValuesEd->setCurrentCell(failures.back().row, 1);
+    ValuesEd->setCurrentCell(failures.front().row, 1);
     return false;
   }
+  showMarks();
   const BuildResult built = encodeRecord(schema_, view_, *record_);
   if (!built.ok) {
     errorBox(built.error);
@@ -493,15 +562,24 @@ bool SectionEditor::GenZap() {
   return true;
 }
 
-void SectionEditor::SaveButClick() {
-  if (!GenZap()) return;
-  if (!writeRecordFile(IshPath + CurFile, *buffer_, *record_)) return;
-  if (!view_.readable[0]) return;
-  const std::string mask = view_.texts[0];
-  ZapList[loadedIndex_].mask = mask;
-  CurMask = mask;
-  MaskiBox->setItemText(loadedIndex_, toQ(mask));
-  MaskiBox->setCurrentIndex(loadedIndex_);
+void SectionEditor::SaveButClick() { saveRecord(); }
+
+bool SectionEditor::saveRecord() {
+  if (!GenZap()) return false;
+  if (!writeRecordFile(IshPath + CurFile, *buffer_, *record_)) return false;
+  setBaseline();
+  showMarks();
+  const int index = loadedIndex_;
+  if (view_.readable[0]) {
+    const std::string mask = view_.texts[0];
+    ZapList[loadedIndex_].mask = mask;
+    CurMask = mask;
+    MaskiBox->setItemText(loadedIndex_, toQ(mask));
+    MaskiBox->setCurrentIndex(loadedIndex_);
+    rememberSelection();
+  }
+  emit recordFileSaved(index);
+  return true;
 }
 
 void SectionEditor::ZashablonitButClick() {
@@ -510,6 +588,8 @@ void SectionEditor::ZashablonitButClick() {
 }
 
 void SectionEditor::CreateButClick() {
+  // The new record is shown once it is there: the edits are asked about first.
+  if (!maybeSaveEdits()) return;
   std::string mask;
   for (;;) {
     auto answer = dialogs::askText(ru("Введите значение поля Name для новой записи (маску):"));
@@ -556,6 +636,8 @@ void SectionEditor::DeleteButClick() {
 
 void SectionEditor::SortButClick() {
   if (FilesBox->count() <= 1) return;
+  // Sorting ends with nothing loaded: the edits are asked about first.
+  if (!maybeSaveEdits()) return;
   BusyWork busy(IshPath);
   busy.setStage(ru("Сортировка записей..."));
   busy.setMaximum(ZapList.size());
@@ -571,6 +653,9 @@ void SectionEditor::ValuesEdEditButtonClick() {
   const int row = ValuesEd->currentRow();
   if (!isButtonRow(row) || !view_.readable[row]) return;
   const Row& r = schema_.rows[row];
+  const std::string textBefore = rowText(row);
+  const ByteString slotBefore = view_.slotData[row];
+  filling_ = true;
   switch (r.button) {
     case RowButton::Raw:
       if (auto bytes = dialogs::rawValue(view_.slotData[row])) {
@@ -594,6 +679,233 @@ void SectionEditor::ValuesEdEditButtonClick() {
     case RowButton::None:
       break;
   }
+  filling_ = false;
+  if (rowText(row) != textBefore || view_.slotData[row] != slotBefore) noteEdit(row, textBefore, slotBefore);
+}
+
+// ---- Edits: marks, the question, undo ----
+
+void SectionEditor::installEditKeys() {
+  connect(ValuesEd, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+    if (!filling_ && item->column() == 1) cellChanged(item->row());
+  });
+  auto key = [this](const char* sequence, auto handler) {
+    auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(sequence)), this);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(shortcut, &QShortcut::activated, this, handler);
+  };
+  key("Ctrl+S", [this] {
+    if (SaveBut->isEnabled()) SaveButClick();
+  });
+  key("Ctrl+Z", [this] { undoEdit(); });
+  key("Ctrl+Y", [this] { redoEdit(); });
+  key("Ctrl+Shift+Z", [this] { redoEdit(); });
+}
+
+void SectionEditor::putCell(int row, const std::string& text) {
+  filling_ = true;
+  ValuesEd->item(row, 1)->setText(toQ(text));
+  filling_ = false;
+  if (row < static_cast<int>(shownTexts_.size())) shownTexts_[row] = text;
+}
+
+// A cell the user changed (typing, pasting): one edit, unless the text is
+// the one it showed already.
+void SectionEditor::cellChanged(int row) {
+  if (row < 0 || row >= static_cast<int>(shownTexts_.size()) || loadedIndex_ < 0) return;
+  const std::string text = rowText(row);
+  if (text == shownTexts_[row]) return;
+  const std::string before = shownTexts_[row];
+  shownTexts_[row] = text;
+  noteEdit(row, before, row < static_cast<int>(view_.slotData.size()) ? view_.slotData[row] : ByteString());
+}
+
+void SectionEditor::noteEdit(int row, const std::string& before, const ByteString& slotBefore) {
+  CellEdit edit;
+  edit.row = row;
+  edit.before = before;
+  edit.after = rowText(row);
+  edit.slotBefore = slotBefore;
+  if (row < static_cast<int>(view_.slotData.size())) edit.slotAfter = view_.slotData[row];
+  shownTexts_[row] = edit.after;
+  edits_.resize(editPos_);
+  edits_.push_back(std::move(edit));
+  editPos_ = edits_.size();
+  if (row < static_cast<int>(failing_.size())) failing_[row] = false;
+  showMarks();
+}
+
+void SectionEditor::applyEdit(const CellEdit& edit, bool undo) {
+  const std::string& text = undo ? edit.before : edit.after;
+  putCell(edit.row, text);
+  if (edit.row < static_cast<int>(view_.texts.size())) view_.texts[edit.row] = text;
+  if (edit.row < static_cast<int>(view_.slotData.size()))
+    view_.slotData[edit.row] = undo ? edit.slotBefore : edit.slotAfter;
+  ValuesEd->setCurrentCell(edit.row, 1);
+  showMarks();
+}
+
+void SectionEditor::undoEdit() {
+  if (editPos_ == 0) return;
+  commitOpenEditor();
+  // Committing a typed cell may itself have been the last edit.
+  if (editPos_ == 0) return;
+  applyEdit(edits_[--editPos_], true);
+}
+
+void SectionEditor::redoEdit() {
+  commitOpenEditor();
+  if (editPos_ >= edits_.size()) return;
+  applyEdit(edits_[editPos_++], false);
+}
+
+void SectionEditor::commitOpenEditor() {
+  for (auto* editor : ValuesEd->viewport()->findChildren<QLineEdit*>("ValuesEdEditor")) {
+    if (!editor->isVisible()) continue;
+    QAbstractItemDelegate* delegate = ValuesEd->itemDelegateForColumn(1);
+    emit delegate->commitData(editor);
+    emit delegate->closeEditor(editor);
+  }
+}
+
+// The values now shown are the saved ones: nothing is marked. The edits
+// stay undoable (a save is not undone, but the cells may be).
+void SectionEditor::setBaseline() {
+  const int rows = ValuesEd->rowCount();
+  shownTexts_.assign(rows, std::string());
+  for (int r = 0; r < rows; ++r) shownTexts_[r] = rowText(r);
+  baseTexts_ = shownTexts_;
+  baseSlots_ = view_.slotData;
+  failing_.assign(rows, false);
+}
+
+void SectionEditor::forgetEdits() {
+  edits_.clear();
+  editPos_ = 0;
+}
+
+void SectionEditor::dropEdits() {
+  for (int r = 0; r < static_cast<int>(baseTexts_.size()); ++r) {
+    if (!rowEdited(r)) continue;
+    putCell(r, baseTexts_[r]);
+    if (r < static_cast<int>(view_.texts.size())) view_.texts[r] = baseTexts_[r];
+    if (r < static_cast<int>(baseSlots_.size()) && r < static_cast<int>(view_.slotData.size()))
+      view_.slotData[r] = baseSlots_[r];
+  }
+  setBaseline();
+  forgetEdits();
+  showMarks();
+}
+
+bool SectionEditor::rowEdited(int row) const {
+  if (loadedIndex_ < 0 || row < 0 || row >= static_cast<int>(view_.readable.size()) || !view_.readable[row])
+    return false;
+  if (row < static_cast<int>(shownTexts_.size()) && row < static_cast<int>(baseTexts_.size()) &&
+      shownTexts_[row] != baseTexts_[row])
+    return true;
+  return row < static_cast<int>(view_.slotData.size()) && row < static_cast<int>(baseSlots_.size()) &&
+         view_.slotData[row] != baseSlots_[row];
+}
+
+bool SectionEditor::hasEdits() const {
+  if (loadedIndex_ < 0) return false;
+  for (int r = 0; r < static_cast<int>(shownTexts_.size()); ++r)
+    if (rowEdited(r)) return true;
+  // A cell still being edited counts with its typed text.
+  for (auto* editor : ValuesEd->viewport()->findChildren<QLineEdit*>("ValuesEdEditor"))
+    if (editor->isVisible() && ValuesEd->currentItem() && editor->text() != ValuesEd->currentItem()->text())
+      return true;
+  return false;
+}
+
+// An edited value is drawn bold on a yellow ground, a refused one on a red
+// ground; the caption ends with "*" while the record has edits.
+void SectionEditor::showMarks() {
+  const bool wasFilling = filling_;
+  filling_ = true;
+  QFont bold = ValuesEd->font();
+  bold.setBold(true);
+  bool edited = false;
+  for (int r = 0; r < ValuesEd->rowCount(); ++r) {
+    QTableWidgetItem* item = ValuesEd->item(r, 1);
+    const bool changed = rowEdited(r);
+    const bool refused = r < static_cast<int>(failing_.size()) && failing_[r];
+    edited = edited || changed;
+    item->setData(Qt::BackgroundRole, refused   ? QVariant(QColor(255, 200, 200))
+                                      : changed ? QVariant(QColor(255, 243, 190))
+                                                : QVariant());
+    item->setData(Qt::FontRole, changed ? QVariant(bold) : QVariant());
+  }
+  filling_ = wasFilling;
+  setWindowTitle(toQ(entry_.caption) + (edited ? QStringLiteral("*") : QString()));
+}
+
+bool SectionEditor::shownRecordStillInItsFile() const {
+  const std::string path = IshPath + CurFile;
+  if (loadedIndex_ < 0 || !fileExists(path)) return false;
+  TFileInString buffer;
+  TZapisBaziZm record;
+  return loadRecordFile(path, buffer, record) && maskOf(record) == CurMask;
+}
+
+bool SectionEditor::maybeSaveEdits() {
+  commitOpenEditor();
+  if (!hasEdits()) return true;
+  const Answer a = messageBoxEx(ru("Сохранить изменения в записи «") + CurMask + ru("»?"), "", Icon::Question,
+                                ButtonYes | ButtonNo | ButtonCancel);
+  if (a == Answer::Yes) return saveRecord();
+  if (a == Answer::No) {
+    dropEdits();
+    return true;
+  }
+  return false;
+}
+
+void SectionEditor::rememberSelection() {
+  shownMaskItem_ = MaskiBox->currentIndex();
+  shownFileItem_ = FilesBox->currentIndex();
+}
+
+// Both lists back on the record that stays loaded.
+void SectionEditor::selectLoaded() {
+  MaskiBox->setCurrentIndex(shownMaskItem_);
+  FilesBox->setCurrentIndex(shownFileItem_);
+}
+
+bool SectionEditor::showRecord(int index, int row) {
+  if (index < 0 || index >= static_cast<int>(ZapList.size())) return false;
+  if (!maybeSaveEdits()) return false;
+  pickFile(index);
+  if (loadedIndex_ != index) return false;
+  if (row >= 0 && row < ValuesEd->rowCount()) {
+    ValuesEd->setCurrentCell(row, 1);
+    ValuesEd->setFocus();
+  }
+  return true;
+}
+
+void SectionEditor::recordFileChanged(int index) {
+  if (index < 0 || index >= static_cast<int>(ZapList.size())) return;
+  TFileInString buffer;
+  TZapisBaziZm record;
+  if (!loadRecordFile(IshPath + ZapList[index].file, buffer, record)) return;
+  ZapList[index].mask = maskOf(record);
+  MaskiBox->setItemText(index, toQ(ZapList[index].mask));
+  if (index != loadedIndex_) return;
+  CurMask = ZapList[index].mask;
+  // The record as it is on disk now, with what was typed here on top.
+  commitOpenEditor();
+  std::vector<std::pair<int, std::pair<std::string, ByteString>>> typed;
+  for (int r = 0; r < static_cast<int>(shownTexts_.size()); ++r)
+    if (rowEdited(r))
+      typed.push_back({r, {shownTexts_[r], r < static_cast<int>(view_.slotData.size()) ? view_.slotData[r] : ""}});
+  LoadFil(IshPath + CurFile);
+  for (const auto& [r, value] : typed) {
+    putCell(r, value.first);
+    view_.texts[r] = value.first;
+    if (schema_.rows[r].slot) view_.slotData[r] = value.second;
+  }
+  showMarks();
 }
 
 }  // namespace kessik

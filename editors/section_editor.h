@@ -36,11 +36,22 @@ bool isSectionEditorOpen(const std::string& className);
 QWidget* openSectionEditor(const std::string& className);
 // Closes every open section editor (after the source trees were rebuilt).
 void closeAllSectionEditors();
+// Asks each open section editor whose record has edits whether to save them
+// (before the program quits): false as soon as one answer was Отмена or a
+// save was refused; the edits of the others are saved or dropped by then.
+bool saveOrDropAllEditorEdits();
 
 // Besides the named controls the table holds one row button, the QToolButton
 // "ValuesEdEditButton": shown in the value cell of the current row while a
 // record is loaded and that row is a button row of the schema. Cells refuse
-// characters cp1251 cannot hold; rows that could not be read are read-only.
+// characters cp1251 cannot hold; rows that could not be read are read-only,
+// and so are the raw and sound-list rows, whose button is the way in.
+//
+// Edits: a value that differs from the one loaded (or last saved) is marked
+// in its cell, and the caption ends with "*". Before edits would be dropped
+// (another record picked, create, sort, closing) the window asks
+// "Сохранить изменения в записи «MASK»?" (Да / Нет / Отмена). Ctrl+S saves;
+// Ctrl+Z undoes a cell edit, Ctrl+Y and Ctrl+Shift+Z redo it.
 class SectionEditor : public QWidget {
   Q_OBJECT
 
@@ -90,8 +101,31 @@ class SectionEditor : public QWidget {
   std::string rowText(int row) const;
   void setRowText(int row, const std::string& text);
 
+  // Whether the loaded record has edits not saved yet.
+  bool hasEdits() const;
+  // Asks whether to save the edits of the loaded record, when it has any: Да
+  // saves, Нет drops them, Отмена keeps them. False when the edits are still
+  // there (Отмена, or a save the checks refused); true at once without edits.
+  bool maybeSaveEdits();
+  // Whether the loaded record's file still holds a record of its mask.
+  bool shownRecordStillInItsFile() const;
+  // Shows record `index` (list index from 0), with value row `row` (from 0)
+  // selected unless it is -1, after asking about the edits. False when the
+  // user kept the loaded record or there is no such record.
+  bool showRecord(int index, int row = -1);
+  // Another window wrote record `index`: its mask is read again and, when it
+  // is the loaded record, its values too; the edits typed here stay on top.
+  void recordFileChanged(int index);
+  // Undo and redo of the cell edits since the record was loaded.
+  void undoEdit();
+  void redoEdit();
+
  signals:
   void closed();
+  // The window wrote the file of record `index` (list index from 0).
+  void recordFileSaved(int index);
+  // The record list was read anew (shown, created, deleted, sorted).
+  void recordListChanged();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -110,6 +144,31 @@ class SectionEditor : public QWidget {
   void loadIndex(int index);
   int lastWithMask(int index) const;
   bool isButtonRow(int row) const;
+  bool isDescriptionRow(int row) const;
+  void pickFile(int index);
+  void pickMask(int picked);
+  void pickAfterAsking(int item, void (SectionEditor::*pick)(int));
+
+  // Edit tracking.
+  struct CellEdit {
+    int row = 0;
+    std::string before, after;
+    ByteString slotBefore, slotAfter;
+  };
+  void installEditKeys();
+  void cellChanged(int row);
+  void putCell(int row, const std::string& text);
+  void commitOpenEditor();
+  void noteEdit(int row, const std::string& before, const ByteString& slotBefore);
+  void applyEdit(const CellEdit& edit, bool undo);
+  void setBaseline();
+  void forgetEdits();
+  void dropEdits();
+  bool rowEdited(int row) const;
+  void showMarks();
+  void rememberSelection();
+  void selectLoaded();
+  bool saveRecord();
 
   WindowEntry entry_;
   const Schema& schema_;
@@ -118,6 +177,16 @@ class SectionEditor : public QWidget {
   RecordView view_;
   int loadedIndex_ = -1;
   bool formClosed_ = false;
+
+  // The values as loaded or last saved, the texts the cells show, the rows
+  // the last check refused, and the cell edits in order (undone from editPos_).
+  std::vector<std::string> baseTexts_, shownTexts_;
+  std::vector<ByteString> baseSlots_;
+  std::vector<bool> failing_;
+  std::vector<CellEdit> edits_;
+  std::size_t editPos_ = 0;
+  bool filling_ = false;  // the window itself is changing cells
+  int shownMaskItem_ = -1, shownFileItem_ = -1;
 
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;

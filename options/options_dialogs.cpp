@@ -35,11 +35,34 @@ QLineEdit* addEdit(QWidget* parent, const char* name, int x, int y, int width) {
 
 void setEdit(QLineEdit* edit, const std::string& text) { edit->setText(toQ(text)); }
 
+// The path typed into an edit as the program keeps it. The program thinks in
+// Windows paths: an absolute host path typed or pasted there
+// ("/home/me/game/bases/database/") is turned into its Windows form through
+// the drive map, as the command line does ("Z:\home\me\game\bases\database\"),
+// a trailing separator kept. Nothing (after a message) when it cannot be
+// held.
+std::optional<std::string> typedPath(QLineEdit* edit) {
+  const QString text = edit->text();
+#ifndef _WIN32
+  if (text.startsWith('/')) {
+    auto path = fromHostQ(text);
+    if (!path) {
+      messageDialog(Icon::Error, ru("Путь ") + fromQ(text).value_or(std::string()) +
+                                     ru(" не переводится в путь Windows: в нём есть символы вне кодировки cp1251 или "
+                                        "недопустимые в имени (\\ :)."));
+      return std::nullopt;
+    }
+    return text.endsWith('/') ? withTrailingBackslash(*path) : *path;
+  }
+#endif
+  return fromQOrRefuse(text);
+}
+
 // A folder edit's folder chooser: starts at the edit's text when that is an
 // existing folder, else at DefalDir; a chosen folder goes into the edit with
 // a trailing backslash.
 void chooseFolderInto(QLineEdit* edit) {
-  const auto text = fromQOrRefuse(edit->text());
+  const auto text = typedPath(edit);
   if (!text) return;
   const std::string start = !text->empty() && folderExists(*text) ? *text : settings().DefalDir;
   if (auto chosen = chooseFolder(ru("Выберите директорию"), start.empty() ? start : withoutTrailingBackslash(start)))
@@ -140,14 +163,14 @@ void TResPathsF::FilePathEdChange() { setEdited(true); }
 void TResPathsF::SavePathButClick() {
   const int row = current();
   if (row < 0 || row >= static_cast<int>(Paths.size())) return;
-  const auto text = fromQOrRefuse(FilePathEd->text());
+  const auto text = typedPath(FilePathEd);
   if (!text) return;
   Paths[static_cast<size_t>(row)] = *text;
   setEdited(false);
 }
 
 void TResPathsF::BrowseButClick() {
-  const auto text = fromQOrRefuse(FilePathEd->text());
+  const auto text = typedPath(FilePathEd);
   if (!text) return;
   const std::string folder = folderPart(*text);
   SDD1.folder = !folder.empty() && folderExists(folder) ? folder : settings().DefalDir;
@@ -248,7 +271,7 @@ void TBaseOptF::FormShow() {
 }
 
 void TBaseOptF::browseArchive(QLineEdit* edit) {
-  const auto text = fromQOrRefuse(edit->text());
+  const auto text = typedPath(edit);
   if (!text) return;
   const std::string folder = folderPart(*text);
   if (!folder.empty() && folderExists(folder)) {
@@ -269,10 +292,10 @@ void TBaseOptF::Browse3ButClick() { browseFolder(DbResIshEd); }
 void TBaseOptF::Browse4ButClick() { browseFolder(DbLmpResIshEd); }
 
 void TBaseOptF::OkButClick() {
-  const auto res = fromQOrRefuse(DbResEd->text());
-  const auto lmp = res ? fromQOrRefuse(DbLmpResEd->text()) : std::nullopt;
-  const auto ish = lmp ? fromQOrRefuse(DbResIshEd->text()) : std::nullopt;
-  const auto lmpIsh = ish ? fromQOrRefuse(DbLmpResIshEd->text()) : std::nullopt;
+  const auto res = typedPath(DbResEd);
+  const auto lmp = res ? typedPath(DbLmpResEd) : std::nullopt;
+  const auto ish = lmp ? typedPath(DbResIshEd) : std::nullopt;
+  const auto lmpIsh = ish ? typedPath(DbLmpResIshEd) : std::nullopt;
   if (!lmpIsh) return;
   Settings& s = settings();
   s.DatabaseResPath = *res;
@@ -340,7 +363,7 @@ void TTextsOptF::TextsResButClick() { setEdit(PathEd, folderNameForArchive(setti
 void TTextsOptF::TextslmpResButClick() { setEdit(PathEd, folderNameForArchive(settings().TextslmpResPath)); }
 
 void TTextsOptF::OkButClick() {
-  const auto text = fromQOrRefuse(PathEd->text());
+  const auto text = typedPath(PathEd);
   if (!text) return;
   settings().TextsEdStart = text->empty() ? std::string("\\") : withTrailingBackslash(*text);
   changeSetting("TextsEdStart");

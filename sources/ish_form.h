@@ -1,12 +1,15 @@
 // The sources window "Исходники": brings the two database archives into
 // source trees and back, one step at a time or in one go, for the
 // single-player game (database.res) and the multiplayer game
-// (databaselmp.res). Created once at start-up and shown modally from the main
-// window, which closes its section editors when a source tree was rebuilt.
+// (databaselmp.res). The work is the workflow's (sources/driver); the window
+// asks its questions, shows its messages and the state of the folders.
+// Created once at start-up and shown modally from the main window, which
+// closes its section editors when a source tree was rebuilt.
 #pragma once
 
 #include <QDialog>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,10 @@ class QPushButton;
 namespace kessik {
 
 class Progress;
+namespace sources {
+class SourcesDriver;
+struct GameState;
+}
 
 class TIshF : public QDialog {
   Q_OBJECT
@@ -52,7 +59,7 @@ class TIshF : public QDialog {
   // file; source root holds every database folder.
   bool SinglWorkReady = false, SinglSourcesReady = false;
   bool LmpWorkReady = false, LmpSourcesReady = false;
-  // The steps ask their questions; the "full" buttons clear it while they run.
+  // The steps ask their questions (the "full" buttons never ask them).
   bool Ask = true;
   // Set when a source tree was regenerated.
   bool Changed = false;
@@ -94,16 +101,12 @@ class TIshF : public QDialog {
   Game& singl();
   Game& lmp();
   void refreshGame(Game& g);
-  // The steps: true when the step did its whole work.
-  bool unpackArchiveStep(Game& g);
-  bool generateSourcesStep(Game& g);
-  std::string heldByRoot(const Game& g);
-  bool generateDatabasesStep(Game& g);
-  bool packArchiveStep(Game& g);
-  bool fullGet(Game& g);
-  bool fullMake(Game& g);
-  enum class Done { Unpacked, Sources, Databases, Packed, FullGet, FullMake };
-  void runStep(Game& g, bool (TIshF::*step)(Game&), Done done);
+  // Runs a step of the workflow for the game as its button does: the busy
+  // cursor while it works, a line in the main window's status bar when it
+  // did its work (done: what the line says, given the game's state), a
+  // rebuilt source tree noted, the window refreshed.
+  void runStep(Game& g, const std::function<bool(sources::SourcesDriver&)>& step,
+               const std::function<std::string(const sources::GameState&)>& done);
   Progress& progress();
 
   std::vector<Game> games_;

@@ -268,13 +268,14 @@ std::vector<RowFailure> checkRows(const Schema& schema, RecordView& view, const 
         break;
       }
     }
-    std::string message;
+    std::string message, expectedText;
     if (passed && schema.recordNumber && schema.recordNumber->row == i) {
       std::int32_t expected = context.recordIndex + 1 + schema.recordNumber->offset;
       auto v = parseInt32(text);
       if (!v || *v != expected) {
         passed = false;
         message = schema.recordNumber->message + decimal(expected);
+        expectedText = ru("число ") + decimal(expected);
       }
     }
     if (passed) {
@@ -284,7 +285,7 @@ std::vector<RowFailure> checkRows(const Schema& schema, RecordView& view, const 
           if (view.texts[rule.typeRow] == typeName) text = decimal(id);
       }
     }
-    if (!passed) failures.push_back({i, message.empty() ? rowMessage(schema, i) : message});
+    if (!passed) failures.push_back({i, message.empty() ? rowMessage(schema, i) : message, expectedText});
   }
   return failures;
 }

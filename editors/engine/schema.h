@@ -212,6 +212,7 @@ struct CheckContext {
 struct RowFailure {
   int row = 0;  // 0-based
   std::string message;
+  std::string expected;  // cp1251; set where the check knows it better than the row does
 };
 
 // Checks every readable row in row order; fills in what the checks change

@@ -39,10 +39,37 @@ std::string sectionTemplateFolder(const std::string& programDir, const Schema& s
   return withTrailingBackslash(programDir) + "shablons\\" + schema.folder;
 }
 
+std::string repeatedMasksMessage(const ZapListT& list) {
+  constexpr std::size_t kLines = 20, kFilesPerLine = 8;
+  // The files of each mask, the masks in the order they first appear.
+  std::unordered_map<std::string, std::size_t> group;
+  std::vector<std::vector<std::size_t>> files;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    auto [it, added] = group.try_emplace(list[i].mask, files.size());
+    if (added) files.emplace_back();
+    files[it->second].push_back(i);
+  }
+  std::string text;
+  std::size_t lines = 0, more = 0;
+  for (const auto& g : files) {
+    if (g.size() < 2) continue;
+    if (lines == kLines) {
+      ++more;
+      continue;
+    }
+    ++lines;
+    text += "\n" + ru("«") + list[g[0]].mask + ru("»: ");
+    for (std::size_t k = 0; k < g.size() && k < kFilesPerLine; ++k) text += (k ? ", " : "") + list[g[k]].file;
+    if (g.size() > kFilesPerLine) text += ru(" (и ещё ") + std::to_string(g.size() - kFilesPerLine) + ")";
+  }
+  if (text.empty()) return text;
+  if (more) text += "\n" + ru("и ещё ") + std::to_string(more);
+  return ru("ВНИМАНИЕ!!, встречается повтор маски!") + text;
+}
+
 std::optional<ZapListT> scanSection(const Schema& schema, const std::string& ishPath, Progress& progress) {
   if (!folderExists(ishPath)) return std::nullopt;
   ZapListT list;
-  std::unordered_map<std::string, int> seen;  // mask -> records so far
   TFileInString buffer;
   TZapisBaziZm record;
   std::optional<std::string> missingFieldMask;
@@ -52,14 +79,14 @@ std::optional<ZapListT> scanSection(const Schema& schema, const std::string& ish
     if (!fileExists(path)) break;
     loadRecordFile(path, buffer, record);
     ZapEntry entry{file, scannedMask(record, missingFieldMask)};
-    if (!schema.masksMayRepeat()) {
-      int& earlier = seen[entry.mask];
-      for (int j = 0; j < earlier; ++j) messageBoxEx(ru("ВНИМАНИЕ!!, встречается повтор маски!"), "", Icon::Warning);
-      ++earlier;
-    }
     if (applyRecordNumber(schema, record, static_cast<int>(k))) writeRecordFile(path, buffer, record);
     list.push_back(std::move(entry));
     progress.setPosition(k);
+  }
+  // One warning for the whole scan, however many records repeat a mask.
+  if (!schema.masksMayRepeat()) {
+    if (std::string warning = repeatedMasksMessage(list); !warning.empty())
+      messageBoxEx(warning, "", Icon::Warning);
   }
   return list;
 }

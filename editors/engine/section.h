@@ -34,14 +34,20 @@ std::string sectionTemplateFolder(const std::string& programDir, const Schema& s
 
 // Reads record files 1, 2, 3 ... of the folder up to the first missing one,
 // taking each one's mask (a record without field 1 gets "ERROR", with the
-// record object's message once per scan); in a unique-mask section shows the warning
-// "ВНИМАНИЕ!!, встречается повтор маски!" once per earlier record with the
-// same mask; applies the schema's record-number rule, writing the record file
-// at once when it changes. Nothing when the folder does not exist (no
+// record object's message once per scan); applies the schema's record-number
+// rule, writing the record file at once when it changes; in a unique-mask
+// section shows one warning for the scan when masks repeat
+// (repeatedMasksMessage). Nothing when the folder does not exist (no
 // message: the caller decides). The progress is given the number of records
 // read so far.
 std::optional<ZapListT> scanSection(const Schema& schema, const std::string& ishPath,
                                     Progress& progress = noProgress());
+
+// "ВНИМАНИЕ!!, встречается повтор маски!", then a line per repeated mask
+// naming its files («x»: 0000001.zap, 0000003.zap; eight at most, then
+// "(и ещё N)"), at most 20 such lines, then "и ещё N" for the masks left out.
+// Empty when no mask repeats.
+std::string repeatedMasksMessage(const ZapListT& list);
 
 // The mask checks over the list: no entry (other than the one at index)
 // carries the mask. maskAllowed adds the schema's rule: repeatable masks and

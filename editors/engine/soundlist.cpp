@@ -21,28 +21,40 @@ std::optional<std::string_view> wholeItem(std::string_view& data) {
   return payload;
 }
 
-// A name item read back unchanged (but for a missing closing 00).
-std::optional<std::string> wholeName(std::string_view payload) {
-  std::size_t zero = payload.find('\0');
-  if (zero != std::string_view::npos && zero + 1 != payload.size()) return std::nullopt;
+// A name item's text: its bytes up to the first 00 (all of them without one).
+// Exact when the 00 is there and is the last byte.
+std::string nameOf(std::string_view payload, bool& exact) {
+  const std::size_t zero = payload.find('\0');
+  exact = exact && zero != std::string_view::npos && zero + 1 == payload.size();
   return std::string(payload.substr(0, zero));
 }
 
-std::optional<ASoundRec> readElement(std::string_view payload) {
+// The element at the front of data (which then moves past it): its four
+// values; nothing when it is cut short or its payload does not begin with
+// four whole items. An element that would not be written back as it was
+// keeps its bytes.
+std::optional<ASoundRec> readElement(std::string_view& data) {
+  const std::string_view from = data;
+  auto item = wholeItem(data);
+  if (!item) return std::nullopt;
+  std::string_view payload = *item;
   std::optional<std::string_view> parts[4];
   for (auto& p : parts) {
     p = wholeItem(payload);
     if (!p) return std::nullopt;
   }
-  if (!payload.empty() || parts[1]->size() != 4) return std::nullopt;
-  auto file = wholeName(*parts[0]), text = wholeName(*parts[2]), code = wholeName(*parts[3]);
-  if (!file || !text || !code) return std::nullopt;
+  bool exact = payload.empty() && parts[1]->size() == 4;
   ASoundRec e;
-  e.File = *file;
+  e.File = nameOf(*parts[0], exact);
   e.Unknown1 = static_cast<std::int32_t>(*parseInt32(decode(Codec::Int32, *parts[1])));
-  e.Text = *text;
-  e.Code = *code;
+  e.Text = nameOf(*parts[2], exact);
+  e.Code = nameOf(*parts[3], exact);
+  if (!exact) e.original = ByteString(from.substr(0, from.size() - data.size()));
   return e;
+}
+
+bool sameValues(const ASoundRec& a, const ASoundRec& b) {
+  return a.File == b.File && a.Unknown1 == b.Unknown1 && a.Text == b.Text && a.Code == b.Code;
 }
 
 ByteString nameBytes(const std::string& text) { return text + '\0'; }
@@ -57,9 +69,7 @@ SoundListRead readSoundList(std::string_view bytes) {
     return out;
   }
   while (!bytes.empty()) {
-    auto payload = wholeItem(bytes);
-    std::optional<ASoundRec> e;
-    if (payload) e = readElement(*payload);
+    std::optional<ASoundRec> e = readElement(bytes);
     if (!e) {
       out.state = SoundListState::Damaged;
       break;
@@ -72,6 +82,14 @@ SoundListRead readSoundList(std::string_view bytes) {
 ByteString encodeSoundList(const std::vector<ASoundRec>& elements) {
   ByteString out;
   for (const ASoundRec& e : elements) {
+    if (!e.original.empty()) {
+      std::string_view kept = e.original;
+      const auto read = readElement(kept);
+      if (read && sameValues(*read, e)) {
+        out += e.original;
+        continue;
+      }
+    }
     ByteString payload;
     appendItem(payload, 1, nameBytes(e.File));
     appendItem(payload, 2, encode(Codec::Int32, std::to_string(e.Unknown1)).bytes);

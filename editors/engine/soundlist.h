@@ -29,6 +29,12 @@ struct ASoundRec {
   std::int32_t Unknown1 = 0;
   std::string Text;
   std::string Code;
+  // The element's bytes (its item) as they were read, kept for an element whose values
+  // would not give its bytes back when written (bytes after a name's 00, a
+  // name without its 00, an Unknown1 of other than 4 bytes, items after the
+  // fourth); empty for every other element. While the four values are those
+  // read from them, the element is written as these bytes.
+  ByteString original{};
   bool operator==(const ASoundRec&) const = default;
 };
 
@@ -48,14 +54,18 @@ struct SoundListRead {
 };
 
 // Reads a list front to back. An element is whole when its item lies inside
-// the list and its payload is exactly four whole items whose values come back
-// unchanged when written again: Unknown1 exactly 4 bytes, each name without a
-// byte after its closing 00 (a name lacking its 00 is read as it stands). The
-// type bytes and the form of the size codes are not looked at.
+// the list and its payload starts with four whole items: File, Text and Code
+// are the bytes of their item up to its first 00 (a name lacking its 00 as it
+// stands), Unknown1 the first four bytes of its item (missing bytes as 00).
+// An element that would not come back the same when written keeps its
+// bytes (ASoundRec::original). The type bytes and the form of the size
+// codes are not looked at. The list is damaged where an element is cut short
+// or has fewer than four items.
 SoundListRead readSoundList(std::string_view bytes);
 
 // The list of the elements in order, with the type bytes 1 and 1, 2, 3, 4 and
-// the shortest size codes.
+// the shortest size codes; an element still holding the values read from its
+// kept bytes is written as those bytes.
 ByteString encodeSoundList(const std::vector<ASoundRec>& elements);
 
 // What a record editor's cell shows for a sound list: "Пусто. Элементов

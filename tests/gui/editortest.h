@@ -35,6 +35,14 @@ T* childOf(QWidget* window, const char* name) {
   return c;
 }
 
+// The first line of each message: a refused value adds a line per failing
+// row under the message of its check.
+inline std::vector<std::string> firstLines(const std::vector<std::string>& texts) {
+  std::vector<std::string> out;
+  for (const auto& t : texts) out.push_back(t.substr(0, t.find('\n')));
+  return out;
+}
+
 // Picks entry `index` of a list as a click on it does.
 inline void pickEntry(QComboBox* box, int index) {
   box->setCurrentIndex(index);

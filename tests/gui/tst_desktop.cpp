@@ -430,9 +430,26 @@ class TstDesktop : public QObject {
     QCOMPARE(editor->findChild<QComboBox*>("FilesBox")->currentIndex(), 1);
     QCOMPARE(editor->rowText(2), std::string("7"));
 
+    // The shown record's file now holds another record: its edit cannot be
+    // saved there, and is dropped only after a question (No keeps all).
+    writePrints({"Swamp", "Marsh", "Sand"});
+    (*script)->answers = {Answer::No};
+    press(&f, Qt::Key_F5);
+    QCOMPARE((*script)->messages.size(), std::size_t(1));
+    QCOMPARE((*script)->messages[0].buttons, unsigned(ButtonYes | ButtonNo));
+    QCOMPARE(editor->CurFile, std::string("0000002.zap"));
+    QCOMPARE(editor->rowText(2), std::string("7"));
+    (*script)->answers = {Answer::Yes};
+    press(&f, Qt::Key_F5);
+    QCOMPARE((*script)->messages.size(), std::size_t(2));
+    QCOMPARE(editor->findChild<QComboBox*>("FilesBox")->currentIndex(), -1);
+    QVERIFY(!editor->windowTitle().endsWith('*'));
+
+    // Nothing edited now: Ctrl+W closes without a question.
     QPointer<QWidget> gone = editor;
     press(&f, Qt::Key_W, Qt::ControlModifier);
     QTRY_VERIFY(!gone);
+    QCOMPARE((*script)->messages.size(), std::size_t(2));
     QVERIFY(!f.item("PrintsMenu1")->isChecked());
   }
 

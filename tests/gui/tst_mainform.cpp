@@ -2,8 +2,10 @@
 // editor at most once, the sources window hook, the text editor slots, the
 // game launch and the stored geometry.
 #include <QAction>
+#include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTableWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -12,6 +14,7 @@
 #include <QtTest>
 
 #include "app/main_form.h"
+#include "dbfixtures.h"
 #include "ui/qtext.h"
 #include "editors/schemas/registry.h"
 #include "editors/schemas/window_table.h"
@@ -224,6 +227,51 @@ class TstMainForm : public QObject {
     item->trigger();
     QVERIFY(!item->isChecked());
     QTRY_COMPARE(f.mdiArea()->subWindowList().size(), 0);
+  }
+
+  // Quitting, or opening the sources window, with an edited record in an
+  // editor asks about it first: Отмена keeps everything open, Нет drops the
+  // edits and goes on.
+  void editedRecordsAreAskedAboutFirst() {
+    settings().DatabaseResIsh = "C:\\bases\\database\\";
+    fixtures::writeHost("C:\\bases\\database\\prints\\1\\0000001.zap", fixtures::printsRecord("Swamp", 30));
+    TMainForm f;
+    int sourcesShown = 0;
+    f.setSourcesWindow([&] {
+      ++sourcesShown;
+      return false;
+    });
+    f.show();
+    f.item("PrintsMenu1")->trigger();
+    QWidget* editor = f.sectionEditor("TSinglPrintsDbR1F");
+    QVERIFY(editor);
+    auto* files = editor->findChild<QComboBox*>("FilesBox");
+    files->setCurrentIndex(0);
+    emit files->activated(0);
+    editor->findChild<QTableWidget*>("ValuesEd")->item(2, 1)->setText("3");
+    const std::string question = "Сохранить изменения в записи «Swamp»?";
+
+    (*script)->answers = {Answer::Cancel};
+    f.item("IshMenu")->trigger();
+    QCOMPARE((*script)->texts(), std::vector<std::string>{question});
+    QCOMPARE(sourcesShown, 0);
+
+    (*script)->clear();
+    (*script)->answers = {Answer::Cancel};
+    QVERIFY(!f.close());
+    QCOMPARE((*script)->texts(), std::vector<std::string>{question});
+    QVERIFY(f.isVisible() && f.sectionEditor("TSinglPrintsDbR1F"));
+    QVERIFY(f.item("PrintsMenu1")->isChecked());
+    // Its menu item, answered Отмена too, leaves it open and checked.
+    (*script)->answers = {Answer::Cancel};
+    f.item("PrintsMenu1")->trigger();
+    QVERIFY(f.sectionEditor("TSinglPrintsDbR1F") && f.item("PrintsMenu1")->isChecked());
+
+    (*script)->clear();
+    (*script)->answers = {Answer::No};
+    QVERIFY(f.close());
+    QCOMPARE((*script)->texts(), std::vector<std::string>{question});
+    QCOMPARE(fixtures::readHost("C:\\bases\\database\\prints\\1\\0000001.zap"), fixtures::printsRecord("Swamp", 30));
   }
 
   void sourcesWindowClosesAllSectionEditors() {

@@ -513,6 +513,42 @@ class TstResources : public QObject {
     QCOMPARE(calls(), QStringList({"C:\\res\\gfx_res|a|C:\\res\\gfx.res|*"}));
   }
 
+  // After a standard pack the buttons show what is there now: the archive
+  // packed anew can be unpacked at once.
+  void standardPackRefreshesTheButtons() {
+    drive->write("res/gfx_res/a.txt", "a");
+    settings().GfxResPath = "C:\\res\\gfx.res";
+    settings().OptStandRes = true;
+    TResursForm w;
+    w.FormShow();
+    auto* unpack = w.findChild<QPushButton*>("gfxUbut");
+    QVERIFY(!unpack->isEnabled());
+    w.findChild<QPushButton*>("gfxPbut")->click();
+    QVERIFY(drive->exists("res/gfx.res"));
+    QVERIFY(unpack->isEnabled());
+  }
+
+  // After the archive tool's error box the keyboard focus is back where it
+  // was, in the window the work came from.
+  void focusReturnsAfterTheToolsErrorBox() {
+    drive->write("res/gfx_res/a.txt", "a");
+    settings().GfxResPath = "C:\\res\\gfx.res";
+    settings().OptStandRes = false;
+    ::setenv("KESSIK_RESBUILD", "/no/such/resbuild-tool", 1);
+    TResursForm w;
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto* pack = w.findChild<QPushButton*>("gfxPbut");
+    pack->setFocus();
+    QCOMPARE(QApplication::focusWidget(), pack);
+    QTest::keyClick(pack, Qt::Key_Space);
+    QCOMPARE((*script)->messages.size(), size_t(1));
+    QCOMPARE((*script)->messages[0].caption, ru("Ошибка!"));
+    QTRY_VERIFY(w.isActiveWindow());
+    QCOMPARE(QApplication::focusWidget(), pack);
+  }
+
   // Clicking the words "запаковки." toggles the check box and writes
   // OptStandRes; filling the window writes nothing.
   void optimizeAfterPackSetting() {

@@ -254,6 +254,43 @@ class TstSettings : public QObject {
     QVERIFY(ini.contains("DatabaseResPath=C:\\res\\database.res\r\n"));
   }
 
+  // A host path typed into a settings dialog is kept in its Windows form,
+  // through the drive map (C: is the test folder, Z: the host's root); a
+  // Windows path stays as typed.
+  void typedHostPathsBecomeWindowsPaths() {
+    const QString onC = drive->host("bases/database/");
+    TBaseOptF base;
+    base.show();
+    base.DbResIshEd->setText(onC);
+    base.DbLmpResIshEd->setText("/home/me/game/bases/databaselmp/");
+    base.DbResEd->setText(drive->host("res/database.res"));
+    base.OkButClick();
+    QCOMPARE(settings().DatabaseResIsh, std::string("C:\\bases\\database\\"));
+    QCOMPARE(settings().DatabaselmpResIsh, std::string("Z:\\home\\me\\game\\bases\\databaselmp\\"));
+    QCOMPARE(settings().DatabaseResPath, std::string("C:\\res\\database.res"));
+    QVERIFY(drive->read("Kessik.ini").contains("DatabaseResIsh=C:\\bases\\database\\\r\n"));
+
+    TTextsOptF texts;
+    texts.show();
+    texts.PathEd->setText("/srv/a:b");  // no Windows name holds ":"
+    texts.OkButClick();
+    QCOMPARE((*script)->messages.size(), std::size_t(1));
+    QVERIFY(texts.isVisible());
+    QCOMPARE(settings().TextsEdStart, std::string("C:\\res\\texts_res\\"));
+    (*script)->clear();
+    texts.PathEd->setText("/srv/texts");
+    texts.OkButClick();
+    QCOMPARE(settings().TextsEdStart, std::string("Z:\\srv\\texts\\"));
+
+    TResPathsF paths;
+    paths.show();
+    paths.FilePathEd->setText(drive->host("res/aiinfo.res"));
+    paths.SavePathButClick();
+    paths.OkButClick();
+    QCOMPARE(settings().AiinfoResPath, std::string("C:\\res\\aiinfo.res"));
+    QVERIFY((*script)->messages.empty());
+  }
+
   void baseOptionsBrowse() {
     drive->write("res/database.res", "x");
     drive->write("bases/database/x", "");

@@ -173,6 +173,30 @@ class TstSoundEditor : public QObject {
     QCOMPARE(f->SoundListOut, encodeSoundList({{"a", 5, "Hi", "X1"}}));
   }
 
+  // An element with bytes after its name's 00 no longer makes the list
+  // damaged: it opens without a warning, and OK gives the list back as it was.
+  void lenientElementsComeBackUnchanged() {
+    installDialogHooks();
+    using namespace std::string_literals;
+    auto item = [](int type, const std::string& payload) {
+      std::string out;
+      appendItem(out, static_cast<std::uint8_t>(type), payload);
+      return out;
+    };
+    const std::string odd = item(1, item(1, "b.wav\0junk\0"s) + item(2, "\x02\0"s) + item(3, "B\0"s) + item(4, "C2\0"s));
+    const std::string list = encodeSoundList({kThree[0]}) + odd + encodeSoundList({kThree[2]});
+    QTimer::singleShot(0, f.get(), [this] {
+      QCOMPARE(f->SoundCount, 3);
+      pick(f->MaskiBox, 1);
+      QCOMPARE(cell(0), QString("b.wav"));
+      QCOMPARE(cell(1), QString("2"));
+      click(f->OkBut);
+    });
+    QTimer::singleShot(5000, f.get(), [this] { f->reject(); });
+    QCOMPARE(dialogs::editSoundList(list), list);
+    QVERIFY((*script)->messages.empty());
+  }
+
   void showingStoringAndDroppingEdits() {
     open(kThree);
     QCOMPARE(items(f->MaskiBox), QStringList({"C1", "C2", "C3"}));

@@ -398,6 +398,27 @@ class TestSources : public QObject {
     QVERIFY(!fileExists("C:\\again\\acks.db"));
   }
 
+  // A database that cannot be built stops "Полная запаковка" there: the
+  // tool does not run, the archive stays as it was, and the window says at
+  // which step it stopped.
+  void fullMakeStopsAtAFailedDatabase() {
+    ScopedScriptedInteraction script;
+    writeHost(kLmpArchive, "old");
+    fillWork(kLmpWork, TIshF::lmpCheckList());
+    ish_->FormShow();
+    ish_->KlepIshLmpButClick();
+    writeHost("C:\\ishlmp\\items\\1\\0000001.zap", "");
+    fs::remove(log_);
+    script->clear();
+    script->answers = {Answer::Yes};
+    ish_->FullMakeLmpBaseButClick();
+    QCOMPARE(script->texts().back(),
+             "Полная запаковка остановлена на шаге «Сгенерировать базы»: база items.idb не собрана из папки "
+             "C:\\ishlmp\\items\\. Архив C:\\game\\data\\databaselmp.res не изменён.");
+    QVERIFY(readLines(log_).empty());
+    QCOMPARE(readHost(kLmpArchive), std::string("old"));
+  }
+
   // When the tool cannot make the new archive, the old one comes back.
   void failedPackKeepsOldArchive() {
     ScopedScriptedInteraction script;
@@ -408,8 +429,11 @@ class TestSources : public QObject {
     ::setenv("KESSIK_RESBUILD", "/no/such/resbuild-tool", 1);
     script->answers = {Answer::Yes};
     ish_->ResbildnutBaseButClick();
-    QCOMPARE(script->messages.size(), size_t(3));  // question, pack error, optimize error
+    QCOMPARE(script->messages.size(), size_t(3));  // question, pack error, the step stopped
     QVERIFY(script->messages[1].text.find("/no/such/resbuild-tool") != std::string::npos);
+    QCOMPARE(script->texts()[2], "Шаг «Запаковать резбилдом» не выполнен: папка C:\\game\\data\\database_res\\ "
+                                 "не запакована. Архив C:\\game\\data\\database.res оставлен как был.");
+    QCOMPARE(readLines(log_).size(), size_t(0));  // nothing optimized
     QCOMPARE(readHost(kArchive), std::string("old archive"));
     QVERIFY(!fileExists(std::string(kArchive) + ".old"));
   }
@@ -418,19 +442,38 @@ class TestSources : public QObject {
     ScopedScriptedInteraction script;
     ish_->FormShow();
     ish_->DelBaseButClick();
+    // Each refusal names the folder it looked in, and what is missing there.
     QCOMPARE(script->texts(), std::vector<std::string>{"Собрать из исходника базу невозможно, т.к. папка с исходником "
-                                                       "отсутствует, или в ней присутствуют не все необходимые файлы"});
+                                                       "отсутствует, или в ней присутствуют не все необходимые файлы\n"
+                                                       "Папка исходника: C:\\ish\\ (её нет)"});
     QCOMPARE(script->messages[0].icon, Icon::Error);
     script->clear();
     ish_->KlepIshButClick();
     QCOMPARE(script->texts(), std::vector<std::string>{"Получить исходник невозможно, т.к. папка с распаковкой базы "
-                                                       "отсутствует, или в ней присутствуют не все необходимые файлы"});
+                                                       "отсутствует, или в ней присутствуют не все необходимые файлы\n"
+                                                       "Папка с распаковкой базы: C:\\game\\data\\database_res\\ (её нет)"});
     script->clear();
+    fillWork(kWork, {"acks.db", "units.udb"});
+    for (const auto& f : TIshF::singlCheckList())
+      if (f != "perks.pdb" && f != "levers.ldb") fs::create_directories(host(kRoot + baseNameOf(f)));
+    ish_->KlepIshButClick();
+    ish_->DelBaseButClick();
+    QCOMPARE(script->texts(),
+             (std::vector<std::string>{"Получить исходник невозможно, т.к. папка с распаковкой базы отсутствует, или в "
+                                       "ней присутствуют не все необходимые файлы\nПапка с распаковкой базы: "
+                                       "C:\\game\\data\\database_res\\ (нет: items.idb, perks.pdb, prints.db, "
+                                       "levers.ldb, quests.qdb, spells.sdb)",
+                                       "Собрать из исходника базу невозможно, т.к. папка с исходником отсутствует, или в "
+                                       "ней присутствуют не все необходимые файлы\nПапка исходника: C:\\ish\\ (нет: "
+                                       "perks\\, levers\\)"}));
+    script->clear();
+    fs::remove_all(host("C:\\game"));
     for (const auto& f : TIshF::singlCheckList()) fs::create_directories(host(kRoot + baseNameOf(f)));
     ish_->FormShow();
     ish_->DelBaseButClick();
     QCOMPARE(script->texts(), std::vector<std::string>{"Путь к папке, показывающий где лежат папки с распакованными "
-                                                       "базами неправильный. Такой папки не существует!"});
+                                                       "базами неправильный. Такой папки не существует!\n"
+                                                       "C:\\game\\data\\"});
     // With the work folder there, the question; only Yes packs.
     fillWork(kWork, {"acks.db"});
     script->clear();

@@ -1,7 +1,9 @@
 // The section operations on real record files in a temporary source folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "core/database.h"
 #include "editors/schemas/registry.h"
@@ -81,17 +83,36 @@ TEST_F(SectionOps, ScanMaskOfARecordWithoutField1) {
     std::vector<std::string> texts;
     for (const auto& m : notes_.messages) texts.push_back(m.text);
     EXPECT_EQ(texts, (std::vector<std::string>{cp("Неправильный номер поля базы!"),
-                                               cp("ВНИМАНИЕ!!, встречается повтор маски!")}));
+                                               cp("ВНИМАНИЕ!!, встречается повтор маски!\n"
+                                                  "«ERROR»: 0000002.zap, 0000004.zap")}));
   }
 }
 
-TEST_F(SectionOps, RepeatedMasksWarnOncePerEarlierRecord) {
+// However many records repeat a mask, the scan warns once, naming the
+// repeated masks and their files (20 masks and 8 files a line at most).
+TEST_F(SectionOps, RepeatedMasksWarnOncePerScan) {
   writeRecords({"x", "y", "x", "x"});
   auto list = scanSection(prints_, kIsh);
   ASSERT_EQ(list->size(), 4u);
-  ASSERT_EQ(notes_.messages.size(), 3u);  // one for the second x, two for the third
-  EXPECT_EQ(notes_.messages[0].text, cp("ВНИМАНИЕ!!, встречается повтор маски!"));
+  ASSERT_EQ(notes_.messages.size(), 1u);
+  EXPECT_EQ(notes_.messages[0].text,
+            cp("ВНИМАНИЕ!!, встречается повтор маски!\n«x»: 0000001.zap, 0000003.zap, 0000004.zap"));
   EXPECT_EQ(notes_.messages[0].icon, Icon::Warning);
+
+  auto entries = [](int n, const std::function<std::string(int)>& mask) {
+    ZapListT l;
+    for (int i = 0; i < n; ++i) l.push_back({recordFileName(i + 1), mask(i)});
+    return l;
+  };
+  EXPECT_EQ(repeatedMasksMessage(entries(3, [](int i) { return std::to_string(i); })), "");
+  EXPECT_EQ(repeatedMasksMessage(entries(400, [](int) { return "same"; })),
+            cp("ВНИМАНИЕ!!, встречается повтор маски!\n«same»: 0000001.zap, 0000002.zap, 0000003.zap, "
+               "0000004.zap, 0000005.zap, 0000006.zap, 0000007.zap, 0000008.zap (и ещё 392)"));
+  // 25 masks twice each: 20 lines, then the rest counted.
+  const std::string many = repeatedMasksMessage(entries(50, [](int i) { return "m" + std::to_string(i % 25); }));
+  EXPECT_EQ(std::count(many.begin(), many.end(), '\n'), 21);
+  EXPECT_TRUE(many.starts_with(cp("ВНИМАНИЕ!!, встречается повтор маски!\n«m0»: 0000001.zap, 0000026.zap\n")));
+  EXPECT_TRUE(many.ends_with(cp("«m19»: 0000020.zap, 0000045.zap\nи ещё 5")));
 
   notes_.messages.clear();
   Schema repeatable = prints_;

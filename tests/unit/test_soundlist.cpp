@@ -63,19 +63,13 @@ TEST(SoundList, OtherTypeBytesAndLongSizeCodesComeBackNormalised) {
 
 TEST(SoundList, DamagedListsKeepTheElementsBeforeTheFault) {
   const std::string good = element("a.wav", 1, "A", "C1");
-  const std::string fourItems = itemsOf({{1, nameBytes("f")}, {2, int32Bytes(1)}, {3, nameBytes("t")}});
+  const std::string threeItems = itemsOf({{1, nameBytes("f")}, {2, int32Bytes(1)}, {3, nameBytes("t")}});
   struct Case {
     const char* what;
     std::string tail;
   } cases[] = {
       {"an element cut short", element("b.wav", 2, "B", "C2").substr(0, 10)},
-      {"three items", itemsOf({{1, fourItems}})},
-      {"five items", itemsOf({{1, fourItems + itemsOf({{4, nameBytes("c")}, {5, nameBytes("x")}})}})},
-      {"a three-byte number",
-       itemsOf({{1, itemsOf({{1, nameBytes("f")}, {2, "\1\2\3"}, {3, nameBytes("t")}, {4, nameBytes("c")}})}})},
-      {"bytes after a name's 00",
-       itemsOf({{1, itemsOf({{1, std::string("f\0g\0", 4)}, {2, int32Bytes(1)}, {3, nameBytes("t")},
-                             {4, nameBytes("c")}})}})},
+      {"three items", itemsOf({{1, threeItems}})},
       {"a lone byte", "\1"},
   };
   for (const Case& c : cases) {
@@ -84,12 +78,47 @@ TEST(SoundList, DamagedListsKeepTheElementsBeforeTheFault) {
     ASSERT_EQ(r.elements.size(), 1u) << c.what;
     EXPECT_EQ(r.elements[0].Code, "C1");
   }
-  // A name without its closing 00 is read as it stands, and written with it.
-  const std::string noZero =
-      itemsOf({{1, itemsOf({{1, "f"}, {2, int32Bytes(1)}, {3, nameBytes("t")}, {4, nameBytes("c")}})}});
-  SoundListRead r = readSoundList(noZero);
-  EXPECT_EQ(r.state, SoundListState::Whole);
-  EXPECT_EQ(r.elements[0].File, "f");
+}
+
+// An element whose values would not give its bytes back (bytes after a
+// name's 00, a name without its 00, an Unknown1 of other than 4 bytes, a
+// fifth item) is read whole, the list after it too; untouched it is written
+// back byte for byte, changed it is written as the editor writes.
+TEST(SoundList, ElementsReadLenientlyComeBackUnchangedWhileUntouched) {
+  const std::string before = element("a.wav", 1, "A", "C1"), after = element("z.wav", 9, "Z", "C9");
+  auto odd = [](const std::string& file, const std::string& number, const std::string& code,
+                const std::string& more = {}) {
+    return itemsOf({{1, itemsOf({{1, file}, {2, number}, {3, nameBytes("t")}, {4, code}}) + more}});
+  };
+  struct Case {
+    const char* what;
+    std::string bytes;
+    ASoundRec read;
+  } cases[] = {
+      {"bytes after a name's 00", odd(std::string("f\0g\0", 4), int32Bytes(1), nameBytes("c")), {"f", 1, "t", "c"}},
+      {"a code without its 00", odd(nameBytes("f"), int32Bytes(2), "c"), {"f", 2, "t", "c"}},
+      {"a three-byte number", odd(nameBytes("f"), "\1\2\3", nameBytes("c")), {"f", 0x030201, "t", "c"}},
+      {"a five-byte number", odd(nameBytes("f"), std::string("\5\0\0\0\7", 5), nameBytes("c")), {"f", 5, "t", "c"}},
+      {"a fifth item", odd(nameBytes("f"), int32Bytes(3), nameBytes("c"), itemsOf({{5, "x"}})), {"f", 3, "t", "c"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string list = before + c.bytes + after;
+    SoundListRead r = readSoundList(list);
+    EXPECT_EQ(r.state, SoundListState::Whole);
+    ASSERT_EQ(r.elements.size(), 3u);
+    const ASoundRec& e = r.elements[1];
+    EXPECT_EQ(e.File, c.read.File);
+    EXPECT_EQ(e.Unknown1, c.read.Unknown1);
+    EXPECT_EQ(e.Code, c.read.Code);
+    EXPECT_EQ(r.elements[2].Code, "C9");
+    EXPECT_EQ(hex(encodeSoundList(r.elements)), hex(list));
+    // Reordered, it keeps its bytes; changed, it is written afresh.
+    EXPECT_EQ(hex(encodeSoundList({r.elements[1], r.elements[0]})), hex(c.bytes + before));
+    r.elements[1].Text = "new";
+    EXPECT_EQ(hex(encodeSoundList(r.elements)),
+              hex(before + element(c.read.File, c.read.Unknown1, "new", c.read.Code) + after));
+  }
 }
 
 TEST(SoundList, MoreElementsThanTheTableHoldsAreNotRead) {
