@@ -282,6 +282,9 @@ bool SectionEditor::FormShow() {
   FilesBox->addItems(files);
   MaskiBox->setCurrentIndex(-1);
   FilesBox->setCurrentIndex(-1);
+  // A scan after the first one follows a create, delete or sort.
+  if (scanned_) emit sectionEditorEvents().listRescanned(objectName());
+  scanned_ = true;
   return true;
 }
 
@@ -353,6 +356,7 @@ void SectionEditor::LoadFil(const std::string& path) {
   view_ = decodeRecord(schema_, *record_);
   showView();
   placeRowButton();
+  rememberCleanTexts();
 }
 
 void SectionEditor::ActivateTable() {
@@ -407,6 +411,8 @@ bool SectionEditor::GenZap() {
 void SectionEditor::SaveButClick() {
   if (!GenZap()) return;
   if (!writeRecordFile(IshPath + CurFile, *buffer_, *record_)) return;
+  rememberCleanTexts();
+  emit sectionEditorEvents().recordSaved(objectName(), toQ(CurFile));
   if (!view_.readable[0]) return;
   const std::string mask = view_.texts[0];
   ZapList[loadedIndex_].mask = mask;
@@ -495,6 +501,83 @@ void SectionEditor::ValuesEdEditButtonClick() {
     }
     case RowButton::None:
       break;
+  }
+}
+
+}  // namespace kessik
+
+// ---- For the section table and the search across the databases ----
+
+namespace kessik {
+
+SectionEditorEvents& sectionEditorEvents() {
+  static SectionEditorEvents events;
+  return events;
+}
+
+void SectionEditor::rememberCleanTexts() {
+  cleanTexts_.clear();
+  for (int r = 0; r < ValuesEd->rowCount(); ++r) cleanTexts_.push_back(rowText(r));
+}
+
+bool SectionEditor::hasUnsavedEdits() const {
+  if (loadedIndex_ < 0) return false;
+  // A cell still being edited counts with its typed text.
+  for (auto* editor : ValuesEd->viewport()->findChildren<QLineEdit*>("ValuesEdEditor"))
+    if (editor->isVisible() && ValuesEd->currentItem() && editor->text() != ValuesEd->currentItem()->text())
+      return true;
+  for (int r = 0; r < ValuesEd->rowCount() && r < static_cast<int>(cleanTexts_.size()); ++r)
+    if (rowText(r) != cleanTexts_[r]) return true;
+  return false;
+}
+
+bool SectionEditor::askToSaveEdits() {
+  if (!hasUnsavedEdits()) return true;
+  const Answer a = messageBoxEx(ru("Сохранить изменения в записи «") + CurMask + ru("»?"), "", Icon::Question,
+                                ButtonYes | ButtonNo | ButtonCancel);
+  if (a == Answer::Yes) {
+    SaveButClick();
+    return !hasUnsavedEdits();
+  }
+  if (a == Answer::No) {
+    const int row = ValuesEd->currentRow();
+    LoadFil(IshPath + CurFile);
+    ValuesEd->setCurrentCell(row, 1);
+    return true;
+  }
+  return false;
+}
+
+bool SectionEditor::showRecord(const std::string& file, int row) {
+  int index = -1;
+  for (int i = 0; i < static_cast<int>(ZapList.size()); ++i)
+    if (ZapList[i].file == file) index = i;
+  if (index < 0) return false;
+  if (index != loadedIndex_) {
+    if (!askToSaveEdits()) return false;
+    FilesBox->setCurrentIndex(index);
+    FilesBoxClick();
+  }
+  if (row >= 0 && row < ValuesEd->rowCount()) ValuesEd->setCurrentCell(row, 1);
+  ValuesEd->setFocus();
+  return loadedIndex_ == index;
+}
+
+void SectionEditor::recordsWritten(const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    for (int i = 0; i < static_cast<int>(ZapList.size()); ++i) {
+      if (ZapList[i].file != file) continue;
+      TFileInString buffer;
+      TZapisBaziZm record;
+      if (!loadRecordFile(IshPath + file, buffer, record) || record.FieldCount < 1) continue;
+      ZapList[i].mask = maskOf(record);
+      MaskiBox->setItemText(i, toQ(ZapList[i].mask));
+      if (i != loadedIndex_ || hasUnsavedEdits()) continue;
+      CurMask = ZapList[i].mask;
+      const int row = ValuesEd->currentRow();
+      LoadFil(IshPath + file);
+      ValuesEd->setCurrentCell(row, 1);
+    }
   }
 }
 

@@ -37,6 +37,20 @@ QWidget* openSectionEditor(const std::string& className);
 // Closes every open section editor (after the source trees were rebuilt).
 void closeAllSectionEditors();
 
+// ---- What the other windows see of the section editors ----
+
+// Every section editor tells here when it wrote its loaded record and when
+// it read its record list anew (after creating, deleting or sorting
+// records), so that other windows over the same section follow.
+class SectionEditorEvents : public QObject {
+  Q_OBJECT
+
+ signals:
+  void recordSaved(const QString& className, const QString& file);
+  void listRescanned(const QString& className);
+};
+SectionEditorEvents& sectionEditorEvents();
+
 // Besides the named controls the table holds one row button, the QToolButton
 // "ValuesEdEditButton": shown in the value cell of the current row while a
 // record is loaded and that row is a button row of the schema. Cells refuse
@@ -85,6 +99,25 @@ class SectionEditor : public QWidget {
   std::string rowText(int row) const;
   void setRowText(int row, const std::string& text);
 
+  // ---- For the section table and the search across the databases ----
+
+  // True when a value cell of the loaded record differs from what was
+  // loaded or last saved.
+  bool hasUnsavedEdits() const;
+  // When the loaded record has edits: asks "Сохранить изменения в записи
+  // «MASK»?" (Да / Нет / Отмена). Да saves (false when the save is refused),
+  // Нет loads the record again without its edits, Отмена: false. True when
+  // nothing stands in the way.
+  bool askToSaveEdits();
+  // Shows the record of a file with the value cell of a row (0-based)
+  // selected, asking first when another record with edits is loaded. False
+  // when the file is not in the list or the user stayed.
+  bool showRecord(const std::string& file, int row);
+  // Record files written by another window: their masks are read again, and
+  // the loaded record is loaded again when it is among them (and has no
+  // edits).
+  void recordsWritten(const std::vector<std::string>& files);
+
  signals:
   void closed();
 
@@ -100,6 +133,7 @@ class SectionEditor : public QWidget {
   void loadIndex(int index);
   int lastWithMask(int index) const;
   bool isButtonRow(int row) const;
+  void rememberCleanTexts();
 
   WindowEntry entry_;
   const Schema& schema_;
@@ -108,6 +142,8 @@ class SectionEditor : public QWidget {
   RecordView view_;
   int loadedIndex_ = -1;
   bool formClosed_ = false;
+  std::vector<std::string> cleanTexts_;  // the cells as loaded or last saved
+  bool scanned_ = false;
 
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;
