@@ -372,6 +372,8 @@ void TMainForm::closeAllSectionEditors() {
     if (w) w->close();
     if (auto it = editorItems_.find(e.className); it != editorItems_.end()) it->second->setChecked(false);
   }
+  // The section tables show the same trees.
+  if (service_) service_->closeAllTables();
 }
 
 void TMainForm::ResursMenuClick() {

@@ -570,9 +570,14 @@ void TSectionTableF::reloadSection() {
                  "", Icon::Warning);
 }
 
+void TSectionTableF::closeForNewTree() {
+  treeGone_ = true;
+  close();
+}
+
 void TSectionTableF::closeEvent(QCloseEvent* event) {
   commitTypedCell();
-  if (session_.hasEdits()) {
+  if (session_.hasEdits() && !treeGone_) {
     const Answer a = messageBoxEx(ru("Сохранить изменения в таблице раздела (изменено записей: ") +
                                       std::to_string(session_.editedRecords()) + ")?",
                                   "", Icon::Question, ButtonYes | ButtonNo | ButtonCancel);

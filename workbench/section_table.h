@@ -107,6 +107,10 @@ class TSectionTableF : public QWidget {
   // Reads the section again (another window created, deleted or sorted
   // records); edits stay with their records.
   void reloadSection();
+  // Closes the window without the question about its edits: the source
+  // tree they were made on is gone (rebuilt, or another one chosen), as
+  // for the section editors.
+  void closeForNewTree();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -130,6 +134,7 @@ class TSectionTableF : public QWidget {
   QPushButton* SaveAllBut = nullptr;
   QPushButton* RevertBut = nullptr;
   bool refusing_ = false;
+  bool treeGone_ = false;
 };
 
 // The key of the window's remembered size, and its size (with its frame)

@@ -63,6 +63,11 @@ TSectionTableF* ServiceMenu::table(const std::string& className) const {
   return it == tables_.end() ? nullptr : it->second.data();
 }
 
+void ServiceMenu::closeAllTables() {
+  for (auto& [name, table] : tables_)
+    if (table) table->closeForNewTree();
+}
+
 TFindF* ServiceMenu::findForm() const { return find_.data(); }
 
 void ServiceMenu::bringForward(QWidget* child) {

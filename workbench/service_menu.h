@@ -45,6 +45,10 @@ class ServiceMenu : public QObject {
   void FindMenuClick();
   void UsagesMenuClick();
 
+  // Closes every section table without asking about its edits, as the
+  // section editors are closed when the source trees were rebuilt.
+  void closeAllTables();
+
   // The open table of an editor class, and the search window, or nullptr.
   TSectionTableF* table(const std::string& className) const;
   TFindF* findForm() const;

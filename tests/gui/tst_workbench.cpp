@@ -442,6 +442,19 @@ class TstWorkbench : public QObject {
     table_->parentWidget()->close();
     QTRY_VERIFY(!t);
     QCOMPARE(ed_.items("MaskiBox")[0], QString("ShortSword"));
+
+    // The source trees rebuilt: the tables go with the editors, unasked,
+    // and write nothing into the new tree.
+    openEditor();
+    openTable();
+    t = table_;
+    typeInto(0, 1, "Knife");
+    const std::string before = file(1);
+    (*script_)->messages.clear();
+    main_->closeAllSectionEditors();
+    QTRY_VERIFY(!t);
+    QVERIFY(messages().empty());
+    QCOMPARE(drive_->read(rel(settings().DatabaseResIsh + "items\\2\\0000001.zap")).toStdString(), before);
   }
 
   void searchScopesMasksOnlyExactAndOpeningAHit() {

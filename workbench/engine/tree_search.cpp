@@ -155,8 +155,9 @@ void TreeSearch::run() {
       if (!readSnapshotRecord(schema, section.folder, k + 1, r, host ? &*host : nullptr)) break;
       const std::string& mask = r.readable(0) ? r.texts[0] : r.mask;
       const int rows = query_.masksOnly ? 1 : static_cast<int>(schema.rows.size());
+      // Every cell as the editor shows it: descriptions of raw values and
+      // sound lists, and what a cell that could not be read says, too.
       for (int row = 0; row < rows; ++row) {
-        if (!r.readable(row) || showsDescription(schema.rows[row].codec)) continue;
         if (!matcher.matches(schema.rows[row], r.texts[row])) continue;
         hits.push_back({chunk.section, static_cast<int>(k), row, mask, r.texts[row]});
       }
