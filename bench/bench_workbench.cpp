@@ -40,7 +40,8 @@ using bench::Figures;
 using bench::measure;
 
 void report(const char* what, const Figures& f, double target) {
-  std::printf("%-52s best %8.1f ms   median %8.1f ms   (target %6.0f ms)\n", what, f.best, f.median, target);
+  std::printf("%-52s best %7.1f ms  median %7.1f ms  processor %7.1f ms  (target %5.0f ms)\n", what, f.best,
+              f.median, f.cpu, target);
 }
 
 // Writes n records of a section, the sample records with masks of their own

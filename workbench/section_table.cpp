@@ -200,6 +200,11 @@ void SectionTableModel::sort(int column, Qt::SortOrder order) {
 }
 
 void SectionTableModel::recordsChanged(const std::vector<int>& records) {
+  // Many records at once (a large paste, "Отменить правки"): the whole table.
+  if (records.size() > 64) {
+    if (!lines_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    return;
+  }
   for (int record : records) {
     const int line = lineOf(record);
     if (line >= 0) emit dataChanged(index(line, 0), index(line, columnCount() - 1));

@@ -189,10 +189,14 @@ class TstWorkbench : public QObject {
     }
     QCOMPARE(count(), qru("Записей: 3, показано: 3, изменено: 0"));
 
-    // From the editor again: the same window comes forward.
-    main_->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(editor_->parentWidget()));
+    // From the editor again, by its keys: the same window comes forward.
     TSectionTableF* first = table_;
-    QVERIFY(openTable() == first);
+    first->parentWidget()->showMinimized();
+    main_->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(editor_->parentWidget()));
+    QVERIFY(item->isEnabled());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::ControlModifier);
+    QCOMPARE(main_->mdiArea()->currentSubWindow(), first->parentWidget());
+    QVERIFY(!first->parentWidget()->isMinimized());
     QCOMPARE(main_->mdiArea()->findChildren<TSectionTableF*>().size(), qsizetype(1));
     QVERIFY(messages().empty());
   }
@@ -458,8 +462,11 @@ class TstWorkbench : public QObject {
   }
 
   void searchScopesMasksOnlyExactAndOpeningAHit() {
-    TFindF* f = openFind();
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : main_.get(), Qt::Key_F,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    TFindF* f = main_->serviceMenu()->findForm();
     QVERIFY(f);
+    QCOMPARE(QApplication::focusWidget(), guitest::childOf<QLineEdit>(f, "FindEd"));
     QCOMPARE(main_->item("FindMenu")->shortcut(), QKeySequence("Ctrl+Shift+F"));
     auto* scope = guitest::childOf<QComboBox>(f, "ScopeBox");
     QCOMPARE(scope->itemText(0), qru("Все базы"));

@@ -305,6 +305,17 @@ TEST_F(Workbench, UndoRedoAndEditsFollowRenumberedRecords) {
   h.push(p.changes);
   EXPECT_FALSE(h.canRedo());  // a new edit ends the redo
 
+  // Masks follow the edits: a mask given up can be taken, and is taken
+  // again once that is undone.
+  EXPECT_FALSE(s.propose(2, 0, "Mud").accepted);
+  auto rename = s.propose(0, 0, "Clay");
+  s.apply(rename.changes);
+  EXPECT_TRUE(s.propose(2, 0, "Mud").accepted);
+  EXPECT_FALSE(s.propose(2, 0, "Clay").accepted);
+  s.apply(rename.changes, true);
+  EXPECT_FALSE(s.propose(2, 0, "Mud").accepted);
+  EXPECT_TRUE(s.propose(2, 0, "Clay").accepted);
+
   // Elsewhere the records are renumbered (Sand first) and Mud deleted: the
   // edit of Sand goes with its record, Mud's has no record left.
   writeFile(kPrints + "0000001.zap", printRecord("Sand"));

@@ -78,13 +78,26 @@ std::vector<std::string> TableSession::currentTexts(int record) const {
   return snap_.records[record].texts;
 }
 
+std::unordered_map<std::string, int>& TableSession::maskCounts() const {
+  if (!maskCounts_) {
+    maskCounts_.emplace();
+    maskCounts_->reserve(snap_.records.size());
+    for (int i = 0; i < recordCount(); ++i) ++(*maskCounts_)[maskOf(i)];
+  }
+  return *maskCounts_;
+}
+
+// MaskUniqueExcept over the masks as the section stands, with the schema's
+// rule, in one look-up.
 bool TableSession::maskFree(const std::string& mask, int record) const {
   const Schema& s = schema();
   if (s.masks == MaskRule::Repeatable) return true;
   if (!s.freeMask.empty() && mask == s.freeMask) return true;
-  for (int i = 0; i < recordCount(); ++i)
-    if (i != record && maskOf(i) == mask) return false;
-  return true;
+  const auto& counts = maskCounts();
+  auto it = counts.find(mask);
+  int others = it == counts.end() ? 0 : it->second;
+  if (record >= 0 && record < recordCount() && maskOf(record) == mask) --others;
+  return others <= 0;
 }
 
 TableSession::Proposal TableSession::propose(int record, int row, const std::string& text) const {
@@ -122,11 +135,14 @@ TableSession::Proposal TableSession::propose(int record, int row, const std::str
 
 void TableSession::apply(const std::vector<CellChange>& changes, bool undo) {
   auto set = [&](const CellChange& c) {
+    const bool maskCell = c.row == 0 && maskCounts_;
+    if (maskCell) --(*maskCounts_)[maskOf(c.record)];
     auto it = current_.find(c.record);
     if (it == current_.end()) it = current_.emplace(c.record, snap_.records[c.record].texts).first;
     it->second[c.row] = undo ? c.before : c.after;
     failures_.erase({c.record, c.row});
     if (it->second == snap_.records[c.record].texts) current_.erase(it);
+    if (maskCell) ++(*maskCounts_)[maskOf(c.record)];
   };
   if (undo)
     std::for_each(changes.rbegin(), changes.rend(), set);
@@ -137,12 +153,7 @@ void TableSession::apply(const std::vector<CellChange>& changes, bool undo) {
 SaveBuild TableSession::buildChanges() const {
   SaveBuild b;
   b.records = editedRecordList();
-  // The masks as the section will stand, counted once.
-  std::unordered_map<std::string, int> masks;
   const Schema& s = schema();
-  const bool unique = s.masks != MaskRule::Repeatable;
-  if (unique)
-    for (int i = 0; i < recordCount(); ++i) ++masks[maskOf(i)];
   for (int record : b.records) {
     const SnapshotRecord& rec = snap_.records[record];
     TZapisBaziZm object;
@@ -150,13 +161,7 @@ SaveBuild TableSession::buildChanges() const {
     view.texts = current_.at(record);
     CheckContext context;
     context.recordIndex = record;
-    context.maskAllowed = [&](const std::string& mask) {
-      if (!unique || (!s.freeMask.empty() && mask == s.freeMask)) return true;
-      auto it = masks.find(mask);
-      int others = it == masks.end() ? 0 : it->second;
-      if (maskOf(record) == mask) --others;
-      return others <= 0;
-    };
+    context.maskAllowed = [&](const std::string& mask) { return maskFree(mask, record); };
     const std::vector<RowFailure> failures = checkRows(s, view, context);
     for (const RowFailure& f : failures) b.failures.push_back({record, f.row, f.message});
     if (!failures.empty()) continue;
@@ -193,11 +198,13 @@ void TableSession::commitSaved(const SaveBuild& build) {
     current_.erase(record);
   }
   failures_.clear();
+  maskCounts_.reset();
 }
 
 void TableSession::revert() {
   current_.clear();
   failures_.clear();
+  maskCounts_.reset();
 }
 
 bool TableSession::reloadRecord(int record) {
@@ -205,6 +212,7 @@ bool TableSession::reloadRecord(int record) {
   SnapshotRecord fresh;
   if (!readSnapshotRecord(schema(), folder(), static_cast<std::uint64_t>(record) + 1, fresh)) return false;
   snap_.records[record] = std::move(fresh);
+  maskCounts_.reset();
   if (auto it = current_.find(record); it != current_.end()) {
     // An edit of a row that can no longer be read cannot stay.
     for (int r = 0; r < rowCount(); ++r)
@@ -221,6 +229,7 @@ std::vector<std::string> TableSession::adoptEdits(const TableSession& earlier) {
     byMask[snap_.records[i].mask].push_back(i);
   }
   std::vector<std::string> lost;
+  maskCounts_.reset();
   for (int old : earlier.editedRecordList()) {
     const SnapshotRecord& was = earlier.snap_.records[old];
     int found = -1;

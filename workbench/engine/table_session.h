@@ -117,11 +117,15 @@ class TableSession {
  private:
   std::vector<std::string> currentTexts(int record) const;
   bool maskFree(const std::string& mask, int record) const;
+  // How many records carry each mask, as the section stands with its edits
+  // (made when first needed, kept up to date by apply).
+  std::unordered_map<std::string, int>& maskCounts() const;
 
   SectionSnapshot snap_;
   std::vector<std::string> masks_;  // per record, as the editor's scan takes them
   std::unordered_map<int, std::vector<std::string>> current_;  // edited records: every row's text
   std::map<std::pair<int, int>, std::string> failures_;
+  mutable std::optional<std::unordered_map<std::string, int>> maskCounts_;
 };
 
 // The editor's refusal of a row, with the row's name and the text refused.
