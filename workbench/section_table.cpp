@@ -424,6 +424,21 @@ void TSectionTableF::SaveAllButClick() {
     table_->setFocus();
     return;
   }
+  // A record written elsewhere since it was read is not written over: it is
+  // read again, its edits kept, for the user to look at and save again.
+  if (const std::vector<int> changed = session_.changedSinceRead(build); !changed.empty()) {
+    std::vector<std::string> files;
+    for (int record : changed) {
+      files.push_back(session_.snapshot().records[record].file);
+      session_.reloadRecord(record);
+    }
+    model_->refresh();
+    updateCount();
+    errorBox(ru("Ничего не записано: эти записи изменились на диске после того, как таблица их прочла. Они "
+                "прочитаны заново, правки таблицы в них остались; проверьте их и сохраните ещё раз:") +
+             listedLines(files));
+    return;
+  }
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const std::optional<std::string> error = writeSectionRecords(session_.folder(), build.files);
   QApplication::restoreOverrideCursor();

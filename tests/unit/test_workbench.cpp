@@ -231,6 +231,7 @@ TEST_F(Workbench, SaveAllWritesOnlyChangedRecordsAndKeepsUntouchedBytes) {
   ASSERT_EQ(b.files.size(), 2u);
   EXPECT_EQ(b.files.at("0000001.zap"), printRecord("Mud", 44, 0.75f));
   EXPECT_EQ(b.files.at("0000003.zap"), printRecord("Ice", 44));
+  EXPECT_TRUE(s.changedSinceRead(b).empty());
   EXPECT_FALSE(writeSectionRecords(kPrints, b.files));
   s.commitSaved(b);
   EXPECT_EQ(readFile(kPrints + "0000001.zap"), printRecord("Mud", 44, 0.75f));
@@ -240,6 +241,19 @@ TEST_F(Workbench, SaveAllWritesOnlyChangedRecordsAndKeepsUntouchedBytes) {
   EXPECT_EQ(s.text(2, 0), "Ice");
   EXPECT_EQ(s.maskOf(2), "Ice");
   EXPECT_FALSE(hostExists(kPrints + "0000001.zap.~kessik"));
+
+  // A record written elsewhere after it was read is not written over; read
+  // again, it keeps its edit.
+  accept(1, 1, "0,125");
+  writeFile(kPrints + "0000002.zap", printRecord("Dune", 44));
+  b = s.buildChanges();
+  EXPECT_EQ(s.changedSinceRead(b), std::vector<int>{1});
+  EXPECT_TRUE(s.reloadRecord(1));
+  EXPECT_EQ(s.text(1, 0), "Dune");
+  EXPECT_EQ(s.text(1, 1), "0,125");
+  b = s.buildChanges();
+  EXPECT_TRUE(s.changedSinceRead(b).empty());
+  EXPECT_EQ(b.files.at("0000002.zap"), printRecord("Dune", 44, 0.125f));
 }
 
 TEST_F(Workbench, SaveAllRefusesEveryFailingCellAndWritesNothing) {

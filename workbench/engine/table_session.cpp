@@ -1,10 +1,12 @@
 #include "workbench/engine/table_session.h"
 
 #include <algorithm>
+#include <utility>
 #include <unordered_map>
 
 #include "core/codecs.h"
 #include "core/record.h"
+#include "platform/host.h"
 #include "util/cp1251.h"
 
 namespace kessik {
@@ -175,6 +177,19 @@ SaveBuild TableSession::buildChanges() const {
   return b;
 }
 
+std::vector<int> TableSession::changedSinceRead(const SaveBuild& build) const {
+  std::vector<int> out;
+  const auto host = platform::toHost(folder());
+  for (int record : build.records) {
+    const SnapshotRecord& rec = snap_.records[record];
+    if (!build.files.count(rec.file)) continue;
+    ByteString now;
+    if (!host || platform::readWholeFile(*host / rec.file, now) != platform::ReadStatus::Ok || now != rec.bytes)
+      out.push_back(record);
+  }
+  return out;
+}
+
 void TableSession::markFailures(const std::vector<CellFailure>& failures) {
   for (const CellFailure& f : failures) failures_[{f.record, f.row}] = f.message;
 }
@@ -211,13 +226,15 @@ bool TableSession::reloadRecord(int record) {
   if (record < 0 || record >= recordCount()) return false;
   SnapshotRecord fresh;
   if (!readSnapshotRecord(schema(), folder(), static_cast<std::uint64_t>(record) + 1, fresh)) return false;
-  snap_.records[record] = std::move(fresh);
+  const SnapshotRecord before = std::exchange(snap_.records[record], std::move(fresh));
   maskCounts_.reset();
   if (auto it = current_.find(record); it != current_.end()) {
-    // An edit of a row that can no longer be read cannot stay.
+    // Only the cells that were edited stay edited; an edit of a row that can
+    // no longer be read cannot stay.
+    const SnapshotRecord& now = snap_.records[record];
     for (int r = 0; r < rowCount(); ++r)
-      if (!snap_.records[record].readable(r)) it->second[r] = snap_.records[record].texts[r];
-    if (it->second == snap_.records[record].texts) current_.erase(it);
+      if (it->second[r] == before.texts[r] || !now.readable(r)) it->second[r] = now.texts[r];
+    if (it->second == now.texts) current_.erase(it);
   }
   return true;
 }
@@ -245,9 +262,10 @@ std::vector<std::string> TableSession::adoptEdits(const TableSession& earlier) {
       lost.push_back(was.file);
       continue;
     }
+    // Only the cells that were edited carry over.
     std::vector<std::string> texts = earlier.current_.at(old);
     for (int r = 0; r < rowCount(); ++r)
-      if (!snap_.records[found].readable(r)) texts[r] = snap_.records[found].texts[r];
+      if (texts[r] == was.texts[r] || !snap_.records[found].readable(r)) texts[r] = snap_.records[found].texts[r];
     if (texts != snap_.records[found].texts) current_[found] = std::move(texts);
   }
   return lost;

@@ -95,6 +95,10 @@ class TableSession {
   void markFailures(const std::vector<CellFailure>& failures);
   std::optional<std::string> failure(int record, int row) const;
 
+  // The records of a build whose files no longer hold the bytes the table
+  // read (something else wrote them since): writing over them would lose
+  // that.
+  std::vector<int> changedSinceRead(const SaveBuild& build) const;
   // After the files of a build were written: they are what was read now,
   // and no edit is left.
   void commitSaved(const SaveBuild& build);
