@@ -61,6 +61,11 @@ class Collector : public Notifier {
 
 }  // namespace
 
+int readingThreads() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 2 : static_cast<int>(std::min(cores, 4u));
+}
+
 std::optional<std::uint64_t> countRecordFiles(const std::string& folder) {
   if (!folderExists(folder)) return std::nullopt;
   std::vector<std::uint64_t> numbers;

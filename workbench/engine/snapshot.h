@@ -60,9 +60,14 @@ RecordView decodeSnapshotRecord(const Schema& schema, const ByteString& bytes, i
 bool readSnapshotRecord(const Schema& schema, const std::string& folder, std::uint64_t k, SnapshotRecord& r,
                         const std::filesystem::path* hostFolder = nullptr);
 
+// The threads reading a section or a tree: the cores of the machine, at
+// most four.
+int readingThreads();
+
 // The whole section, read on up to `threads` threads. Nothing when the
 // folder does not exist.
-std::optional<SectionSnapshot> readSnapshot(const Schema& schema, const std::string& folder, int threads = 2);
+std::optional<SectionSnapshot> readSnapshot(const Schema& schema, const std::string& folder,
+                                            int threads = readingThreads());
 
 // A message collected from work on index i.
 using IndexedMessage = std::pair<std::uint64_t, std::string>;

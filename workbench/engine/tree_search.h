@@ -23,6 +23,7 @@
 
 #include "editors/engine/schema.h"
 #include "editors/schemas/window_table.h"
+#include "workbench/engine/snapshot.h"
 
 namespace kessik {
 
@@ -73,7 +74,7 @@ std::string hitLine(const SearchSection& section, const SearchHit& hit);
 
 class TreeSearch {
  public:
-  TreeSearch(std::vector<SearchSection> sections, SearchQuery query, int threads = 2);
+  TreeSearch(std::vector<SearchSection> sections, SearchQuery query, int threads = readingThreads());
   ~TreeSearch();  // cancels and waits for the threads
   TreeSearch(const TreeSearch&) = delete;
   TreeSearch& operator=(const TreeSearch&) = delete;
