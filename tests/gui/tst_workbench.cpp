@@ -461,6 +461,19 @@ class TstWorkbench : public QObject {
     QCOMPARE(drive_->read(rel(settings().DatabaseResIsh + "items\\2\\0000001.zap")).toStdString(), before);
   }
 
+  void sizeIsRemembered() {
+    openEditor();
+    openTable();
+    auto* frame = qobject_cast<QMdiSubWindow*>(table_->parentWidget());
+    frame->resize(700, 400);
+    frame->close();
+    QTRY_VERIFY(!main_->serviceMenu()->table(kWeapons));
+    QVERIFY(drive_->read("Kessik.ini").contains("SectionTableSize=700,400"));
+    main_->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(editor_->parentWidget()));
+    openTable();
+    QCOMPARE(table_->parentWidget()->size(), QSize(700, 400));
+  }
+
   void searchScopesMasksOnlyExactAndOpeningAHit() {
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : main_.get(), Qt::Key_F,
                     Qt::ControlModifier | Qt::ShiftModifier);
