@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -33,6 +34,11 @@ namespace kessik {
 
 namespace {
 
+
+// Sections up to this many records are filtered at each keystroke; larger
+// ones after a pause in the typing.
+constexpr int kFilterAtOnce = 20000;
+constexpr int kFilterPause = 150;  // milliseconds
 
 void errorBox(const std::string& text) { messageBoxEx(text, "", Icon::Error); }
 
@@ -290,9 +296,15 @@ void TSectionTableF::buildControls() {
     table_->setColumnWidth(c, std::clamp(width, 48, 320));
   }
   connect(table_, &QTableView::doubleClicked, this, &TSectionTableF::showRecordInEditor);
-  connect(FilterEd, &QLineEdit::textChanged, this, [this](const QString& text) {
-    model_->setFilter(fromQ(text));
-    updateCount();
+  // A section small enough is filtered at each keystroke; a large one once
+  // the typing pauses, so that keys are never kept waiting.
+  filterTimer_ = new QTimer(this);
+  filterTimer_->setSingleShot(true);
+  filterTimer_->setInterval(kFilterPause);
+  connect(filterTimer_, &QTimer::timeout, this, [this] { applyFilter(); });
+  connect(FilterEd, &QLineEdit::textChanged, this, [this] {
+    if (session_.recordCount() <= kFilterAtOnce) applyFilter();
+    else filterTimer_->start();
   });
 
   auto* bottom = new QHBoxLayout;
@@ -311,6 +323,12 @@ void TSectionTableF::buildControls() {
   layout->addLayout(top);
   layout->addWidget(table_, 1);
   layout->addLayout(bottom);
+  updateCount();
+}
+
+void TSectionTableF::applyFilter() {
+  filterTimer_->stop();
+  model_->setFilter(fromQ(FilterEd->text()));
   updateCount();
 }
 

@@ -26,6 +26,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 namespace kessik {
 
@@ -122,6 +123,7 @@ class TSectionTableF : public QWidget {
   void applyStep(const std::vector<CellChange>& step, bool undo);
   void afterChange(const std::vector<int>& records);
   void updateCount();
+  void applyFilter();
   void editorSaved(const QString& className, const QString& file);
 
   WindowEntry entry_;
@@ -133,6 +135,7 @@ class TSectionTableF : public QWidget {
   QLabel* CountLabel = nullptr;
   QPushButton* SaveAllBut = nullptr;
   QPushButton* RevertBut = nullptr;
+  QTimer* filterTimer_ = nullptr;
   bool refusing_ = false;
   bool treeGone_ = false;
 };
