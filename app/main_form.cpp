@@ -27,6 +27,7 @@
 #include "texteditor/text_edit_form.h"
 #include "ui/busy_work.h"
 #include "ui/text_viewer.h"
+#include "workbench/service_menu.h"
 
 namespace kessik {
 namespace {
@@ -224,6 +225,8 @@ void TMainForm::buildMenus() {
           [this] { ArrangeIconsWindMenuClick(); });
   connect(windowsMenu_, &QMenu::aboutToShow, this, [this] { rebuildWindowList(); });
   bar->addMenu(windowsMenu_);
+
+  buildServiceMenu(bar);
 
   QMenu* help = addMenu(bar, "HelpMenu", qru("&Справка"));
   connect(addItem(help, "ReadMeMenu", qru("&Краткий ридми"), qru("Документация")), &QAction::triggered, this,
@@ -442,6 +445,25 @@ void TMainForm::EditorItemClick(const WindowEntry& entry) {
   addChildWindow(w);
 }
 
+// ---- "Сервис": the section table and the search across the databases ----
+
+void TMainForm::buildServiceMenu(QMenuBar* bar) {
+  service_ = new ServiceMenu(bar, mdi_,
+                             {[this](QWidget* child) { return addChildWindow(child); },
+                              [this](const WindowEntry& entry) { return showSectionEditor(entry); }});
+}
+
+SectionEditor* TMainForm::showSectionEditor(const WindowEntry& entry) {
+  if (!sectionEditor(entry.className)) EditorItemClick(entry);
+  QWidget* w = sectionEditor(entry.className);
+  if (!w) return nullptr;
+  if (auto* frame = qobject_cast<QMdiSubWindow*>(w->parentWidget())) {
+    if (frame->isMinimized()) frame->showNormal();
+    mdi_->setActiveSubWindow(frame);
+  }
+  return qobject_cast<SectionEditor*>(w);
+}
+
 void TMainForm::closeAllSectionEditors() {
   for (const WindowEntry& e : windowTable()) {
     QWidget* w = sectionEditor(e.className);
@@ -451,6 +473,8 @@ void TMainForm::closeAllSectionEditors() {
     if (auto it = editorItems_.find(e.className); it != editorItems_.end())
       it->second->setChecked(isSectionEditorOpen(e.className));
   }
+  // The section tables show the same trees.
+  if (service_) service_->closeAllTables();
 }
 
 void TMainForm::ResursMenuClick() {

@@ -18,11 +18,15 @@
 
 class QAction;
 class QMdiArea;
+class QMenuBar;
 class QMdiSubWindow;
 class QMenu;
 class QToolButton;
 
 namespace kessik {
+
+class SectionEditor;
+class ServiceMenu;
 
 class TMainForm : public QMainWindow, public RunInstance<TMainForm> {
   Q_OBJECT
@@ -96,6 +100,12 @@ class TMainForm : public QMainWindow, public RunInstance<TMainForm> {
 
   QAction* item(const QString& objectName) const;
 
+  // "Сервис": the section table and the search across the databases.
+  ServiceMenu* serviceMenu() const { return service_; }
+  // The editor of an entry, opened (as its menu item does) or brought
+  // forward; nullptr when it could not be opened.
+  SectionEditor* showSectionEditor(const WindowEntry& entry);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -106,6 +116,7 @@ class TMainForm : public QMainWindow, public RunInstance<TMainForm> {
   void buildToolBar();
   void buildEditorMenus(QMenu* parent, Game game);
   void rebuildWindowList();
+  void buildServiceMenu(QMenuBar* bar);
   void syncEnabled();
 
   QMdiArea* mdi_ = nullptr;
@@ -124,6 +135,7 @@ class TMainForm : public QMainWindow, public RunInstance<TMainForm> {
   std::function<QWidget*(int, QWidget*)> makeTextEditor_;
   std::map<QString, std::function<void()>> handlers_;
   bool closed_ = false;
+  ServiceMenu* service_ = nullptr;
 };
 
 }  // namespace kessik

@@ -30,6 +30,7 @@
 #include "texteditor/engine/rtf.h"
 #include "texteditor/text_edit_form.h"
 #include "support/gui/scripted_interaction.h"
+#include "timing.h"
 #include "util/cp1251.h"
 
 using namespace kessik;
@@ -77,23 +78,8 @@ std::string rtfFile(std::size_t size) {
   return rtf::write(d);
 }
 
-struct Figures {
-  double best = 0, median = 0;
-};
-
-// Times step, after an untimed setup each run.
-Figures measure(int runs, const std::function<void()>& step, const std::function<void()>& setup = {}) {
-  std::vector<double> ms;
-  for (int i = 0; i < runs; ++i) {
-    if (setup) setup();
-    QElapsedTimer t;
-    t.start();
-    step();
-    ms.push_back(t.nsecsElapsed() / 1e6);
-  }
-  std::sort(ms.begin(), ms.end());
-  return {ms.front(), ms[ms.size() / 2]};
-}
+using bench::Figures;
+using bench::measure;
 
 void report(const std::string& what, std::size_t bytes, const Figures& f) {
   std::printf("%-46s %9.1f KiB   best %8.1f ms   median %8.1f ms\n", what.c_str(), bytes / 1024.0, f.best,

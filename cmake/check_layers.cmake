@@ -1,11 +1,12 @@
 # Checks that every #include runs down the layers:
 #   app/ -> window folders (editors/, sources/, archives/, texteditor/,
-#   options/) -> ui/ -> the library.
+#   options/, workbench/) -> ui/ -> the library.
 # The library is util/, platform/, core/, config/ and the Qt-free parts of the
 # window folders listed in LIBRARY_DIRS; it includes neither Qt nor anything
 # above it. Run as: cmake -DSOURCE_DIR=... -P check_layers.cmake
-set(LIBRARY_DIRS util platform core config editors/engine editors/schemas archives/driver sources/driver texteditor/engine)
-set(WINDOW_DIRS editors sources archives texteditor options)
+set(LIBRARY_DIRS util platform core config editors/engine editors/schemas workbench/engine archives/driver
+    sources/driver texteditor/engine)
+set(WINDOW_DIRS editors sources archives texteditor options workbench)
 
 function(layer_of path out)
   foreach(d ${LIBRARY_DIRS})

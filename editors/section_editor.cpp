@@ -377,6 +377,9 @@ bool SectionEditor::scanIntoLists() {
   FilesBox->setCurrentIndex(-1);
   rememberSelection();
   emit recordListChanged();
+  // A scan after the first one follows a create, delete or sort.
+  if (scanned_) emit sectionEditorEvents().listRescanned(objectName());
+  scanned_ = true;
   return true;
 }
 
@@ -579,6 +582,7 @@ bool SectionEditor::saveRecord() {
     rememberSelection();
   }
   emit recordFileSaved(index);
+  emit sectionEditorEvents().recordSaved(objectName(), toQ(CurFile));
   return true;
 }
 
@@ -874,8 +878,11 @@ void SectionEditor::selectLoaded() {
 
 bool SectionEditor::showRecord(int index, int row) {
   if (index < 0 || index >= static_cast<int>(ZapList.size())) return false;
-  if (!maybeSaveEdits()) return false;
-  pickFile(index);
+  // The loaded record is shown as it is, edits and all.
+  if (index != loadedIndex_) {
+    if (!maybeSaveEdits()) return false;
+    pickFile(index);
+  }
   if (loadedIndex_ != index) return false;
   if (row >= 0 && row < ValuesEd->rowCount()) {
     ValuesEd->setCurrentCell(row, 1);
@@ -906,6 +913,29 @@ void SectionEditor::recordFileChanged(int index) {
     if (schema_.rows[r].slot) view_.slotData[r] = value.second;
   }
   showMarks();
+}
+
+}  // namespace kessik
+
+// ---- For the section table and the search across the databases ----
+
+namespace kessik {
+
+SectionEditorEvents& sectionEditorEvents() {
+  static SectionEditorEvents events;
+  return events;
+}
+
+bool SectionEditor::showRecord(const std::string& file, int row) {
+  for (int i = 0; i < static_cast<int>(ZapList.size()); ++i)
+    if (ZapList[i].file == file) return showRecord(i, row);
+  return false;
+}
+
+void SectionEditor::recordsWritten(const std::vector<std::string>& files) {
+  for (const std::string& file : files)
+    for (int i = 0; i < static_cast<int>(ZapList.size()); ++i)
+      if (ZapList[i].file == file) recordFileChanged(i);
 }
 
 }  // namespace kessik

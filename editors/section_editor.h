@@ -41,6 +41,20 @@ void closeAllSectionEditors();
 // save was refused; the edits of the others are saved or dropped by then.
 bool saveOrDropAllEditorEdits();
 
+// ---- What the other windows see of the section editors ----
+
+// Every section editor tells here when it wrote its loaded record and when
+// it read its record list anew (after creating, deleting or sorting
+// records), so that other windows over the same section follow.
+class SectionEditorEvents : public QObject {
+  Q_OBJECT
+
+ signals:
+  void recordSaved(const QString& className, const QString& file);
+  void listRescanned(const QString& className);
+};
+SectionEditorEvents& sectionEditorEvents();
+
 // Besides the named controls the table holds one row button, the QToolButton
 // "ValuesEdEditButton": shown in the value cell of the current row while a
 // record is loaded and that row is a button row of the schema. Cells refuse
@@ -119,6 +133,11 @@ class SectionEditor : public QWidget {
   // Undo and redo of the cell edits since the record was loaded.
   void undoEdit();
   void redoEdit();
+  // The same for the record of a file of the list.
+  bool showRecord(const std::string& file, int row);
+  // Record files written by another window (the section table): each is
+  // followed as by recordFileChanged.
+  void recordsWritten(const std::vector<std::string>& files);
 
  signals:
   void closed();
@@ -177,6 +196,7 @@ class SectionEditor : public QWidget {
   RecordView view_;
   int loadedIndex_ = -1;
   bool formClosed_ = false;
+  bool scanned_ = false;
 
   // The values as loaded or last saved, the texts the cells show, the rows
   // the last check refused, and the cell edits in order (undone from editPos_).

@@ -9,10 +9,11 @@
 //   kessik-db diff SOURCE_ROOT_A SOURCE_ROOT_B
 //   kessik-db export SOURCE_ROOT -o FOLDER        (every section)
 //   kessik-db import SOURCE_ROOT FOLDER            (every section, all or nothing)
+//   kessik-db find SOURCE_ROOT TEXT [--schema DB/N] [--masks] [--exact]
 //
 // Exit status: 0 done, 1 refused or failed, 2 usage error (diff: 0 equal,
-// 1 different, 2 trouble). Messages go to
-// standard error in UTF-8. A new command is one function and one row of
+// 1 different, 2 trouble; find: 0 found, 1 not found, 2 trouble). Messages go
+// to standard error in UTF-8. A new command is one function and one row of
 // kCommands.
 #include <cstdio>
 #include <cstring>
@@ -33,6 +34,8 @@ void printSchemaList(std::FILE* out);
 // The whole-tree commands (kessik_db_tree.cpp).
 int commandCheck(const std::vector<std::string>& args);
 int commandDiff(const std::vector<std::string>& args);
+// The search across the databases (kessik_db_find.cpp).
+int commandFind(const std::vector<std::string>& args);
 
 namespace {
 
@@ -76,6 +79,11 @@ const Command kCommands[] = {
      "Lists per section the records added, removed and changed, with each changed row's\n"
      "      old and new text; exit 0 when equal, 1 when not, 2 on trouble.",
      commandDiff},
+    {"find", "SOURCE_ROOT TEXT [--schema DB/N] [--masks] [--exact]", kOwnArguments,
+     "Prints every cell of every known section (or of one) that holds TEXT, letter case aside,\n"
+     "      as the editor shows it: DB/N/FILE «MASK»: ROW: VALUE. --masks: masks only;\n"
+     "      --exact: the whole cell or list element, with case. Exit 0 found, 1 not, 2 trouble.",
+     commandFind},
 };
 
 void printUsage(std::FILE* out) {

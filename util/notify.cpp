@@ -18,6 +18,7 @@ class StderrNotifier : public Notifier {
 
 StderrNotifier gDefault;
 Notifier* gCurrent = &gDefault;
+thread_local Notifier* tThread = nullptr;
 
 const char* dialogCaption(Icon kind) {
   switch (kind) {
@@ -39,7 +40,10 @@ Answer defaultAnswer(unsigned buttons) {
   return Answer::Yes;
 }
 
-Notifier& notifier() { return *gCurrent; }
+Notifier& notifier() { return tThread ? *tThread : *gCurrent; }
+
+ThreadNotifier::ThreadNotifier(Notifier& n) : previous_(tThread) { tThread = &n; }
+ThreadNotifier::~ThreadNotifier() { tThread = previous_; }
 
 Notifier* setNotifier(Notifier* n) {
   Notifier* old = gCurrent;

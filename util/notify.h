@@ -34,6 +34,20 @@ Notifier& notifier();
 // Installs a notifier (nullptr restores the default); returns the previous one.
 Notifier* setNotifier(Notifier* n);
 
+// Work that runs on a thread of its own never reaches the program's
+// notifier (which may show a window): for as long as this object lives,
+// notifier() on the thread that made it is the one given.
+class ThreadNotifier {
+ public:
+  explicit ThreadNotifier(Notifier& n);
+  ~ThreadNotifier();
+  ThreadNotifier(const ThreadNotifier&) = delete;
+  ThreadNotifier& operator=(const ThreadNotifier&) = delete;
+
+ private:
+  Notifier* previous_;
+};
+
 // A plain message box: no icon, the platform's default caption, OK.
 Answer messageBox(const std::string& text);
 // A message dialog of a kind: its caption is "Error", "Warning",
