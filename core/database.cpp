@@ -167,9 +167,9 @@ void carryDotNames(const fs::path& from, const fs::path& to) {
     const fs::path there = to / name;
     if (!name.native().empty() && name.native()[0] == '.') {
       if (fs::exists(entryStatus(there)) || platform::isLink(to)) continue;
-      std::error_code made, moved;
+      std::error_code made;
       if (!fs::is_directory(entryStatus(to))) fs::create_directories(to, made);
-      fs::rename(entry, there, moved);
+      platform::renameDurably(entry, there);
     } else if (fs::is_directory(entryStatus(entry)) && !platform::isLink(entry)) {
       carryDotNames(entry, there);
     }
@@ -191,8 +191,7 @@ bool retireOldTree(const fs::path& old, const fs::path& target) {
 bool settleInterruptedUnpack(const TreePlaces& t) {
   std::error_code ec;
   if (fs::is_directory(entryStatus(t.aside)) && !fs::exists(entryStatus(t.target))) {
-    fs::rename(t.aside, t.target, ec);
-    if (ec) return false;
+    if (!platform::renameDurably(t.aside, t.target)) return false;
   }
   bool ok = true;
   if (fs::exists(entryStatus(t.aside))) ok = retireOldTree(t.aside, t.target) && ok;
@@ -205,21 +204,18 @@ enum class Placing { Failed, Placed, OldTreeStays };
 // Puts the whole new tree in the database folder's place. The folder holds
 // the old tree or the new one at every moment where the host can exchange
 // two folders; elsewhere the old tree waits aside for the one rename between.
+// The new tree must be on the disk already (a power cut never finds the name
+// on a tree whose files were lost); the name is synced after. Failed leaves
+// the names as they were.
 Placing putTreeInPlace(const TreePlaces& t) {
-  std::error_code ec;
-  if (!fs::exists(entryStatus(t.target))) {
-    fs::rename(t.building, t.target, ec);
-    return ec ? Placing::Failed : Placing::Placed;
-  }
+  if (!fs::exists(entryStatus(t.target)))
+    return platform::renameDurably(t.building, t.target) ? Placing::Placed : Placing::Failed;
   if (platform::exchangeFolders(t.building, t.target))
     return retireOldTree(t.building, t.target) ? Placing::Placed : Placing::OldTreeStays;
-  fs::rename(t.target, t.aside, ec);
-  if (ec) return Placing::Failed;
+  if (!platform::renameDurably(t.target, t.aside)) return Placing::Failed;
   crashPoint("unpack-aside");
-  fs::rename(t.building, t.target, ec);
-  if (ec) {
-    std::error_code back;
-    fs::rename(t.aside, t.target, back);
+  if (!platform::renameDurably(t.building, t.target)) {
+    platform::renameDurably(t.aside, t.target);
     return Placing::Failed;
   }
   return retireOldTree(t.aside, t.target) ? Placing::Placed : Placing::OldTreeStays;
@@ -424,9 +420,7 @@ class SectionWriters {
   bool writeSection(const SectionLayout& s, bool reporter) {
     const std::string section = number(s.number);
     const fs::path sectionHost = t_.building / section;
-    std::error_code ec;
-    fs::create_directory(sectionHost, ec);
-    if (ec) return fail(ru("Не удалось создать папку ") + t_.folder + section + ru("\\. Нераспакован."), false);
+    if (!platform::makeFolder(sectionHost)) return fail(ru("Не удалось создать папку ") + t_.folder + section + ru("\\. Нераспакован."), false);
     consumed_ += readNodeHeader(data_, s.offset)->headerSize;
     platform::FolderWriter writer(sectionHost);
     std::uint64_t n = 0;
@@ -551,13 +545,16 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
   progress.setPosition(start);
 
   // The new tree is written beside the folder and put in its place whole.
-  std::error_code ec;
-  if (!fs::create_directory(t->building, ec)) {
+  if (!platform::makeFolder(t->building)) {
     error(ru("Не удалось создать папку ") + folder + ru(" (есть ли папка исходников?). Нераспакован."));
     return false;
   }
   places = t;
   if (!writeSections(*t, layout.layout.sections, data, start, progress)) return false;
+  if (!platform::syncTree(t->building)) {
+    error(ru("Не удалось записать на диск новый исходник папки ") + folder + ru(". Нераспакован."));
+    return false;
+  }
   const Placing placed = putTreeInPlace(*t);
   if (placed == Placing::Failed) {
     error(ru("Не удалось поставить новый исходник на место папки ") + folder + ru(". Нераспакован."));

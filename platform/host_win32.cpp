@@ -176,14 +176,79 @@ bool ReplacingFile::writeOut(std::string_view data) { return writeHandle(handleO
 
 bool ReplacingFile::commit() {
   if (handle_ == -1) return false;
-  bool ok = flush() && FlushFileBuffers(handleOf(handle_));
+  bool ok = flush();
   crashPoint("save-temp");
+  if (auto* o = durabilityObserver()) o->wrote(temp_);
+  // On the disk before its name is.
+  if (ok) ok = FlushFileBuffers(handleOf(handle_)) != 0;
+  if (ok) {
+    if (auto* o = durabilityObserver()) o->syncedFile(temp_);
+  }
   ok = CloseHandle(handleOf(handle_)) && ok;
   handle_ = -1;
-  if (ok)
-    ok = MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (ok) ok = renameDurably(temp_, target_);
   if (!ok) DeleteFileW(temp_.c_str());
   return ok;
+}
+
+bool makeFolder(const fs::path& folder) {
+  if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
+  if (auto* o = durabilityObserver()) o->madeFolder(folder);
+  return true;
+}
+
+// The names of a folder go to the disk with the file system's log: renames
+// are made with write-through, and each file's flush carries its own entry.
+bool syncFolder(const fs::path& folder) {
+  if (auto* o = durabilityObserver()) o->syncedFolder(folder);
+  return true;
+}
+
+namespace {
+
+bool flushFile(const fs::path& file) {
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool ok = FlushFileBuffers(h) != 0;
+  return CloseHandle(h) && ok;
+}
+
+// Every file below a folder (links are not entered).
+bool flushEachBelow(const fs::path& folder) {
+  bool ok = true;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (isLink(it->path())) continue;
+    std::error_code st;
+    if (it->is_directory(st)) ok = flushEachBelow(it->path()) && ok;
+    else ok = flushFile(it->path()) && ok;
+  }
+  return !ec && ok;
+}
+
+}  // namespace
+
+bool syncTree(const fs::path& folder) {
+  if (!flushEachBelow(folder)) return false;
+  if (auto* o = durabilityObserver()) o->syncedTree(folder);
+  return true;
+}
+
+bool renameDurably(const fs::path& from, const fs::path& to) {
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
+  if (auto* o = durabilityObserver()) {
+    o->renamed(from, to);
+    o->syncedFolder(to.parent_path());
+    if (from.parent_path() != to.parent_path()) o->syncedFolder(from.parent_path());
+  }
+  return true;
+}
+
+bool linkFile(const fs::path& existing, const fs::path& newName) {
+  if (isLink(existing) || !CreateHardLinkW(newName.c_str(), existing.c_str(), nullptr)) return false;
+  if (auto* o = durabilityObserver()) o->linked(newName);
+  return true;
 }
 
 bool exchangeFolders(const fs::path&, const fs::path&) { return false; }
@@ -215,6 +280,7 @@ bool FolderWriter::write(const std::string& name, std::string_view data) {
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = writeHandle(h, data);
   ok = CloseHandle(h) && ok;
+  if (auto* o = durabilityObserver()) o->wrote(folder_ / name);
   return ok;
 }
 

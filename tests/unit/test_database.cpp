@@ -11,28 +11,21 @@
 #include "core/database.h"
 #include "core/node.h"
 #include "platform/host.h"
+#include "support/record_fixtures.h"
 #include "support/testenv.h"
 #include "util/cp1251.h"
 
 using namespace kessik;
 using kessik::test::bytes;
+using kessik::test::databaseFile;
+using kessik::test::node;
 using kessik::test::cp;
 using kessik::test::hex;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string node(std::uint8_t type, const std::string& payload) {
-  std::string out;
-  appendNodeHeader(out, type, payload.size());
-  return out + payload;
-}
-
 std::string record(std::size_t payloadSize, char fill) { return node(1, std::string(payloadSize, fill)); }
-
-std::string databaseFile(const std::string& sectionNodes) {
-  return node(1, sectionNodes) + std::string(kDatabaseTrailer);
-}
 
 const std::string kTrailerHex = "00 00 02 0C 02 08 01 00 00 00";
 
