@@ -12,7 +12,7 @@
 // whose load changes meanwhile weighs on both alike. Warm caches: each output
 // is removed outside the timing, and nothing is dropped from the page cache.
 //
-//   bench_floor KESSIK_DB_EXE [--runs N] [--keep]
+//   bench_floor KESSIK_DB_EXE [--runs N] [--only database|sections] [--keep]
 //
 // BENCH_DIR chooses the disk (default: the temporary folder). The program's
 // writes are durable (synced before they are published); the floors are
@@ -33,13 +33,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/database.h"
 #include "core/node.h"
 #include "editors/engine/sample.h"
 #include "editors/engine/schema_registry.h"
 #include "editors/engine/sheet.h"
 #include "platform/host.h"
-#include "bench_support.h"
 
 extern char** environ;
 
@@ -127,8 +127,8 @@ struct Figure {
 // Runs the program and the floor alternately, each after its untimed
 // preparation; the medians and the program's largest peak memory.
 Figure compare(const std::string& work, const std::string& floorName, double goal, const std::function<void()>& prepare,
-            const std::function<Run()>& program, const std::function<void()>& floorPrepare,
-            const std::function<double()>& floor) {
+               const std::function<Run()>& program, const std::function<void()>& floorPrepare,
+               const std::function<double()>& floor) {
   Figure row{work, floorName, 0, 0, goal, 0};
   std::vector<double> p, f;
   for (int i = 0; i < gRuns; ++i) {
@@ -176,16 +176,23 @@ void plainWrite(const fs::path& p, const std::string& data) {
 int main(int argc, char** argv) {
   std::string tool;
   bool keep = false;
+  std::string only;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--keep") keep = true;
-    else if (a == "--runs" && i + 1 < argc) gRuns = std::max(1, std::atoi(argv[++i]));
-    else tool = a;
+    if (a == "--keep")
+      keep = true;
+    else if (a == "--runs" && i + 1 < argc)
+      gRuns = std::max(1, std::atoi(argv[++i]));
+    else if (a == "--only" && i + 1 < argc)
+      only = argv[++i];
+    else
+      tool = a;
   }
-  if (tool.empty()) {
-    std::fprintf(stderr, "usage: bench_floor KESSIK_DB_EXE [--runs N] [--keep]\n");
+  if (tool.empty() || (!only.empty() && only != "database" && only != "sections")) {
+    std::fprintf(stderr, "usage: bench_floor KESSIK_DB_EXE [--runs N] [--only database|sections] [--keep]\n");
     return 2;
   }
+  const bool databases = only != "sections", sections = only != "database";
   tool = fs::absolute(tool).string();
   const char* base = std::getenv("BENCH_DIR");
   std::string tmpl = (fs::path(base ? base : fs::temp_directory_path().string()) / "kessik-floor-XXXXXX").string();
@@ -197,108 +204,129 @@ int main(int argc, char** argv) {
   gScratch = dir;
   for (const char* sub : {"db", "root", "tarroot", "out", "big", "bigroot"}) fs::create_directories(dir / sub);
   std::vector<Figure> rows;
+  long importKb = 0, exportKb = 0;
+  std::size_t csvSize = 0;
+  Run bigUnpack, bigPack;
+  std::string bigDatabase;
 
-  // --- pack and unpack: 20,000 records in four sections -------------------
-  const std::string database = generateDatabase(4, 5000);
-  writeAll(dir / "db" / "units.udb", database);
-  std::fprintf(stderr, "database of 20,000 records, %zu bytes, in %s\n", database.size(), dir.c_str());
-  spawn({tool, "unpack", (dir / "db" / "units.udb").string(), (dir / "root").string()});
-  const fs::path units = dir / "root" / "units";
-  shell("tar -cf " + q(dir / "units.tar") + " -C " + q(dir / "root") + " units");
+  if (databases) {
+    // --- pack and unpack: 20,000 records in four sections -------------------
+    const std::string database = generateDatabase(4, 5000);
+    writeAll(dir / "db" / "units.udb", database);
+    std::fprintf(stderr, "database of 20,000 records, %zu bytes, in %s\n", database.size(), dir.c_str());
+    spawn({tool, "unpack", (dir / "db" / "units.udb").string(), (dir / "root").string()});
+    const fs::path units = dir / "root" / "units";
+    shell("tar -cf " + q(dir / "units.tar") + " -C " + q(dir / "root") + " units");
 
-  rows.push_back(compare(
-      "pack, 20,000 records", "cat", 0.9, [&] { fs::remove(dir / "out" / "units.udb"); },
-      [&] { return program({tool, "pack", units.string(), (dir / "out" / "units.udb").string()}); },
-      [&] { fs::remove(dir / "out" / "cat.out"); },
-      [&] {
-        return shell("cd " + q(units) + " && exec cat 1/*.zap 2/*.zap 3/*.zap 4/*.zap > " + q(dir / "out" / "cat.out"))
-            .seconds;
-      }));
-  if (readAll(dir / "out" / "units.udb") != database) {
-    std::fprintf(stderr, "kessik-db pack gave other bytes than the original\n");
-    return 1;
-  }
-  rows.push_back(compare(
-      "unpack, 20,000 records", "tar -x", 0.7, [&] { fs::remove_all(dir / "root" / "units"); },
-      [&] { return program({tool, "unpack", (dir / "db" / "units.udb").string(), (dir / "root").string()}); },
-      [&] { fs::remove_all(dir / "tarroot" / "units"); },
-      [&] { return shell("exec tar -xf " + q(dir / "units.tar") + " -C " + q(dir / "tarroot")).seconds; }));
-  {
-    Figure synced = compare(
-        "unpack, 20,000 records", "tar -x; sync", 0, [&] { fs::remove_all(dir / "root" / "units"); },
-        [&] { return program({tool, "unpack", (dir / "db" / "units.udb").string(), (dir / "root").string()}); },
-        [&] { fs::remove_all(dir / "tarroot" / "units"); },
+    rows.push_back(compare(
+        "pack, 20,000 records", "cat", 0.9, [&] { fs::remove(dir / "out" / "units.udb"); },
         [&] {
-          return shell("tar -xf " + q(dir / "units.tar") + " -C " + q(dir / "tarroot") + " && exec sync -f " +
-                       q(dir / "tarroot"))
+          return program({tool, "pack", units.string(), (dir / "out" / "units.udb").string()});
+        },
+        [&] { fs::remove(dir / "out" / "cat.out"); },
+        [&] {
+          return shell("cd " + q(units) + " && exec cat 1/*.zap 2/*.zap 3/*.zap 4/*.zap > " +
+                       q(dir / "out" / "cat.out"))
               .seconds;
-        });
-    rows.push_back(synced);
+        }));
+    if (readAll(dir / "out" / "units.udb") != database) {
+      std::fprintf(stderr, "kessik-db pack gave other bytes than the original\n");
+      return 1;
+    }
+    rows.push_back(compare(
+        "unpack, 20,000 records", "tar -x", 0.7, [&] { fs::remove_all(dir / "root" / "units"); },
+        [&] {
+          return program({tool, "unpack", (dir / "db" / "units.udb").string(), (dir / "root").string()});
+        },
+        [&] { fs::remove_all(dir / "tarroot" / "units"); },
+        [&] { return shell("exec tar -xf " + q(dir / "units.tar") + " -C " + q(dir / "tarroot")).seconds; }));
+    {
+      Figure synced = compare(
+          "unpack, 20,000 records", "tar -x; sync", 0, [&] { fs::remove_all(dir / "root" / "units"); },
+          [&] {
+            return program({tool, "unpack", (dir / "db" / "units.udb").string(), (dir / "root").string()});
+          },
+          [&] { fs::remove_all(dir / "tarroot" / "units"); },
+          [&] {
+            return shell("tar -xf " + q(dir / "units.tar") + " -C " + q(dir / "tarroot") + " && exec sync -f " +
+                         q(dir / "tarroot"))
+                .seconds;
+          });
+      rows.push_back(synced);
+    }
+
+    // --- memory of unpack and pack at 100,000 records -------------------------
+    bigDatabase = generateDatabase(4, 25000);
+    writeAll(dir / "big" / "units.udb", bigDatabase);
+    bigUnpack = program({tool, "unpack", (dir / "big" / "units.udb").string(), (dir / "bigroot").string()});
+    bigPack = program({tool, "pack", (dir / "bigroot" / "units").string(), (dir / "big" / "again.udb").string()});
+    if (readAll(dir / "big" / "again.udb") != bigDatabase) {
+      std::fprintf(stderr, "kessik-db pack of 100,000 records gave other bytes than the original\n");
+      return 1;
+    }
   }
 
-  // --- import and export: a Foot Prints section of 100,000 records ---------
-  const int records = 100000;
-  const Schema& schema = *findSchema("prints\\2\\");
-  const fs::path section = dir / "prints" / "2";
-  const fs::path plain = dir / "plain";
-  fs::create_directories(section);
-  fs::create_directories(plain);
-  for (int k = 1; k <= records; ++k) {
-    const std::string bytes = sampleRecord(schema, k).bytes;
-    plainWrite(section / recordFileName(k), bytes);
-    plainWrite(plain / recordFileName(k), bytes);
-  }
-  spawn({tool, "export", section.string()}, (dir / "a.csv").string());
-  const std::string csvA = readAll(dir / "a.csv");
-  writeAll(dir / "b.csv", everyLifetimePlusOne(csvA));
-  std::fprintf(stderr, "section of %d records, CSV %zu bytes\n", records, csvA.size());
+  if (sections) {
+    // --- import and export: a Foot Prints section of 100,000 records ---------
+    const int records = 100000;
+    const Schema& schema = *findSchema("prints\\2\\");
+    const fs::path section = dir / "prints" / "2";
+    const fs::path plain = dir / "plain";
+    fs::create_directories(section);
+    fs::create_directories(plain);
+    for (int k = 1; k <= records; ++k) {
+      const std::string bytes = sampleRecord(schema, k).bytes;
+      plainWrite(section / recordFileName(k), bytes);
+      plainWrite(plain / recordFileName(k), bytes);
+    }
+    spawn({tool, "export", section.string()}, (dir / "a.csv").string());
+    const std::string csvA = readAll(dir / "a.csv");
+    writeAll(dir / "b.csv", everyLifetimePlusOne(csvA));
+    csvSize = csvA.size();
+    std::fprintf(stderr, "section of %d records, CSV %zu bytes\n", records, csvSize);
 
-  // Every run changes every record: the two sheets take turns.
-  int turn = 0;
-  std::vector<std::string> newBytes;
-  rows.push_back(compare(
-      "import, 100,000 records changed", "plain writes", 1.5, [] {},
-      [&] {
-        return program({tool, "import", section.string(), (dir / (turn++ % 2 ? "a.csv" : "b.csv")).string()});
-      },
-      [&] { newBytes = readRecords(section, records); },
-      [&] {
-        return timed([&] {
-          for (int k = 1; k <= records; ++k) plainWrite(plain / recordFileName(k), newBytes[k - 1]);
-        });
-      }));
-  newBytes.clear();
-  newBytes.shrink_to_fit();
+    // Every run changes every record: the two sheets take turns.
+    int turn = 0;
+    std::vector<std::string> newBytes;
+    rows.push_back(compare(
+        "import, 100,000 records changed", "plain writes", 1.5, [] {},
+        [&] {
+          return program({tool, "import", section.string(), (dir / (turn++ % 2 ? "a.csv" : "b.csv")).string()});
+        },
+        [&] { newBytes = readRecords(section, records); },
+        [&] {
+          return timed([&] {
+            for (int k = 1; k <= records; ++k) plainWrite(plain / recordFileName(k), newBytes[k - 1]);
+          });
+        }));
+    importKb = rows.back().peakKb;
+    newBytes.clear();
+    newBytes.shrink_to_fit();
 
-  std::string csv;
-  rows.push_back(compare(
-      "export, 100,000 records", "plain reads + CSV", 1.3, [&] { fs::remove(dir / "out.csv"); },
-      [&] { return program({tool, "export", section.string(), "-o", (dir / "out.csv").string()}); },
-      [&] {
-        csv = readAll(dir / "out.csv");
-        fs::remove(dir / "plain.csv");
-      },
-      [&] {
-        return timed([&] {
-          std::string one;
-          std::size_t total = 0;
-          for (int k = 1; k <= records; ++k) {
-            platform::readWholeFile(section / recordFileName(k), one);
-            total += one.size();
-          }
-          plainWrite(dir / "plain.csv", csv);
-          if (total == 0) std::exit(1);
-        });
-      }));
+    std::string csv;
+    rows.push_back(compare(
+        "export, 100,000 records", "plain reads + CSV", 1.3, [&] { fs::remove(dir / "out.csv"); },
+        [&] {
+          return program({tool, "export", section.string(), "-o", (dir / "out.csv").string()});
+        },
+        [&] {
+          csv = readAll(dir / "out.csv");
+          fs::remove(dir / "plain.csv");
+        },
+        [&] {
+          return timed([&] {
+            std::string one;
+            std::size_t total = 0;
+            for (int k = 1; k <= records; ++k) {
+              platform::readWholeFile(section / recordFileName(k), one);
+              total += one.size();
+            }
+            plainWrite(dir / "plain.csv", csv);
+            if (total == 0) std::exit(1);
+          });
+        }));
 
-  // --- memory of unpack and pack at 100,000 records -------------------------
-  const std::string bigDatabase = generateDatabase(4, 25000);
-  writeAll(dir / "big" / "units.udb", bigDatabase);
-  const Run bigUnpack = program({tool, "unpack", (dir / "big" / "units.udb").string(), (dir / "bigroot").string()});
-  const Run bigPack = program({tool, "pack", (dir / "bigroot" / "units").string(), (dir / "big" / "again.udb").string()});
-  if (readAll(dir / "big" / "again.udb") != bigDatabase) {
-    std::fprintf(stderr, "kessik-db pack of 100,000 records gave other bytes than the original\n");
-    return 1;
+    exportKb = rows.back().peakKb;
   }
 
   std::printf("\nkessik-db against the floor, median of %d runs each (warm caches):\n\n", gRuns);
@@ -309,12 +337,14 @@ int main(int argc, char** argv) {
     std::printf("%-34s %7.0f ms  %-18s %7.0f ms  %6.2f  %s\n", r.work.c_str(), r.program * 1000, r.floor.c_str(),
                 r.floorTime * 1000, r.program / r.floorTime, goal);
   }
-  std::printf("\npeak resident memory at 100,000 records (database of %zu bytes, section CSV of %zu bytes):\n",
-              bigDatabase.size(), csvA.size());
-  std::printf("  unpack %.1f MB, pack %.1f MB, import %.1f MB, export %.1f MB\n", bigUnpack.peakKb / 1024.0,
-              bigPack.peakKb / 1024.0, rows[3].peakKb / 1024.0, rows[4].peakKb / 1024.0);
-  std::printf("  (unpack %.0f ms, pack %.0f ms of 100,000 records)\n", bigUnpack.seconds * 1000,
-              bigPack.seconds * 1000);
+  std::printf("\npeak resident memory at 100,000 records:\n");
+  if (databases)
+    std::printf("  unpack %.1f MB (%.0f ms), pack %.1f MB (%.0f ms) of a database of %zu bytes\n",
+                bigUnpack.peakKb / 1024.0, bigUnpack.seconds * 1000, bigPack.peakKb / 1024.0, bigPack.seconds * 1000,
+                bigDatabase.size());
+  if (sections)
+    std::printf("  import %.1f MB, export %.1f MB of a section whose CSV is %zu bytes\n", importKb / 1024.0,
+                exportKb / 1024.0, csvSize);
   if (!keep) fs::remove_all(dir);
   return 0;
 }
