@@ -354,10 +354,12 @@ bool ReplacingFile::commit() {
   if (ok) {
     if (auto* o = durabilityObserver()) o->syncedFile(temp_);
   }
-  ok = ::close(fd) == 0 && ok;
-  handle_ = -1;
+  // Renamed while still open, so still held: closing first would let a sweep
+  // take the file for a leftover before the rename.
   if (ok) ok = renameDurably(temp_, target_);
   if (!ok) ::unlink(temp_.c_str());
+  ok = ::close(fd) == 0 && ok;
+  handle_ = -1;
   return ok;
 }
 
