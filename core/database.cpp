@@ -168,6 +168,53 @@ LayoutResult readDatabaseLayout(std::string_view data) {
   return r;
 }
 
+RecordCheck checkRecordNode(std::string_view bytes, bool withFields) {
+  RecordCheck c;
+  if (bytes.empty()) {
+    c.fault = RecordFault::Empty;
+    return c;
+  }
+  const auto h = readNodeHeader(bytes, 0);
+  if (!h) {
+    c.fault = RecordFault::HeaderCut;
+    return c;
+  }
+  const std::uint64_t total = h->headerSize + h->payloadLength;
+  if (total != bytes.size()) {
+    c.fault = RecordFault::LengthMismatch;
+    c.announced = total;
+    return c;
+  }
+  if (!withFields) return c;
+  for (std::size_t at = h->headerSize; at < bytes.size();) {
+    const auto f = readNodeHeader(bytes, at);
+    if (!f || !fitsIn(*f, bytes, at)) {
+      c.fault = RecordFault::FieldPastEnd;
+      c.offset = at;
+      return c;
+    }
+    at += f->headerSize + static_cast<std::size_t>(f->payloadLength);
+  }
+  return c;
+}
+
+std::string recordFaultText(const RecordCheck& c, std::size_t size) {
+  switch (c.fault) {
+    case RecordFault::None:
+      break;
+    case RecordFault::Empty:
+      return ru("файл пустой (0 байт), а запись базы не бывает пустой");
+    case RecordFault::HeaderCut:
+      return ru("заголовок записи не помещается в ") + number(size) + ru(" байт файла");
+    case RecordFault::LengthMismatch:
+      return ru("в файле ") + number(size) + ru(" байт, а по заголовку записи ") + number(c.announced) +
+             ru(": это не одна целая запись");
+    case RecordFault::FieldPastEnd:
+      return ru("поле по смещению ") + offsetText(c.offset) + ru(" вылезает за конец записи");
+  }
+  return {};
+}
+
 namespace {
 
 // The database file must be a whole regular file no larger than a database

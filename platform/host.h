@@ -79,20 +79,26 @@ class ReplacingFile {
   // False when the temporary file could not be created.
   bool isOpen() const { return handle_ != -1; }
   bool write(std::string_view data);
+  // Overwrites bytes already written (a size code filled in at the end).
+  bool writeAt(std::uint64_t offset, std::string_view data);
+  // The bytes written so far.
+  std::uint64_t size() const { return written_ + pending_.size(); }
   // Flushes, closes and renames over the target; false (and the temporary
   // removed) when anything failed.
   bool commit();
 
  private:
   bool flush();
-  bool writeOut(std::string_view data);  // straight to the temporary file
+  bool writeOut(std::string_view data);  // straight to the temporary file, at its end
+  bool writeOutAt(std::uint64_t offset, std::string_view data);  // below written_
   void discard();
 
   std::filesystem::path target_, temp_;
   std::intptr_t handle_ = -1;
   unsigned mode_ = 0644;
   bool failed_ = false;
-  std::string pending_;  // written out in large pieces
+  std::uint64_t written_ = 0;  // bytes written out to the temporary file
+  std::string pending_;        // written out in large pieces
 };
 
 // The suffix of the temporary files beside a file being replaced.
@@ -184,6 +190,25 @@ class FolderWriter {
   FolderWriter& operator=(const FolderWriter&) = delete;
   // The file name holds no separator.
   bool write(const std::string& name, std::string_view data);
+
+ private:
+  std::filesystem::path folder_;
+  int handle_ = -1;
+};
+
+// Reads whole files of one folder, names resolved against the open folder
+// (safe to share between threads). A name that is missing or a folder is
+// Missing; one that is no regular file or cannot be opened is CannotOpen.
+class FolderReader {
+ public:
+  explicit FolderReader(const std::filesystem::path& folder);
+  ~FolderReader();
+  FolderReader(const FolderReader&) = delete;
+  FolderReader& operator=(const FolderReader&) = delete;
+  bool isOpen() const;
+  // Appends the file's bytes to data (as many as its size said when it was
+  // opened, fewer when it shrank meanwhile). The name holds no separator.
+  ReadStatus read(const std::string& name, std::string& data) const;
 
  private:
   std::filesystem::path folder_;

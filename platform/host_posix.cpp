@@ -341,6 +341,18 @@ void ReplacingFile::discard() {
 
 bool ReplacingFile::writeOut(std::string_view data) { return writeAll(static_cast<int>(handle_), data); }
 
+bool ReplacingFile::writeOutAt(std::uint64_t offset, std::string_view data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::pwrite(static_cast<int>(handle_), data.data() + done, data.size() - done,
+                         static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 bool ReplacingFile::commit() {
   if (handle_ == -1) return false;
   const int fd = static_cast<int>(handle_);
@@ -468,6 +480,47 @@ bool FolderWriter::write(const std::string& name, std::string_view data) {
   ok = ::close(fd) == 0 && ok;
   if (auto* o = durabilityObserver()) o->wrote(folder_ / name);
   return ok;
+}
+
+FolderReader::FolderReader(const fs::path& folder) : folder_(folder) {
+  handle_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+FolderReader::~FolderReader() {
+  if (handle_ >= 0) ::close(handle_);
+}
+
+bool FolderReader::isOpen() const { return handle_ >= 0; }
+
+ReadStatus FolderReader::read(const std::string& name, std::string& data) const {
+  // O_NONBLOCK: a FIFO must not hang the program.
+  int fd = ::openat(handle_, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return ReadStatus::Missing;
+    struct stat st;
+    return ::fstatat(handle_, name.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode) ? ReadStatus::Missing
+                                                                               : ReadStatus::CannotOpen;
+  }
+  struct stat st;
+  ReadStatus status = ReadStatus::Ok;
+  if (::fstat(fd, &st) != 0) status = ReadStatus::CannotOpen;
+  else if (S_ISDIR(st.st_mode)) status = ReadStatus::Missing;
+  else if (!S_ISREG(st.st_mode)) status = ReadStatus::CannotOpen;
+  if (status == ReadStatus::Ok) {
+    const std::size_t start = data.size(), want = static_cast<std::size_t>(st.st_size);
+    data.resize(start + want);
+    std::size_t got = 0;
+    while (got < want) {
+      ssize_t n = ::read(fd, data.data() + start + got, want - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) status = ReadStatus::CannotOpen;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    data.resize(start + got);
+  }
+  ::close(fd);
+  return status;
 }
 
 fs::path programFolder() {

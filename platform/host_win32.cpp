@@ -174,6 +174,16 @@ void ReplacingFile::discard() {
 
 bool ReplacingFile::writeOut(std::string_view data) { return writeHandle(handleOf(handle_), data); }
 
+bool ReplacingFile::writeOutAt(std::uint64_t offset, std::string_view data) {
+  // Back to the end afterwards, where the next piece goes.
+  LARGE_INTEGER at, end;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  end.QuadPart = static_cast<LONGLONG>(written_);
+  HANDLE h = handleOf(handle_);
+  const bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && writeHandle(h, data);
+  return SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && ok;
+}
+
 bool ReplacingFile::commit() {
   if (handle_ == -1) return false;
   bool ok = flush();
@@ -282,6 +292,22 @@ bool FolderWriter::write(const std::string& name, std::string_view data) {
   ok = CloseHandle(h) && ok;
   if (auto* o = durabilityObserver()) o->wrote(folder_ / name);
   return ok;
+}
+
+FolderReader::FolderReader(const fs::path& folder) : folder_(folder) {
+  DWORD a = GetFileAttributesW(folder.c_str());
+  handle_ = a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) ? 0 : -1;
+}
+
+FolderReader::~FolderReader() = default;
+
+bool FolderReader::isOpen() const { return handle_ >= 0; }
+
+ReadStatus FolderReader::read(const std::string& name, std::string& data) const {
+  std::string one;
+  const ReadStatus status = readWholeFile(folder_ / name, one);
+  data += one;
+  return status;
 }
 
 fs::path programFolder() {

@@ -324,7 +324,7 @@ TEST_F(Database, PackFollowsTheGapRules) {
       {"sections up to the first gap", {{"1/0000001.zap", a}, {"3/0000001.zap", c}}, "01 0A 01 06 01 02 61 " + kTrailerHex},
       {"numbered from 0000001", {{"1/0000000.zap", a}, {"1/0000002.zap", b}}, "01 04 01 00 " + kTrailerHex},
       {"a folder is no record", {{"1/0000001.zap/", ""}}, "01 04 01 00 " + kTrailerHex},
-      {"bytes packed as they are", {{"1/0000001.zap", "xyz"}}, "01 0A 01 06 78 79 7A " + kTrailerHex},
+      {"bytes packed as they are", {{"1/0000001.zap", bytes("07 04 7A 7B")}}, "01 0C 01 08 07 04 7A 7B " + kTrailerHex},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
@@ -487,19 +487,48 @@ TEST_F(Database, ARunOnTheSameFolderRefusesWhileTheLockIsHeld) {
                                 {"prints/", ""}, {"prints/1/", ""}, {"prints/1/0000001.zap", newRecord}}));
 }
 
-// A record file of 0 bytes (what an interrupted write leaves) is no record:
-// packing refuses it by name and keeps the old database file.
-TEST_F(Database, PackRefusesAnEmptyRecordFile) {
+// A record file that is no whole record node would make another database
+// than the tree shows (two records in one file unpack as two; a cut one
+// swallows the records after it): packing refuses it by name, wherever it
+// stands, and keeps the old database file. A file of 0 bytes is what an
+// interrupted write leaves.
+TEST_F(Database, PackRefusesRecordFilesThatAreNoWholeRecord) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string why;  // UTF-8
+  } cases[] = {
+      {"empty", "", "пустой (0 байт), а запись базы не бывает пустой"},
+      {"two records in one", record(1, 'x') + record(2, 'y'),
+       "не годится в базу: в файле 7 байт, а по заголовку записи 3: это не одна целая запись"},
+      {"cut short", record(200, 'z').substr(0, 150),
+       "не годится в базу: в файле 150 байт, а по заголовку записи 205: это не одна целая запись"},
+      {"header cut", bytes("01 05 01"), "не годится в базу: заголовок записи не помещается в 3 байт файла"},
+  };
   writeFile("C:\\p\\1\\0000001.zap", record(1, 'a'));
-  writeFile("C:\\p\\2\\0000001.zap", record(1, 'b'));
-  writeFile("C:\\p\\2\\0000002.zap", "");
+  for (int n = 1; n <= 300; ++n) writeFile("C:\\p\\2\\" + recordFileName(n), record(n % 150, 'b'));
   writeFile("C:\\o.db", "old");
-  EXPECT_FALSE(packDatabase("C:\\p\\", "C:\\o.db"));
-  EXPECT_EQ(notes_.texts(), std::vector<std::string>{
-                                "Файл записи C:\\p\\2\\0000002.zap пустой (0 байт), а запись базы не бывает пустой. "
-                                "Исправьте или удалите его. База C:\\o.db не запакована."});
-  EXPECT_EQ(readFile("C:\\o.db"), "old");
-  EXPECT_FALSE(hostExists("C:\\o.db.~kessik"));
+  for (const Case& c : cases) {
+    for (int place : {1, 258, 300}) {
+      SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(place));
+      notes_.messages.clear();
+      const std::string path = "C:\\p\\2\\" + recordFileName(place);
+      writeFile(path, c.bytes);
+      EXPECT_FALSE(packDatabase("C:\\p\\", "C:\\o.db"));
+      EXPECT_EQ(notes_.texts(), std::vector<std::string>{"Файл записи C:\\p\\2\\" + recordFileName(place) + " " +
+                                                         c.why + ". Исправьте или удалите его. База C:\\o.db не "
+                                                         "запакована."});
+      EXPECT_EQ(readFile("C:\\o.db"), "old");
+      EXPECT_FALSE(hostExists("C:\\o.db.~kessik"));
+      writeFile(path, record(place % 150, 'b'));
+    }
+  }
+  // Past the first gap nothing is read, so nothing is judged.
+  fs::remove_all(host("C:\\p"));
+  writeFile("C:\\p\\1\\0000001.zap", record(1, 'a'));
+  writeFile("C:\\p\\1\\0000003.zap", "junk");
+  EXPECT_TRUE(packDatabase("C:\\p\\", "C:\\o.db"));
+  EXPECT_EQ(readFile("C:\\o.db"), databaseFile(node(1, record(1, 'a'))));
 }
 
 // A killed pack leaves its temporary file beside the database; the next pack
