@@ -103,29 +103,42 @@ std::string baseName(std::string_view path) {
   return std::string(name.substr(0, name.find('.')));
 }
 
-LayoutResult readDatabaseLayout(std::string_view data) {
-  LayoutResult r;
-  if (data.empty()) {
+namespace {
+
+// The checks that need only the start of the file (its first 5 bytes, or all
+// of a shorter one) and its size. The database node's header when they pass.
+std::optional<NodeHeader> checkHead(std::string_view head, std::uint64_t size, LayoutResult& r) {
+  if (size == 0 || head.empty()) {
     r.fault = LayoutFault::Empty;
-    return r;
+    return std::nullopt;
   }
-  r.layout.firstByte = static_cast<std::uint8_t>(data[0]);
+  r.layout.firstByte = static_cast<std::uint8_t>(head[0]);
   if (r.layout.firstByte == 0) {
     r.fault = LayoutFault::FirstByteZero;
-    return r;
+    return std::nullopt;
   }
-  auto top = readNodeHeader(data, 0);
+  auto top = readNodeHeader(head, 0);
   if (!top) {
     r.fault = LayoutFault::HeaderCut;
-    return r;
+    return std::nullopt;
   }
   // Widened, so that a huge size code cannot wrap.
   const std::uint64_t total = top->headerSize + top->payloadLength;
-  if (data.size() < kDatabaseTrailer.size() || total != data.size() - kDatabaseTrailer.size()) {
+  if (size < kDatabaseTrailer.size() || total != size - kDatabaseTrailer.size()) {
     r.fault = LayoutFault::LengthMismatch;
     r.offset = static_cast<std::size_t>(std::min<std::uint64_t>(total + kDatabaseTrailer.size(), SIZE_MAX));
-    return r;
+    return std::nullopt;
   }
+  return top;
+}
+
+}  // namespace
+
+LayoutResult readDatabaseLayout(std::string_view data) {
+  LayoutResult r;
+  auto top = checkHead(data, data.size(), r);
+  if (!top) return r;
+  const std::uint64_t total = top->headerSize + top->payloadLength;
   const std::string_view db = data.substr(0, static_cast<std::size_t>(total));
   std::array<bool, 256> seen{};
   std::size_t p = top->headerSize;
@@ -386,6 +399,14 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
     error(ru("Имя файла ") + file + ru(" не годится для имени папки (символы \\ / : * ? \" < > |). Нераспакован."));
     return false;
   }
+  // A folder Windows would take for a device cannot hold the tree there,
+  // whatever this host allows.
+  if (isWindowsDeviceName(base)) {
+    error(ru("Имя файла ") + file + ru(" дало бы папку ") + base +
+          ru(", а это имя устройства Windows (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9). Переименуйте файл. "
+             "Нераспакован."));
+    return false;
+  }
   const std::string folder = folderPart(sourceRoot) + base + "\\";
   const auto t = treePlaces(folder);
   if (!t) {
@@ -396,18 +417,32 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
   // Read and check everything before the old folder is touched: a refused
   // file leaves the old sources as they were.
   if (!databaseFileReadable(file)) return false;
-  TFileInString buffer;
-  if (!buffer.LoadFromFile(file)) return false;
-  const std::string_view data = buffer.data();
-  if (data.empty() && fileSize64(file) != 0) return false;  // could not be read; already said
-  if (auto hostFile = platform::toHost(file)) {
+  const auto hostFile = platform::toHost(file);
+  if (hostFile && fileExists(file)) {
     for (const fs::path* inside : {&t->target, &t->building, &t->aside}) {
       if (!isWithin(*hostFile, *inside)) continue;
       error(ru("Файл ") + file + ru(" лежит внутри папки ") + folder +
             ru(", которую распаковка удаляет. Перенесите его. Нераспакован."));
       return false;
     }
+    // The first bytes and the size tell most malformed files: they are
+    // refused before the whole file is read.
+    std::string head;
+    if (platform::readFileHead(*hostFile, 5, head) == platform::ReadStatus::Ok) {
+      LayoutResult early;
+      const std::uint64_t size = fileSize64(file);
+      if (!checkHead(head, size, early)) {
+        if (early.fault != LayoutFault::Empty && early.layout.firstByte != 1 && early.layout.firstByte != 0)
+          messageDialog(Icon::Warning, ru("База начинается не на <01>. Нестандартно..."));
+        error(layoutFaultText(early, file, static_cast<std::size_t>(size)));
+        return false;
+      }
+    }
   }
+  TFileInString buffer;
+  if (!buffer.LoadFromFile(file)) return false;
+  const std::string_view data = buffer.data();
+  if (data.empty() && fileSize64(file) != 0) return false;  // could not be read; already said
   const LayoutResult layout = readDatabaseLayout(data);
 
   const auto st = entryStatus(t->target);
@@ -419,8 +454,9 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
     error(ru("На месте папки ") + folder + ru(" лежит файл. Нераспакован."));
     return false;
   }
-  if (!holdFolder(*t, lock)) {
-    error(busyText(folder) + ru(" Нераспакован."));
+  std::string refusal;
+  if (!holdFolder(*t, lock, refusal)) {
+    error(refusal + ru(" Нераспакован."));
     return false;
   }
   if (!settleInterruptedUnpack(*t)) {

@@ -17,6 +17,7 @@
 #include "core/database.h"
 #include "core/folder_swap.h"
 #include "core/node.h"
+#include "core/section_save.h"
 #include "platform/host.h"
 #include "util/cp1251.h"
 #include "util/crashpoint.h"
@@ -287,12 +288,14 @@ bool packInto(const std::string& folder, const std::string& file, Progress& prog
   }
   // Held while the folder is read, so that no unpack changes it meanwhile.
   std::optional<platform::FileLock> lock;
-  if (t && !holdFolder(*t, lock)) {
-    error(busyText(folder) + ru(" База ") + file + ru(" не запакована."));
+  std::string refusal;
+  if (t && !holdFolder(*t, lock, refusal)) {
+    error(refusal + ru(" База ") + file + ru(" не запакована."));
     return false;
   }
-  // The folder as an interrupted unpack may have left it: put right first.
-  if (t && !settleInterruptedUnpack(*t)) {
+  // The folder as an interrupted unpack or section save may have left it:
+  // put right first.
+  if (t && (!settleInterruptedUnpack(*t) || !settleSectionLeftovers(folder))) {
     error(settleFailedText(folder) + ru(" База ") + file + ru(" не запакована."));
     return false;
   }

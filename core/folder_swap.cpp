@@ -12,20 +12,6 @@ namespace fs = std::filesystem;
 
 namespace kessik {
 
-bool isWithin(const fs::path& inner, const fs::path& outer) {
-  std::error_code ec;
-  fs::path a = fs::weakly_canonical(inner, ec);
-  if (ec) return false;
-  fs::path b = fs::weakly_canonical(outer, ec);
-  if (ec) return false;
-  auto ai = a.begin();
-  for (auto bi = b.begin(); bi != b.end(); ++bi, ++ai) {
-    if (bi->empty()) continue;  // a trailing separator
-    if (ai == a.end() || *ai != *bi) return false;
-  }
-  return true;
-}
-
 std::optional<TreePlaces> treePlaces(const std::string& folder) {
   auto target = platform::toHost(withoutTrailingBackslash(folder));
   if (!target || target->filename().empty()) return std::nullopt;
@@ -115,14 +101,17 @@ bool settleInterruptedUnpack(const TreePlaces& t) {
 Placing putTreeInPlace(const TreePlaces& t) {
   if (!fs::exists(entryStatus(t.target)))
     return platform::renameDurably(t.building, t.target) ? Placing::Placed : Placing::Failed;
-  if (platform::exchangeFolders(t.building, t.target))
+  if (platform::exchangeFolders(t.building, t.target)) {
+    crashPoint("tree-swapped");
     return retireOldTree(t.building, t.target) ? Placing::Placed : Placing::OldTreeStays;
+  }
   if (!platform::renameDurably(t.target, t.aside)) return Placing::Failed;
   crashPoint("unpack-aside");
   if (!platform::renameDurably(t.building, t.target)) {
     platform::renameDurably(t.aside, t.target);
     return Placing::Failed;
   }
+  crashPoint("tree-swapped");
   return retireOldTree(t.aside, t.target) ? Placing::Placed : Placing::OldTreeStays;
 }
 
@@ -130,9 +119,19 @@ Placing putTreeInPlace(const TreePlaces& t) {
 // it: its folders beside ours are then no leftovers, and nothing is touched.
 // Where no lock file can be made (a read-only source tree), nothing of ours
 // can be written beside the folder either, and the run goes on.
-bool holdFolder(const TreePlaces& t, std::optional<platform::FileLock>& lock) {
+bool holdFolder(const TreePlaces& t, std::optional<platform::FileLock>& lock, std::string& refusal) {
   lock.emplace(t.lock);
-  return lock->state() != platform::FileLock::State::Busy;
+  if (lock->state() == platform::FileLock::State::Busy) refusal = busyText(t.folder);
+  else if (lock->state() == platform::FileLock::State::Blocked) refusal = blockedText(t);
+  else return true;
+  return false;
+}
+
+std::string blockedText(const TreePlaces& t) {
+  const std::string lock = withoutTrailingBackslash(t.folder) + ".~kessik-lock";
+  return ru("Файл блокировки ") + lock + ru(" для папки ") + t.folder +
+         ru(" не создать: на его месте лежит папка или ссылка, или имя слишком длинное. Уберите то, что там "
+            "лежит.");
 }
 
 std::string busyText(const std::string& folder) {

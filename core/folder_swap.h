@@ -50,19 +50,22 @@ enum class Placing { Failed, Placed, OldTreeStays };
 // Puts the whole new tree (synced already) in the folder's place.
 Placing putTreeInPlace(const TreePlaces& t);
 
-// Holds the folder's lock for this run. False when another live run holds
-// it: its folders beside ours are then no leftovers, and nothing is touched.
-// Where no lock file can be made (a read-only source tree), nothing of ours
-// can be written beside the folder either, and the run goes on.
-bool holdFolder(const TreePlaces& t, std::optional<platform::FileLock>& lock);
+// Holds the folder's lock for this run. False, with the reason in refusal,
+// when another live run holds it (its folders beside ours are then no
+// leftovers, and nothing is touched), or when something other than a lock
+// file stands under the lock's name. Where no lock file can be made (a
+// read-only source tree), nothing of ours can be written beside the folder
+// either, and the run goes on.
+bool holdFolder(const TreePlaces& t, std::optional<platform::FileLock>& lock, std::string& refusal);
+// The refusal when the lock's name holds a folder or a link, or is too long.
+std::string blockedText(const TreePlaces& t);
 
 // "Папка D уже распаковывается или запаковывается другим процессом..."
 std::string busyText(const std::string& folder);
 // The leftovers beside the folder could not be put right.
 std::string settleFailedText(const std::string& folder);
 
-// True when inner is outer or lies below it (both made canonical first).
-bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& outer);
+using platform::isWithin;
 
 // Shows the progress and closes it on every way out.
 class ProgressScope {

@@ -53,6 +53,8 @@ bool removeLink(const std::filesystem::path& host);
 enum class ReadStatus { Ok, Missing, CannotOpen };
 // Reads a whole regular file; sharing reads and writes with others.
 ReadStatus readWholeFile(const std::filesystem::path& host, std::string& data);
+// Reads the first count bytes of a regular file (all of a shorter one).
+ReadStatus readFileHead(const std::filesystem::path& host, std::size_t count, std::string& data);
 
 // Replaces (or creates) a file with data: written to a temporary file beside
 // it, flushed, then renamed over the old one, so the file is either the old
@@ -164,7 +166,10 @@ DurabilityObserver* durabilityObserver();
 // ends in any way, so a lock file a killed run left blocks nobody.
 class FileLock {
  public:
-  enum class State { Held, Busy, Unavailable };  // Unavailable: no lock file could be made
+  // Unavailable: no lock file can be made (a read-only folder); Blocked:
+  // something else stands under its name (a link, a folder) or the name is
+  // too long for the file system.
+  enum class State { Held, Busy, Unavailable, Blocked };
   explicit FileLock(const std::filesystem::path& lockFile);
   ~FileLock();
   FileLock(const FileLock&) = delete;
@@ -189,7 +194,7 @@ class FolderWriter {
   FolderWriter(const FolderWriter&) = delete;
   FolderWriter& operator=(const FolderWriter&) = delete;
   // The file name holds no separator.
-  bool write(const std::string& name, std::string_view data);
+  bool write(const std::filesystem::path& name, std::string_view data);
 
  private:
   std::filesystem::path folder_;
@@ -214,6 +219,10 @@ class FolderReader {
   std::filesystem::path folder_;
   int handle_ = -1;
 };
+
+// True when inner is outer or lies below it, both made canonical first
+// (links resolved, as far as they exist).
+bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& outer);
 
 // The folder that holds the running program, with a trailing separator.
 std::filesystem::path programFolder();

@@ -216,6 +216,28 @@ ReadStatus readWholeFile(const fs::path& host, std::string& data) {
   return ReadStatus::Ok;
 }
 
+ReadStatus readFileHead(const fs::path& host, std::size_t count, std::string& data) {
+  data.clear();
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::CannotOpen;
+  struct stat st;
+  ReadStatus status = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ReadStatus::Ok : ReadStatus::CannotOpen;
+  if (status == ReadStatus::Ok) {
+    data.resize(count);
+    std::size_t got = 0;
+    while (got < count) {
+      ssize_t n = ::read(fd, data.data() + got, count - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) status = ReadStatus::CannotOpen;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    data.resize(got);
+  }
+  ::close(fd);
+  return status;
+}
+
 namespace {
 
 bool writeAll(int fd, std::string_view data) {
@@ -436,8 +458,19 @@ FileLock::FileLock(const fs::path& lockFile) : file_(lockFile) {
   // The holder before may remove the name between our open and our lock:
   // the hold counts only on the file that still has the name.
   for (int attempt = 0; attempt < 10; ++attempt) {
-    int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) return;
+    int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0644);
+    if (fd < 0) {
+      // A read-only tree has no room for a lock file: nothing can be written
+      // there either. Anything else under the name is refused.
+      if (errno != EROFS && errno != EACCES && errno != EPERM && errno != ENOENT) state_ = State::Blocked;
+      return;
+    }
+    struct stat kind;
+    if (::fstat(fd, &kind) != 0 || !S_ISREG(kind.st_mode)) {
+      ::close(fd);
+      state_ = State::Blocked;
+      return;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       // Where the file system has no locks, nobody can tell: taken as free.
       const bool busy = errno == EWOULDBLOCK || errno == EINTR;
@@ -472,7 +505,7 @@ FolderWriter::~FolderWriter() {
   if (handle_ >= 0) ::close(handle_);
 }
 
-bool FolderWriter::write(const std::string& name, std::string_view data) {
+bool FolderWriter::write(const fs::path& name, std::string_view data) {
   int fd = handle_ >= 0 ? ::openat(handle_, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
                         : ::open((folder_ / name).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;

@@ -87,13 +87,29 @@ bool removeLink(const fs::path& host) {
   return (a & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(host.c_str()) != 0 : DeleteFileW(host.c_str()) != 0;
 }
 
-ReadStatus readWholeFile(const fs::path& host, std::string& data) {
-  data.clear();
+namespace {
+
+// A file opened for reading, sharing reads and writes; nothing, with the
+// status, when it is missing, a folder, or cannot be opened.
+HANDLE openForReading(const fs::path& host, ReadStatus& status) {
   DWORD a = GetFileAttributesW(host.c_str());
-  if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return ReadStatus::Missing;
+  if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) {
+    status = ReadStatus::Missing;
+    return INVALID_HANDLE_VALUE;
+  }
   HANDLE h = CreateFileW(host.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return ReadStatus::CannotOpen;
+  status = h == INVALID_HANDLE_VALUE ? ReadStatus::CannotOpen : ReadStatus::Ok;
+  return h;
+}
+
+}  // namespace
+
+ReadStatus readWholeFile(const fs::path& host, std::string& data) {
+  data.clear();
+  ReadStatus status;
+  HANDLE h = openForReading(host, status);
+  if (h == INVALID_HANDLE_VALUE) return status;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(h, &size)) { CloseHandle(h); return ReadStatus::CannotOpen; }
   data.resize(static_cast<std::size_t>(size.QuadPart));
@@ -107,6 +123,19 @@ ReadStatus readWholeFile(const fs::path& host, std::string& data) {
   data.resize(got);
   CloseHandle(h);
   return ReadStatus::Ok;
+}
+
+ReadStatus readFileHead(const fs::path& host, std::size_t count, std::string& data) {
+  data.clear();
+  ReadStatus status;
+  HANDLE h = openForReading(host, status);
+  if (h == INVALID_HANDLE_VALUE) return status;
+  data.resize(count);
+  DWORD n = 0;
+  const bool ok = ReadFile(h, data.data(), static_cast<DWORD>(count), &n, nullptr) != 0;
+  data.resize(ok ? n : 0);
+  CloseHandle(h);
+  return ok ? ReadStatus::Ok : ReadStatus::CannotOpen;
 }
 
 namespace {
@@ -266,10 +295,17 @@ bool exchangeFolders(const fs::path&, const fs::path&) { return false; }
 // Opened without sharing: a second opener fails while the holder lives, and
 // the system closes the handle (and deletes the file) when the holder ends.
 FileLock::FileLock(const fs::path& lockFile) : file_(lockFile) {
+  const DWORD a = GetFileAttributesW(lockFile.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+    state_ = State::Blocked;
+    return;
+  }
   HANDLE h = CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    if (GetLastError() == ERROR_SHARING_VIOLATION) state_ = State::Busy;
+    const DWORD e = GetLastError();
+    if (e == ERROR_SHARING_VIOLATION) state_ = State::Busy;
+    if (e == ERROR_FILENAME_EXCED_RANGE || e == ERROR_INVALID_NAME) state_ = State::Blocked;
     return;
   }
   handle_ = reinterpret_cast<std::intptr_t>(h);
@@ -284,7 +320,7 @@ FolderWriter::FolderWriter(const fs::path& folder) : folder_(folder) {}
 
 FolderWriter::~FolderWriter() = default;
 
-bool FolderWriter::write(const std::string& name, std::string_view data) {
+bool FolderWriter::write(const fs::path& name, std::string_view data) {
   HANDLE h = CreateFileW((folder_ / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;

@@ -260,6 +260,8 @@ TEST_F(Database, RefusalsTouchNothing) {
   writeFile("C:\\r\\prints.db", file);
   writeFile("C:\\r\\.db", file);
   writeFile("C:\\r\\units.udb", file);
+  writeFile("C:\\r\\con.db", file);
+  writeFile("C:\\r\\LPT1.db", file);
   writeFile("C:\\s\\units", "a file");
   writeFile("C:\\s\\quests\\1\\0000001.zap", "old");
   writeFile("C:\\s\\quests\\quests.qdb", file);
@@ -282,6 +284,13 @@ TEST_F(Database, RefusalsTouchNothing) {
        "его. Нераспакован."},
       {"missing database file", "C:\\r\\quests.qdb",
        "Ошибка! Типа не могу открыть файл, т.к. открывать то нечего. Проверьте пути."},
+      // Windows would take such a folder for a device, whatever this host does.
+      {"a device name", "C:\\r\\con.db",
+       "Имя файла C:\\r\\con.db дало бы папку con, а это имя устройства Windows (CON, PRN, AUX, NUL, COM1-COM9, "
+       "LPT1-LPT9). Переименуйте файл. Нераспакован."},
+      {"a device name with digits", "C:\\r\\LPT1.db",
+       "Имя файла C:\\r\\LPT1.db дало бы папку LPT1, а это имя устройства Windows (CON, PRN, AUX, NUL, COM1-COM9, "
+       "LPT1-LPT9). Переименуйте файл. Нераспакован."},
   };
   // Everything the test laid out (on Windows C:\\ also holds the system).
   auto everything = [&] {
@@ -529,6 +538,34 @@ TEST_F(Database, PackRefusesRecordFilesThatAreNoWholeRecord) {
   writeFile("C:\\p\\1\\0000003.zap", "junk");
   EXPECT_TRUE(packDatabase("C:\\p\\", "C:\\o.db"));
   EXPECT_EQ(readFile("C:\\o.db"), databaseFile(node(1, record(1, 'a'))));
+}
+
+// The lock's name taken by something that is no lock file (a folder, a
+// link) is refused, not passed over: a run that took no lock could change a
+// folder another run works on.
+TEST_F(Database, ALockNameTakenBySomethingElseIsRefused) {
+  writeFile("C:\\r\\prints.db", databaseFile(node(1, record(1, 'n'))));
+  writeFile("C:\\s\\prints\\1\\0000001.zap", record(1, 'o'));
+  writeFile("C:\\o.db", "old");
+  for (const char* taken : {"folder", "link"}) {
+    SCOPED_TRACE(taken);
+    fs::remove_all(host("C:\\s\\prints.~kessik-lock"));
+    std::error_code ec;
+    if (std::string(taken) == "folder") fs::create_directories(host("C:\\s\\prints.~kessik-lock"), ec);
+    else fs::create_symlink(host("C:\\elsewhere"), host("C:\\s\\prints.~kessik-lock"), ec);
+    if (ec) continue;  // a host without symbolic links
+    notes_.messages.clear();
+    EXPECT_FALSE(unpackDatabase("C:\\r\\prints.db", "C:\\s\\"));
+    EXPECT_FALSE(packDatabase("C:\\s\\prints\\", "C:\\o.db"));
+    const std::string blocked =
+        "Файл блокировки C:\\s\\prints.~kessik-lock для папки C:\\s\\prints\\ не создать: на его месте лежит "
+        "папка или ссылка, или имя слишком длинное. Уберите то, что там лежит.";
+    EXPECT_EQ(notes_.texts(),
+              (std::vector<std::string>{blocked + " Нераспакован.", blocked + " База C:\\o.db не запакована."}));
+    EXPECT_EQ(readFile("C:\\s\\prints\\1\\0000001.zap"), record(1, 'o'));
+    EXPECT_EQ(readFile("C:\\o.db"), "old");
+    EXPECT_FALSE(hostExists("C:\\elsewhere"));
+  }
 }
 
 // A killed pack leaves its temporary file beside the database; the next pack
