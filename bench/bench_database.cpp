@@ -18,13 +18,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "core/database.h"
 #include "core/node.h"
 #include "platform/host.h"
+#include "bench_support.h"
 
 namespace fs = std::filesystem;
 using namespace kessik;
@@ -34,28 +34,6 @@ namespace {
 constexpr int kSections = 4;
 constexpr int kRecordsPerSection = 5000;
 constexpr int kRuns = 7;
-
-std::string generateDatabase() {
-  std::mt19937 rng(20261210);
-  // Mostly small records, some past 127 bytes (4-byte size codes), like the
-  // game's tables.
-  std::uniform_int_distribution<int> small(8, 120), large(128, 600), pick(0, 9), byte(0, 255);
-  std::string sections;
-  for (int s = 1; s <= kSections; ++s) {
-    std::string records;
-    for (int r = 0; r < kRecordsPerSection; ++r) {
-      std::string payload(static_cast<std::size_t>(pick(rng) < 7 ? small(rng) : large(rng)), '\0');
-      for (char& c : payload) c = static_cast<char>(byte(rng));
-      appendNodeHeader(records, 1, payload.size());
-      records += payload;
-    }
-    appendNodeHeader(sections, static_cast<std::uint8_t>(s), records.size());
-    sections += records;
-  }
-  std::string file;
-  appendNodeHeader(file, 1, sections.size());
-  return file + sections + std::string(kDatabaseTrailer);
-}
 
 double seconds(const std::function<void()>& work) {
   auto t0 = std::chrono::steady_clock::now();
@@ -114,7 +92,7 @@ int main(int argc, char** argv) {
   platform::reloadDriveMap();
   for (const char* sub : {"db", "root", "tarroot", "out", "toolroot"}) fs::create_directories(dir / sub);
 
-  const std::string database = generateDatabase();
+  const std::string database = kessik::bench::generateDatabase(kSections, kRecordsPerSection);
   {
     std::ofstream(dir / "db" / "units.udb", std::ios::binary).write(database.data(),
                                                                       static_cast<std::streamsize>(database.size()));

@@ -28,9 +28,11 @@
 #include "editors/schemas/registry.h"
 #include "editors/engine/sheet.h"
 #include "platform/host.h"
+#include "bench_support.h"
 
 namespace fs = std::filesystem;
 using namespace kessik;
+using kessik::bench::everyLifetimePlusOne;
 
 namespace {
 
@@ -43,17 +45,6 @@ double median(int runs, const std::function<void()>& work) {
   }
   std::sort(t.begin(), t.end());
   return t[t.size() / 2];
-}
-
-// The CSV with every record's "Clear Weather Lifetime" raised by one.
-std::string everyLifetimePlusOne(const std::string& csv) {
-  CsvParse p = parseCsv(csv);
-  std::string out = csvLine(p.lines[0]);
-  for (std::size_t l = 1; l < p.lines.size(); ++l) {
-    p.lines[l][3] = std::to_string(std::stoi(p.lines[l][3]) + 1);
-    out += csvLine(p.lines[l]);
-  }
-  return out;
 }
 
 void line(const char* what, double t, double plain) {

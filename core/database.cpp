@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "core/file_buf.h"
+#include "core/folder_swap.h"
 #include "core/node.h"
 #include "platform/host.h"
 #include "util/cp1251.h"
@@ -31,17 +32,7 @@ namespace {
 // The size code holds 2 * L + 1 in 32 bits.
 constexpr std::uint64_t kMaxPayload = 0x7FFFFFFFu;
 
-// Shows the progress and closes it on every way out.
-class ProgressScope {
- public:
-  explicit ProgressScope(Progress& p) : p_(p) { p_.show(); }
-  ~ProgressScope() { p_.close(); }
-  ProgressScope(const ProgressScope&) = delete;
-  ProgressScope& operator=(const ProgressScope&) = delete;
 
- private:
-  Progress& p_;
-};
 
 // "1234 (4D2h)": offsets as the user sees them.
 std::string offsetText(std::uint64_t offset) {
@@ -64,19 +55,7 @@ bool badFolderName(std::string_view name) {
   return false;
 }
 
-bool isWithin(const fs::path& inner, const fs::path& outer) {
-  std::error_code ec;
-  fs::path a = fs::weakly_canonical(inner, ec);
-  if (ec) return false;
-  fs::path b = fs::weakly_canonical(outer, ec);
-  if (ec) return false;
-  auto ai = a.begin();
-  for (auto bi = b.begin(); bi != b.end(); ++bi, ++ai) {
-    if (bi->empty()) continue;  // a trailing separator
-    if (ai == a.end() || *ai != *bi) return false;
-  }
-  return true;
-}
+
 
 std::string layoutFaultText(const LayoutResult& r, std::string_view file, std::size_t fileSize) {
   const std::string f(file);
@@ -108,141 +87,6 @@ std::string layoutFaultText(const LayoutResult& r, std::string_view file, std::s
   return {};
 }
 
-// The names of our own beside a database folder "R\prints\": the new tree
-// is built in "R\prints.~kessik\" and put in place only when it is whole;
-// where the host cannot exchange two folders in one step, the old tree is
-// set aside as "R\prints.~kessik-old\" first and removed last. A run that
-// works on the folder holds "R\prints.~kessik-lock" meanwhile, so that no
-// other run takes its folders for leftovers. A base name holds no ".", so
-// these names are never a database folder.
-struct TreePlaces {
-  std::string folder;  // D, with a trailing backslash
-  fs::path target;     // D on the host
-  fs::path building;   // the new tree while it is written
-  fs::path aside;      // the old tree while the two change places
-  fs::path lock;       // held by the run that works on the folder
-};
-
-std::optional<TreePlaces> treePlaces(const std::string& folder) {
-  auto target = platform::toHost(withoutTrailingBackslash(folder));
-  if (!target || target->filename().empty()) return std::nullopt;
-  TreePlaces t;
-  t.folder = folder;
-  t.target = *target;
-  t.building = *target;
-  t.building += ".~kessik";
-  t.aside = *target;
-  t.aside += ".~kessik-old";
-  t.lock = *target;
-  t.lock += ".~kessik-lock";
-  return t;
-}
-
-fs::file_status entryStatus(const fs::path& p) {
-  std::error_code ec;
-  return fs::symlink_status(p, ec);
-}
-
-// Removes a folder of our own (or what stands under its name) whole.
-bool removeTree(const fs::path& p) {
-  std::error_code ec;
-  auto st = entryStatus(p);
-  if (!fs::exists(st)) return true;
-  if (platform::isLink(p)) return platform::removeLink(p);  // a link as itself, never entered
-  if (!fs::is_directory(st)) return fs::remove(p, ec);
-  auto win = platform::fromHost(p);
-  return win && removeWholeFolder(*win);
-}
-
-// Names beginning with "." (a ".gitkeep" in a section folder, a ".git"
-// beside the sections) are no part of the database: they move from the old
-// tree to the same place in the new one, at every level. A folder the new
-// tree lacks is made for them, as deleting the old tree in place kept it.
-void carryDotNames(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  std::vector<fs::path> entries;
-  for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(it->path());
-  for (const fs::path& entry : entries) {
-    const fs::path name = entry.filename();
-    const fs::path there = to / name;
-    if (!name.native().empty() && name.native()[0] == '.') {
-      if (fs::exists(entryStatus(there)) || platform::isLink(to)) continue;
-      std::error_code made, moved;
-      if (!fs::is_directory(entryStatus(to))) fs::create_directories(to, made);
-      fs::rename(entry, there, moved);
-    } else if (fs::is_directory(entryStatus(entry)) && !platform::isLink(entry)) {
-      carryDotNames(entry, there);
-    }
-  }
-}
-
-// An old tree goes whole, once what is not ours in it has moved to the
-// database folder. False when it could not be removed.
-bool retireOldTree(const fs::path& old, const fs::path& target) {
-  if (fs::is_directory(entryStatus(old)) && !platform::isLink(old) && fs::is_directory(entryStatus(target)))
-    carryDotNames(old, target);
-  return removeTree(old);
-}
-
-// What an interrupted unpack left beside the database folder: the old tree
-// set aside while the folder itself is missing goes back in its place; an
-// unfinished new tree and an old tree whose successor is in place go. False
-// when something could not be put right.
-bool settleInterruptedUnpack(const TreePlaces& t) {
-  std::error_code ec;
-  if (fs::is_directory(entryStatus(t.aside)) && !fs::exists(entryStatus(t.target))) {
-    fs::rename(t.aside, t.target, ec);
-    if (ec) return false;
-  }
-  bool ok = true;
-  if (fs::exists(entryStatus(t.aside))) ok = retireOldTree(t.aside, t.target) && ok;
-  if (fs::exists(entryStatus(t.building))) ok = retireOldTree(t.building, t.target) && ok;
-  return ok;
-}
-
-enum class Placing { Failed, Placed, OldTreeStays };
-
-// Puts the whole new tree in the database folder's place. The folder holds
-// the old tree or the new one at every moment where the host can exchange
-// two folders; elsewhere the old tree waits aside for the one rename between.
-Placing putTreeInPlace(const TreePlaces& t) {
-  std::error_code ec;
-  if (!fs::exists(entryStatus(t.target))) {
-    fs::rename(t.building, t.target, ec);
-    return ec ? Placing::Failed : Placing::Placed;
-  }
-  if (platform::exchangeFolders(t.building, t.target))
-    return retireOldTree(t.building, t.target) ? Placing::Placed : Placing::OldTreeStays;
-  fs::rename(t.target, t.aside, ec);
-  if (ec) return Placing::Failed;
-  crashPoint("unpack-aside");
-  fs::rename(t.building, t.target, ec);
-  if (ec) {
-    std::error_code back;
-    fs::rename(t.aside, t.target, back);
-    return Placing::Failed;
-  }
-  return retireOldTree(t.aside, t.target) ? Placing::Placed : Placing::OldTreeStays;
-}
-
-// Holds the database folder for this run. False when another live run holds
-// it: its folders beside ours are then no leftovers, and nothing is touched.
-// Where no lock file can be made (a read-only source tree), nothing of ours
-// can be written beside the folder either, and the run goes on.
-bool holdFolder(const TreePlaces& t, std::optional<platform::FileLock>& lock) {
-  lock.emplace(t.lock);
-  return lock->state() != platform::FileLock::State::Busy;
-}
-
-std::string busyText(const std::string& folder) {
-  return ru("Папка ") + folder + ru(" уже распаковывается или запаковывается другим процессом. Дождитесь его конца.");
-}
-
-std::string settleFailedText(const std::string& folder) {
-  return ru("Рядом с папкой ") + folder +
-         ru(" остались следы прерванной распаковки (папки с .~kessik в имени), и убрать их не удалось. "
-            "Уберите их сами.");
-}
 
 }  // namespace
 
@@ -259,29 +103,42 @@ std::string baseName(std::string_view path) {
   return std::string(name.substr(0, name.find('.')));
 }
 
-LayoutResult readDatabaseLayout(std::string_view data) {
-  LayoutResult r;
-  if (data.empty()) {
+namespace {
+
+// The checks that need only the start of the file (its first 5 bytes, or all
+// of a shorter one) and its size. The database node's header when they pass.
+std::optional<NodeHeader> checkHead(std::string_view head, std::uint64_t size, LayoutResult& r) {
+  if (size == 0 || head.empty()) {
     r.fault = LayoutFault::Empty;
-    return r;
+    return std::nullopt;
   }
-  r.layout.firstByte = static_cast<std::uint8_t>(data[0]);
+  r.layout.firstByte = static_cast<std::uint8_t>(head[0]);
   if (r.layout.firstByte == 0) {
     r.fault = LayoutFault::FirstByteZero;
-    return r;
+    return std::nullopt;
   }
-  auto top = readNodeHeader(data, 0);
+  auto top = readNodeHeader(head, 0);
   if (!top) {
     r.fault = LayoutFault::HeaderCut;
-    return r;
+    return std::nullopt;
   }
   // Widened, so that a huge size code cannot wrap.
   const std::uint64_t total = top->headerSize + top->payloadLength;
-  if (data.size() < kDatabaseTrailer.size() || total != data.size() - kDatabaseTrailer.size()) {
+  if (size < kDatabaseTrailer.size() || total != size - kDatabaseTrailer.size()) {
     r.fault = LayoutFault::LengthMismatch;
     r.offset = static_cast<std::size_t>(std::min<std::uint64_t>(total + kDatabaseTrailer.size(), SIZE_MAX));
-    return r;
+    return std::nullopt;
   }
+  return top;
+}
+
+}  // namespace
+
+LayoutResult readDatabaseLayout(std::string_view data) {
+  LayoutResult r;
+  auto top = checkHead(data, data.size(), r);
+  if (!top) return r;
+  const std::uint64_t total = top->headerSize + top->payloadLength;
   const std::string_view db = data.substr(0, static_cast<std::size_t>(total));
   std::array<bool, 256> seen{};
   std::size_t p = top->headerSize;
@@ -322,6 +179,53 @@ LayoutResult readDatabaseLayout(std::string_view data) {
     p = end;
   }
   return r;
+}
+
+RecordCheck checkRecordNode(std::string_view bytes, bool withFields) {
+  RecordCheck c;
+  if (bytes.empty()) {
+    c.fault = RecordFault::Empty;
+    return c;
+  }
+  const auto h = readNodeHeader(bytes, 0);
+  if (!h) {
+    c.fault = RecordFault::HeaderCut;
+    return c;
+  }
+  const std::uint64_t total = h->headerSize + h->payloadLength;
+  if (total != bytes.size()) {
+    c.fault = RecordFault::LengthMismatch;
+    c.announced = total;
+    return c;
+  }
+  if (!withFields) return c;
+  for (std::size_t at = h->headerSize; at < bytes.size();) {
+    const auto f = readNodeHeader(bytes, at);
+    if (!f || !fitsIn(*f, bytes, at)) {
+      c.fault = RecordFault::FieldPastEnd;
+      c.offset = at;
+      return c;
+    }
+    at += f->headerSize + static_cast<std::size_t>(f->payloadLength);
+  }
+  return c;
+}
+
+std::string recordFaultText(const RecordCheck& c, std::size_t size) {
+  switch (c.fault) {
+    case RecordFault::None:
+      break;
+    case RecordFault::Empty:
+      return ru("файл пустой (0 байт), а запись базы не бывает пустой");
+    case RecordFault::HeaderCut:
+      return ru("заголовок записи не помещается в ") + number(size) + ru(" байт файла");
+    case RecordFault::LengthMismatch:
+      return ru("в файле ") + number(size) + ru(" байт, а по заголовку записи ") + number(c.announced) +
+             ru(": это не одна целая запись");
+    case RecordFault::FieldPastEnd:
+      return ru("поле по смещению ") + offsetText(c.offset) + ru(" вылезает за конец записи");
+  }
+  return {};
 }
 
 namespace {
@@ -424,9 +328,7 @@ class SectionWriters {
   bool writeSection(const SectionLayout& s, bool reporter) {
     const std::string section = number(s.number);
     const fs::path sectionHost = t_.building / section;
-    std::error_code ec;
-    fs::create_directory(sectionHost, ec);
-    if (ec) return fail(ru("Не удалось создать папку ") + t_.folder + section + ru("\\. Нераспакован."), false);
+    if (!platform::makeFolder(sectionHost)) return fail(ru("Не удалось создать папку ") + t_.folder + section + ru("\\. Нераспакован."), false);
     consumed_ += readNodeHeader(data_, s.offset)->headerSize;
     platform::FolderWriter writer(sectionHost);
     std::uint64_t n = 0;
@@ -497,6 +399,14 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
     error(ru("Имя файла ") + file + ru(" не годится для имени папки (символы \\ / : * ? \" < > |). Нераспакован."));
     return false;
   }
+  // A folder Windows would take for a device cannot hold the tree there,
+  // whatever this host allows.
+  if (isWindowsDeviceName(base)) {
+    error(ru("Имя файла ") + file + ru(" дало бы папку ") + base +
+          ru(", а это имя устройства Windows (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9). Переименуйте файл. "
+             "Нераспакован."));
+    return false;
+  }
   const std::string folder = folderPart(sourceRoot) + base + "\\";
   const auto t = treePlaces(folder);
   if (!t) {
@@ -507,18 +417,32 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
   // Read and check everything before the old folder is touched: a refused
   // file leaves the old sources as they were.
   if (!databaseFileReadable(file)) return false;
-  TFileInString buffer;
-  if (!buffer.LoadFromFile(file)) return false;
-  const std::string_view data = buffer.data();
-  if (data.empty() && fileSize64(file) != 0) return false;  // could not be read; already said
-  if (auto hostFile = platform::toHost(file)) {
+  const auto hostFile = platform::toHost(file);
+  if (hostFile && fileExists(file)) {
     for (const fs::path* inside : {&t->target, &t->building, &t->aside}) {
       if (!isWithin(*hostFile, *inside)) continue;
       error(ru("Файл ") + file + ru(" лежит внутри папки ") + folder +
             ru(", которую распаковка удаляет. Перенесите его. Нераспакован."));
       return false;
     }
+    // The first bytes and the size tell most malformed files: they are
+    // refused before the whole file is read.
+    std::string head;
+    if (platform::readFileHead(*hostFile, 5, head) == platform::ReadStatus::Ok) {
+      LayoutResult early;
+      const std::uint64_t size = fileSize64(file);
+      if (!checkHead(head, size, early)) {
+        if (early.fault != LayoutFault::Empty && early.layout.firstByte != 1 && early.layout.firstByte != 0)
+          messageDialog(Icon::Warning, ru("База начинается не на <01>. Нестандартно..."));
+        error(layoutFaultText(early, file, static_cast<std::size_t>(size)));
+        return false;
+      }
+    }
   }
+  TFileInString buffer;
+  if (!buffer.LoadFromFile(file)) return false;
+  const std::string_view data = buffer.data();
+  if (data.empty() && fileSize64(file) != 0) return false;  // could not be read; already said
   const LayoutResult layout = readDatabaseLayout(data);
 
   const auto st = entryStatus(t->target);
@@ -530,8 +454,9 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
     error(ru("На месте папки ") + folder + ru(" лежит файл. Нераспакован."));
     return false;
   }
-  if (!holdFolder(*t, lock)) {
-    error(busyText(folder) + ru(" Нераспакован."));
+  std::string refusal;
+  if (!holdFolder(*t, lock, refusal)) {
+    error(refusal + ru(" Нераспакован."));
     return false;
   }
   if (!settleInterruptedUnpack(*t)) {
@@ -551,13 +476,16 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
   progress.setPosition(start);
 
   // The new tree is written beside the folder and put in its place whole.
-  std::error_code ec;
-  if (!fs::create_directory(t->building, ec)) {
+  if (!platform::makeFolder(t->building)) {
     error(ru("Не удалось создать папку ") + folder + ru(" (есть ли папка исходников?). Нераспакован."));
     return false;
   }
   places = t;
   if (!writeSections(*t, layout.layout.sections, data, start, progress)) return false;
+  if (!platform::syncTree(t->building)) {
+    error(ru("Не удалось записать на диск новый исходник папки ") + folder + ru(". Нераспакован."));
+    return false;
+  }
   const Placing placed = putTreeInPlace(*t);
   if (placed == Placing::Failed) {
     error(ru("Не удалось поставить новый исходник на место папки ") + folder + ru(". Нераспакован."));
@@ -596,165 +524,6 @@ bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot, 
     }
   }
   return ok;
-}
-
-namespace {
-
-struct PackedSection {
-  std::vector<std::uint64_t> recordSizes;  // records 1, 2, ... up to the first gap
-  std::uint64_t payload = 0;
-};
-
-// Measures the sections of the folder by the sizes of their record files,
-// reading none. False after the message.
-bool measureSections(const std::string& folder, const fs::path& hostFolder, const std::string& file,
-                     std::vector<PackedSection>& sections) {
-  std::error_code ec;
-  int i = 1;
-  for (; i <= kMaxPackedSections; ++i) {
-    const fs::path sectionHost = hostFolder / number(i);
-    if (!fs::is_directory(fs::status(sectionHost, ec))) break;
-    PackedSection s;
-    for (std::uint64_t n = 1;; ++n) {
-      const std::string name = recordFileName(n);
-      const fs::path recordHost = sectionHost / name;
-      const auto st = fs::status(recordHost, ec);
-      if (!fs::exists(st) || fs::is_directory(st)) break;
-      const std::uint64_t size = fs::is_regular_file(st) ? fs::file_size(recordHost, ec) : 0;
-      if (!fs::is_regular_file(st) || ec) {
-        error(ru("Не удалось прочитать файл ") + folder + number(i) + "\\" + name + ru(". База ") + file +
-              ru(" не запакована."));
-        return false;
-      }
-      if (size == 0) {
-        // No record is zero bytes long: such a file is what an interrupted
-        // write leaves.
-        error(ru("Файл записи ") + folder + number(i) + "\\" + name +
-              ru(" пустой (0 байт), а запись базы не бывает пустой. Исправьте или удалите его. База ") + file +
-              ru(" не запакована."));
-        return false;
-      }
-      s.recordSizes.push_back(size);
-      s.payload += size;
-      if (s.payload > kMaxPayload) {
-        error(ru("Раздел ") + folder + number(i) + ru("\\ больше 2 Гб. База ") + file + ru(" не запакована."));
-        return false;
-      }
-    }
-    sections.push_back(std::move(s));
-  }
-  if (i > kMaxPackedSections && fs::is_directory(fs::status(hostFolder / number(i), ec))) {
-    messageDialog(Icon::Warning, ru("В папке ") + folder + ru(" больше ") + number(kMaxPackedSections) +
-                                     ru(" разделов. Разделы с ") + number(i) + ru("-го в базу не попали."));
-  }
-  return true;
-}
-
-bool packInto(const std::string& folder, const std::string& file, Progress& progress) {
-  progress.setLine1(file);
-  progress.setStage(ru("Анализ исходника и подсчет ДЛ..."));
-
-  auto hostFolder = platform::toHost(withoutTrailingBackslash(folder));
-  const auto t = treePlaces(folder);
-  // Packing never changes the source tree, so the file goes nowhere in it.
-  if (auto hostFile = platform::toHost(file); hostFile && t) {
-    for (const fs::path* inside : {&t->target, &t->building, &t->aside}) {
-      if (!isWithin(*hostFile, *inside)) continue;
-      error(ru("Файл ") + file + ru(" лежит внутри папки ") + folder +
-            ru(", которую запаковка читает и не меняет. Выберите файл вне ее. База не запакована."));
-      return false;
-    }
-  }
-  // Held while the folder is read, so that no unpack changes it meanwhile.
-  std::optional<platform::FileLock> lock;
-  if (t && !holdFolder(*t, lock)) {
-    error(busyText(folder) + ru(" База ") + file + ru(" не запакована."));
-    return false;
-  }
-  // The folder as an interrupted unpack may have left it: put right first.
-  if (t && !settleInterruptedUnpack(*t)) {
-    error(settleFailedText(folder) + ru(" База ") + file + ru(" не запакована."));
-    return false;
-  }
-  std::error_code ec;
-  if (!hostFolder || !fs::is_directory(fs::status(*hostFolder, ec))) {
-    error(ru("Папки исходника ") + folder + ru(" нет. База ") + file + ru(" не запакована."));
-    return false;
-  }
-
-  progress.setMaximum(kMaxPackedSections);
-  std::vector<PackedSection> sections;
-  if (!measureSections(folder, *hostFolder, file, sections)) return false;
-  std::uint64_t total = 0;
-  for (const PackedSection& s : sections) total += 1 + sizeCodeWidth(s.payload) + s.payload;
-  if (total > kMaxPayload) {
-    error(ru("База из папки ") + folder + ru(" больше 2 Гб. База ") + file + ru(" не запакована."));
-    return false;
-  }
-
-  progress.setLine1(file);
-  progress.setStage(ru("Генерация новой базы и запись ее на диск..."));
-  progress.setMaximum(total);
-  auto saveFailed = [&] {
-    messageBoxEx("Error, Saving" + file, "Error", Icon::Error);
-    return false;
-  };
-  const std::string fileFolder = folderPart(file);
-  if (!fileFolder.empty()) createFolderTree(fileFolder);
-  auto hostFile = platform::toHost(file);
-  if (!hostFile) return saveFailed();
-  // The records stream from their files into the new database file; only
-  // one record is held at a time.
-  platform::ReplacingFile out(*hostFile);
-  if (!out.isOpen()) return saveFailed();
-  std::string header;
-  appendNodeHeader(header, 1, total);
-  out.write(header);
-  std::uint64_t written = 0;
-  std::string record;
-  for (std::size_t k = 0; k < sections.size(); ++k) {
-    header.clear();
-    appendNodeHeader(header, static_cast<std::uint8_t>(k + 1), sections[k].payload);
-    out.write(header);
-    const fs::path sectionHost = *hostFolder / number(static_cast<std::uint64_t>(k + 1));
-    for (std::size_t n = 0; n < sections[k].recordSizes.size(); ++n) {
-      const std::string name = recordFileName(n + 1);
-      auto status = platform::readWholeFile(sectionHost / name, record);
-      if (status == platform::ReadStatus::CannotOpen) {
-        error(ru("Не удалось прочитать файл ") + folder + number(k + 1) + "\\" + name + ru(". База ") + file +
-              ru(" не запакована."));
-        return false;
-      }
-      if (status != platform::ReadStatus::Ok || record.size() != sections[k].recordSizes[n]) {
-        error(ru("Файл ") + folder + number(k + 1) + "\\" + name +
-              ru(" изменился или пропал во время запаковки. База ") + file + ru(" не запакована."));
-        return false;
-      }
-      if (!out.write(record)) return saveFailed();
-      crashPoint("pack-record");
-      written += record.size();
-      progress.setPosition(written);
-    }
-  }
-  out.write(kDatabaseTrailer);
-  if (!out.commit()) return saveFailed();
-  progress.setPosition(total);
-  return true;
-}
-
-}  // namespace
-
-bool packDatabase(std::string_view databaseFolder, std::string_view databaseFile, Progress& progress) {
-  ProgressScope scope(progress);
-  const std::string file(databaseFile);
-  const std::string folder = withTrailingBackslash(databaseFolder.empty() ? "." : databaseFolder);
-  try {
-    return packInto(folder, file, progress);
-  } catch (const std::bad_alloc&) {
-    // The temporary file went with the unwinding; the old file is untouched.
-    error(ru("Не хватает памяти для запаковки папки ") + folder + ru(". База ") + file + ru(" не запакована."));
-    return false;
-  }
 }
 
 }  // namespace kessik

@@ -74,6 +74,23 @@ struct LayoutResult {
 // inside data; nothing is read past its end.
 LayoutResult readDatabaseLayout(std::string_view data);
 
+// Why a record file is not one whole record node: a header that does not
+// fit, or a length other than the one its size code gives (the file holds
+// part of a record, or more than one), or field nodes that do not fill its
+// payload exactly. The type bytes are not judged.
+enum class RecordFault { None, Empty, HeaderCut, LengthMismatch, FieldPastEnd };
+struct RecordCheck {
+  RecordFault fault = RecordFault::None;
+  std::uint64_t announced = 0;  // LengthMismatch: the node's size by its header
+  std::size_t offset = 0;       // FieldPastEnd: where the field that does not fit starts
+};
+// Judges the node, and its fields only when withFields is set: a database
+// needs whole record nodes; the editor needs whole fields too.
+RecordCheck checkRecordNode(std::string_view bytes, bool withFields);
+// What is wrong, for a message about a file of size bytes ("в нём 7 байт, а
+// по заголовку записи 9"); empty for None.
+std::string recordFaultText(const RecordCheck& check, std::size_t size);
+
 // Unpacks the database file into sourceRoot + baseName + "\" (sourceRoot ends
 // with a backslash and must exist). The new tree is written beside the
 // database folder ("prints.~kessik\") and takes the old folder's place only
@@ -93,11 +110,14 @@ bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot,
 // Packs the database folder (R + name + "\") into databaseFile: sections
 // 1, 2, ... up to the first missing folder (at most kMaxPackedSections),
 // records 1, 2, ... up to the first missing file, then the 10-byte trailer.
-// The records stream into a temporary file that replaces databaseFile
-// whole; the source tree is never changed, except that what an interrupted
-// unpack left beside the folder is put right first. A missing database
-// folder, an empty or unreadable record file, or too little memory is
-// refused and the file is left as it was. True when the file was written.
+// Each record file is read once: threads read the records ahead while the
+// calling thread streams them into a temporary file (size codes filled in
+// at the end of their node) that replaces databaseFile whole, synced. The
+// source tree is never changed, except that what an interrupted unpack or
+// import left beside the folder is put right first. A missing database
+// folder, a record file that cannot be read or is no whole record node, or
+// too little memory is refused naming the file, and the file is left as it
+// was. True when the file was written.
 bool packDatabase(std::string_view databaseFolder, std::string_view databaseFile,
                   Progress& progress = noProgress());
 

@@ -1,5 +1,7 @@
 // The host-independent half of ReplacingFile: small pieces are gathered and
 // written out in large ones.
+#include <algorithm>
+
 #include "platform/host.h"
 
 namespace kessik::platform {
@@ -10,7 +12,10 @@ constexpr std::size_t kWritePiece = 1 << 20;
 }  // namespace
 
 bool ReplacingFile::flush() {
-  if (!failed_ && !pending_.empty()) failed_ = !writeOut(pending_);
+  if (!failed_ && !pending_.empty()) {
+    failed_ = !writeOut(pending_);
+    written_ += pending_.size();
+  }
   pending_.clear();
   return !failed_;
 }
@@ -24,9 +29,26 @@ bool ReplacingFile::write(std::string_view data) {
   if (!flush()) return false;
   if (data.size() >= kWritePiece) {
     failed_ = !writeOut(data);
+    written_ += data.size();
     return !failed_;
   }
   pending_ += data;
+  return true;
+}
+
+bool ReplacingFile::writeAt(std::uint64_t offset, std::string_view data) {
+  if (handle_ == -1 || failed_ || offset + data.size() > size()) return false;
+  // The part already written out, then the part still waiting.
+  if (offset < written_) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(data.size(), written_ - offset));
+    if (!writeOutAt(offset, data.substr(0, n))) {
+      failed_ = true;
+      return false;
+    }
+    data.remove_prefix(n);
+    offset += n;
+  }
+  if (!data.empty()) pending_.replace(static_cast<std::size_t>(offset - written_), data.size(), data);
   return true;
 }
 

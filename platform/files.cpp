@@ -270,4 +270,10 @@ bool setPlainAttributes(std::string_view path) {
   return host && platform::setPlainAttributes(*host);
 }
 
+bool isWithinFolder(std::string_view path, std::string_view folder) {
+  auto inner = platform::toHost(path);
+  auto outer = platform::toHost(withoutTrailingBackslash(folder));
+  return inner && outer && platform::isWithin(*inner, *outer);
+}
+
 }  // namespace kessik

@@ -58,5 +58,8 @@ bool renameFile(std::string_view oldPath, std::string_view newPath);
 // Renames a folder; fails when the new name exists.
 bool renameFolder(std::string_view oldPath, std::string_view newPath);
 bool setPlainAttributes(std::string_view path);
+// True when the path is the folder or lies below it (links resolved as far
+// as they exist).
+bool isWithinFolder(std::string_view path, std::string_view folder);
 
 }  // namespace kessik

@@ -216,6 +216,28 @@ ReadStatus readWholeFile(const fs::path& host, std::string& data) {
   return ReadStatus::Ok;
 }
 
+ReadStatus readFileHead(const fs::path& host, std::size_t count, std::string& data) {
+  data.clear();
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::CannotOpen;
+  struct stat st;
+  ReadStatus status = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ReadStatus::Ok : ReadStatus::CannotOpen;
+  if (status == ReadStatus::Ok) {
+    data.resize(count);
+    std::size_t got = 0;
+    while (got < count) {
+      ssize_t n = ::read(fd, data.data() + got, count - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) status = ReadStatus::CannotOpen;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    data.resize(got);
+  }
+  ::close(fd);
+  return status;
+}
+
 namespace {
 
 bool writeAll(int fd, std::string_view data) {
@@ -235,21 +257,60 @@ namespace {
 
 // A temporary file of ours beside a target that no live writer holds (its
 // writer was killed): removed. A writer holds the lock on its temporary
-// file for as long as it writes, and the kernel drops the lock of a killed
-// one.
+// file from the moment it made it until it is renamed (it makes sure that
+// the file it locked still has the name), and the kernel drops the lock of a
+// killed one. Where the file system has no locks nobody can tell a live
+// writer's file from a dead one's, and nothing is removed.
 void removeIfStale(const fs::path& temp) {
   int fd = ::open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return;
   struct stat held, named;
   const bool regular = ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode);
-  const int locked = regular ? ::flock(fd, LOCK_EX | LOCK_NB) : -1;
-  // Where the file system has no locks, nobody can tell: taken as stale.
-  const bool stale = locked == 0 || (regular && errno != EWOULDBLOCK && errno != EINTR);
+  const bool stale = regular && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
   // Still the same file under that name: another sweeper may have replaced it.
   if (stale && ::lstat(temp.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino)
     ::unlink(temp.c_str());
   ::close(fd);
 }
+
+// Takes the hold on a temporary file just made. False when a sweeper got
+// to it first: it holds the file for a moment or has removed its name, and
+// the writer goes on to another name.
+bool holdNewTemporary(int fd, const fs::path& name) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return errno != EWOULDBLOCK && errno != EINTR;  // no locks here
+  struct stat held, named;
+  return ::fstat(fd, &held) == 0 && ::lstat(name.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+         held.st_ino == named.st_ino;
+}
+
+fs::path folderOf(const fs::path& p) {
+  fs::path parent = p.parent_path();
+  return parent.empty() ? fs::path(".") : parent;
+}
+
+bool fsyncPath(const fs::path& p, int flags) {
+  int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | flags);
+  if (fd < 0) return false;
+  bool ok = ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  return ok;
+}
+
+#ifndef __linux__
+// Every file and folder below a folder (links are not entered), then the
+// folder itself.
+bool syncEachBelow(const fs::path& folder) {
+  bool ok = true;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code st;
+    const auto status = it->symlink_status(st);
+    if (fs::is_directory(status)) ok = syncEachBelow(it->path()) && ok;
+    else if (fs::is_regular_file(status)) ok = fsyncPath(it->path(), 0) && ok;
+  }
+  return fsyncPath(folder, O_DIRECTORY) && !ec && ok;
+}
+#endif
 
 fs::path temporaryName(const fs::path& target, int attempt) {
   fs::path t = target;
@@ -281,7 +342,10 @@ ReplacingFile::ReplacingFile(const fs::path& target) : target_(target) {
       if (errno == EEXIST) continue;
       return;
     }
-    ::flock(fd, LOCK_EX | LOCK_NB);
+    if (!holdNewTemporary(fd, candidate)) {
+      ::close(fd);  // the sweeper that holds it removes it
+      continue;
+    }
     temp_ = candidate;
     handle_ = fd;
     return;
@@ -299,24 +363,90 @@ void ReplacingFile::discard() {
 
 bool ReplacingFile::writeOut(std::string_view data) { return writeAll(static_cast<int>(handle_), data); }
 
+bool ReplacingFile::writeOutAt(std::uint64_t offset, std::string_view data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::pwrite(static_cast<int>(handle_), data.data() + done, data.size() - done,
+                         static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 bool ReplacingFile::commit() {
   if (handle_ == -1) return false;
-  // No fsync: the rename is what makes the replacement atomic for a crash of
-  // the program or a full disk, and syncing every record file of a large
-  // section costs seconds.
+  const int fd = static_cast<int>(handle_);
   bool ok = flush();
   crashPoint("save-temp");
-  ok = ::close(static_cast<int>(handle_)) == 0 && ok;
-  handle_ = -1;
-  if (ok) ::chmod(temp_.c_str(), mode_);
-  if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+  if (ok) ::fchmod(fd, mode_);
+  if (auto* o = durabilityObserver()) o->wrote(temp_);
+  // On the disk before its name is: a power cut never finds the new name on
+  // a file whose bytes were lost.
+  if (ok) ok = ::fsync(fd) == 0;
+  if (ok) {
+    if (auto* o = durabilityObserver()) o->syncedFile(temp_);
+  }
+  // Renamed while still open, so still held: closing first would let a sweep
+  // take the file for a leftover before the rename.
+  if (ok) ok = renameDurably(temp_, target_);
   if (!ok) ::unlink(temp_.c_str());
+  ok = ::close(fd) == 0 && ok;
+  handle_ = -1;
   return ok;
+}
+
+bool makeFolder(const fs::path& folder) {
+  if (::mkdir(folder.c_str(), 0777) != 0) return false;
+  if (auto* o = durabilityObserver()) o->madeFolder(folder);
+  return true;
+}
+
+bool syncFolder(const fs::path& folder) {
+  if (!fsyncPath(folder, O_DIRECTORY)) return false;
+  if (auto* o = durabilityObserver()) o->syncedFolder(folder);
+  return true;
+}
+
+bool syncTree(const fs::path& folder) {
+#ifdef __linux__
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;
+  bool ok = ::syncfs(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+#else
+  const bool ok = syncEachBelow(folder);
+#endif
+  if (ok) {
+    if (auto* o = durabilityObserver()) o->syncedTree(folder);
+  }
+  return ok;
+}
+
+bool renameDurably(const fs::path& from, const fs::path& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  if (auto* o = durabilityObserver()) o->renamed(from, to);
+  // The rename is made: a folder that cannot be synced (a rare I/O error)
+  // only leaves it to the file system's own schedule.
+  syncFolder(folderOf(to));
+  if (folderOf(from) != folderOf(to)) syncFolder(folderOf(from));
+  return true;
+}
+
+bool linkFile(const fs::path& existing, const fs::path& newName) {
+  if (::linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, newName.c_str(), 0) != 0) return false;
+  if (auto* o = durabilityObserver()) o->linked(newName);
+  return true;
 }
 
 bool exchangeFolders(const fs::path& a, const fs::path& b) {
 #ifdef RENAME_EXCHANGE
-  return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+  if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) != 0) return false;
+  if (auto* o = durabilityObserver()) o->exchanged(a, b);
+  syncFolder(folderOf(b));
+  if (folderOf(a) != folderOf(b)) syncFolder(folderOf(a));
+  return true;
 #else
   (void)a;
   (void)b;
@@ -328,8 +458,19 @@ FileLock::FileLock(const fs::path& lockFile) : file_(lockFile) {
   // The holder before may remove the name between our open and our lock:
   // the hold counts only on the file that still has the name.
   for (int attempt = 0; attempt < 10; ++attempt) {
-    int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) return;
+    int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0644);
+    if (fd < 0) {
+      // A read-only tree has no room for a lock file: nothing can be written
+      // there either. Anything else under the name is refused.
+      if (errno != EROFS && errno != EACCES && errno != EPERM && errno != ENOENT) state_ = State::Blocked;
+      return;
+    }
+    struct stat kind;
+    if (::fstat(fd, &kind) != 0 || !S_ISREG(kind.st_mode)) {
+      ::close(fd);
+      state_ = State::Blocked;
+      return;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       // Where the file system has no locks, nobody can tell: taken as free.
       const bool busy = errno == EWOULDBLOCK || errno == EINTR;
@@ -364,13 +505,55 @@ FolderWriter::~FolderWriter() {
   if (handle_ >= 0) ::close(handle_);
 }
 
-bool FolderWriter::write(const std::string& name, std::string_view data) {
+bool FolderWriter::write(const fs::path& name, std::string_view data) {
   int fd = handle_ >= 0 ? ::openat(handle_, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
                         : ::open((folder_ / name).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   bool ok = writeAll(fd, data);
   ok = ::close(fd) == 0 && ok;
+  if (auto* o = durabilityObserver()) o->wrote(folder_ / name);
   return ok;
+}
+
+FolderReader::FolderReader(const fs::path& folder) : folder_(folder) {
+  handle_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+FolderReader::~FolderReader() {
+  if (handle_ >= 0) ::close(handle_);
+}
+
+bool FolderReader::isOpen() const { return handle_ >= 0; }
+
+ReadStatus FolderReader::read(const std::string& name, std::string& data) const {
+  // O_NONBLOCK: a FIFO must not hang the program.
+  int fd = ::openat(handle_, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return ReadStatus::Missing;
+    struct stat st;
+    return ::fstatat(handle_, name.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode) ? ReadStatus::Missing
+                                                                               : ReadStatus::CannotOpen;
+  }
+  struct stat st;
+  ReadStatus status = ReadStatus::Ok;
+  if (::fstat(fd, &st) != 0) status = ReadStatus::CannotOpen;
+  else if (S_ISDIR(st.st_mode)) status = ReadStatus::Missing;
+  else if (!S_ISREG(st.st_mode)) status = ReadStatus::CannotOpen;
+  if (status == ReadStatus::Ok) {
+    const std::size_t start = data.size(), want = static_cast<std::size_t>(st.st_size);
+    data.resize(start + want);
+    std::size_t got = 0;
+    while (got < want) {
+      ssize_t n = ::read(fd, data.data() + start + got, want - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) status = ReadStatus::CannotOpen;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    data.resize(start + got);
+  }
+  ::close(fd);
+  return status;
 }
 
 fs::path programFolder() {

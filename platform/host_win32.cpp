@@ -87,13 +87,29 @@ bool removeLink(const fs::path& host) {
   return (a & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(host.c_str()) != 0 : DeleteFileW(host.c_str()) != 0;
 }
 
-ReadStatus readWholeFile(const fs::path& host, std::string& data) {
-  data.clear();
+namespace {
+
+// A file opened for reading, sharing reads and writes; nothing, with the
+// status, when it is missing, a folder, or cannot be opened.
+HANDLE openForReading(const fs::path& host, ReadStatus& status) {
   DWORD a = GetFileAttributesW(host.c_str());
-  if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return ReadStatus::Missing;
+  if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) {
+    status = ReadStatus::Missing;
+    return INVALID_HANDLE_VALUE;
+  }
   HANDLE h = CreateFileW(host.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return ReadStatus::CannotOpen;
+  status = h == INVALID_HANDLE_VALUE ? ReadStatus::CannotOpen : ReadStatus::Ok;
+  return h;
+}
+
+}  // namespace
+
+ReadStatus readWholeFile(const fs::path& host, std::string& data) {
+  data.clear();
+  ReadStatus status;
+  HANDLE h = openForReading(host, status);
+  if (h == INVALID_HANDLE_VALUE) return status;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(h, &size)) { CloseHandle(h); return ReadStatus::CannotOpen; }
   data.resize(static_cast<std::size_t>(size.QuadPart));
@@ -107,6 +123,19 @@ ReadStatus readWholeFile(const fs::path& host, std::string& data) {
   data.resize(got);
   CloseHandle(h);
   return ReadStatus::Ok;
+}
+
+ReadStatus readFileHead(const fs::path& host, std::size_t count, std::string& data) {
+  data.clear();
+  ReadStatus status;
+  HANDLE h = openForReading(host, status);
+  if (h == INVALID_HANDLE_VALUE) return status;
+  data.resize(count);
+  DWORD n = 0;
+  const bool ok = ReadFile(h, data.data(), static_cast<DWORD>(count), &n, nullptr) != 0;
+  data.resize(ok ? n : 0);
+  CloseHandle(h);
+  return ok ? ReadStatus::Ok : ReadStatus::CannotOpen;
 }
 
 namespace {
@@ -174,16 +203,91 @@ void ReplacingFile::discard() {
 
 bool ReplacingFile::writeOut(std::string_view data) { return writeHandle(handleOf(handle_), data); }
 
+bool ReplacingFile::writeOutAt(std::uint64_t offset, std::string_view data) {
+  // Back to the end afterwards, where the next piece goes.
+  LARGE_INTEGER at, end;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  end.QuadPart = static_cast<LONGLONG>(written_);
+  HANDLE h = handleOf(handle_);
+  const bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && writeHandle(h, data);
+  return SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && ok;
+}
+
 bool ReplacingFile::commit() {
   if (handle_ == -1) return false;
-  bool ok = flush() && FlushFileBuffers(handleOf(handle_));
+  bool ok = flush();
   crashPoint("save-temp");
+  if (auto* o = durabilityObserver()) o->wrote(temp_);
+  // On the disk before its name is.
+  if (ok) ok = FlushFileBuffers(handleOf(handle_)) != 0;
+  if (ok) {
+    if (auto* o = durabilityObserver()) o->syncedFile(temp_);
+  }
   ok = CloseHandle(handleOf(handle_)) && ok;
   handle_ = -1;
-  if (ok)
-    ok = MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (ok) ok = renameDurably(temp_, target_);
   if (!ok) DeleteFileW(temp_.c_str());
   return ok;
+}
+
+bool makeFolder(const fs::path& folder) {
+  if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
+  if (auto* o = durabilityObserver()) o->madeFolder(folder);
+  return true;
+}
+
+// The names of a folder go to the disk with the file system's log: renames
+// are made with write-through, and each file's flush carries its own entry.
+bool syncFolder(const fs::path& folder) {
+  if (auto* o = durabilityObserver()) o->syncedFolder(folder);
+  return true;
+}
+
+namespace {
+
+bool flushFile(const fs::path& file) {
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool ok = FlushFileBuffers(h) != 0;
+  return CloseHandle(h) && ok;
+}
+
+// Every file below a folder (links are not entered).
+bool flushEachBelow(const fs::path& folder) {
+  bool ok = true;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (isLink(it->path())) continue;
+    std::error_code st;
+    if (it->is_directory(st)) ok = flushEachBelow(it->path()) && ok;
+    else ok = flushFile(it->path()) && ok;
+  }
+  return !ec && ok;
+}
+
+}  // namespace
+
+bool syncTree(const fs::path& folder) {
+  if (!flushEachBelow(folder)) return false;
+  if (auto* o = durabilityObserver()) o->syncedTree(folder);
+  return true;
+}
+
+bool renameDurably(const fs::path& from, const fs::path& to) {
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
+  if (auto* o = durabilityObserver()) {
+    o->renamed(from, to);
+    o->syncedFolder(to.parent_path());
+    if (from.parent_path() != to.parent_path()) o->syncedFolder(from.parent_path());
+  }
+  return true;
+}
+
+bool linkFile(const fs::path& existing, const fs::path& newName) {
+  if (isLink(existing) || !CreateHardLinkW(newName.c_str(), existing.c_str(), nullptr)) return false;
+  if (auto* o = durabilityObserver()) o->linked(newName);
+  return true;
 }
 
 bool exchangeFolders(const fs::path&, const fs::path&) { return false; }
@@ -191,10 +295,17 @@ bool exchangeFolders(const fs::path&, const fs::path&) { return false; }
 // Opened without sharing: a second opener fails while the holder lives, and
 // the system closes the handle (and deletes the file) when the holder ends.
 FileLock::FileLock(const fs::path& lockFile) : file_(lockFile) {
+  const DWORD a = GetFileAttributesW(lockFile.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+    state_ = State::Blocked;
+    return;
+  }
   HANDLE h = CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    if (GetLastError() == ERROR_SHARING_VIOLATION) state_ = State::Busy;
+    const DWORD e = GetLastError();
+    if (e == ERROR_SHARING_VIOLATION) state_ = State::Busy;
+    if (e == ERROR_FILENAME_EXCED_RANGE || e == ERROR_INVALID_NAME) state_ = State::Blocked;
     return;
   }
   handle_ = reinterpret_cast<std::intptr_t>(h);
@@ -209,13 +320,30 @@ FolderWriter::FolderWriter(const fs::path& folder) : folder_(folder) {}
 
 FolderWriter::~FolderWriter() = default;
 
-bool FolderWriter::write(const std::string& name, std::string_view data) {
+bool FolderWriter::write(const fs::path& name, std::string_view data) {
   HANDLE h = CreateFileW((folder_ / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = writeHandle(h, data);
   ok = CloseHandle(h) && ok;
+  if (auto* o = durabilityObserver()) o->wrote(folder_ / name);
   return ok;
+}
+
+FolderReader::FolderReader(const fs::path& folder) : folder_(folder) {
+  DWORD a = GetFileAttributesW(folder.c_str());
+  handle_ = a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) ? 0 : -1;
+}
+
+FolderReader::~FolderReader() = default;
+
+bool FolderReader::isOpen() const { return handle_ >= 0; }
+
+ReadStatus FolderReader::read(const std::string& name, std::string& data) const {
+  std::string one;
+  const ReadStatus status = readWholeFile(folder_ / name, one);
+  data += one;
+  return status;
 }
 
 fs::path programFolder() {

@@ -53,7 +53,8 @@ struct Command {
 const Command kCommands[] = {
     {"unpack", "DATABASE_FILE SOURCE_ROOT", 2,
      "Unpacks a database file into SOURCE_ROOT/<base name>/<section>/0000001.zap ...\n"
-     "      The old database folder is deleted first; SOURCE_ROOT must exist.",
+     "      The new tree is built beside the database folder and swapped in whole, so the\n"
+     "      old one stays until the new one is complete; SOURCE_ROOT must exist.",
      commandUnpack},
     {"pack", "DATABASE_FOLDER DATABASE_FILE", 2,
      "Packs a database folder (sections 1, 2, ... and records 0000001.zap, ...\n"
@@ -68,7 +69,8 @@ const Command kCommands[] = {
      "      import SOURCE_ROOT FOLDER applies every CSV of FOLDER (items/2.csv ...), all or nothing.",
      commandImport},
     {"sample", "PROGRAM_FOLDER", 1,
-     "Writes sample records of every known section under bases\\ and templates under shablons\\.",
+     "Writes sample records of every known section under bases\\, record templates and\n"
+     "      sound element templates under shablons\\ (the folder is made when missing).",
      commandSample},
     {"check", "SOURCE_ROOT", 1,
      "Reads every record of every known section below SOURCE_ROOT by its schema and lists\n"

@@ -25,6 +25,12 @@ void installStderrNotifier();
 // nothing when it has none (a character cp1251 or Windows cannot hold).
 std::optional<std::string> windowsPathOf(const std::string& hostPath);
 
+// Lists the records an export could not read whole (its cells hold a
+// mark), or the records an import skipped, on standard error; true when
+// there were any (the command then exits 1).
+bool reportUnreadable(const std::vector<std::string>& unreadable);
+bool reportSkipped(const std::vector<std::string>& skipped);
+
 int commandUnpack(const std::vector<std::string>& args);
 int commandPack(const std::vector<std::string>& args);
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/file_buf.h"
+#include "platform/host.h"
 #include "editors/schemas/sample.h"
 #include "editors/schemas/registry.h"
 #include "editors/engine/sheet.h"
@@ -140,6 +141,22 @@ std::optional<Target> targetOf(const std::string& hostFolder, const std::string&
 
 }  // namespace
 
+bool reportUnreadable(const std::vector<std::string>& unreadable) {
+  if (unreadable.empty()) return false;
+  for (const std::string& line : unreadable) say(stderr, line);
+  say(stderr, ru("Записей с непрочитанными значениями: ") + std::to_string(unreadable.size()) +
+                  ru(". В их ячейках пометка «<не прочитано: ...>», а не значение; импорт такие ячейки не "
+                     "запишет."));
+  return true;
+}
+
+bool reportSkipped(const std::vector<std::string>& skipped) {
+  if (skipped.empty()) return false;
+  for (const std::string& line : skipped) say(stderr, line);
+  say(stderr, ru("Пропущено записей: ") + std::to_string(skipped.size()) + ru(" (оставлены как были)."));
+  return true;
+}
+
 int commandExport(const std::vector<std::string>& args) {
   const char* usage = "SECTION_FOLDER [--schema DB/N] [-o FILE]";
   Parsed p = parseArgs("export", usage, args, true, 1);
@@ -153,21 +170,46 @@ int commandExport(const std::vector<std::string>& args) {
   }
   auto target = targetOf(p.positional[0], p.schema);
   if (!target) return ExitFailed;
-  auto csv = exportSectionCsv(*target->schema, target->folder, terminalProgress());
-  if (!csv) return ExitFailed;
+  SheetExport r;
   if (p.output.empty()) {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);  // the CR LF line ends go out as they are
 #endif
-    std::fwrite(csv->data(), 1, csv->size(), stdout);
+    r = exportSectionCsv(
+        *target->schema, target->folder,
+        [](std::string_view piece) { return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size(); },
+        terminalProgress());
     std::fflush(stdout);
-    return std::ferror(stdout) ? ExitFailed : ExitOk;
+    if (!r.ok || std::ferror(stdout)) return ExitFailed;
+  } else {
+    auto out = windowsPathOf(p.output);
+    if (!out) return ExitFailed;
+    // The sheet is read from the section folder: it is written nowhere in
+    // it (over a record file least of all).
+    if (isWithinFolder(*out, target->folder)) {
+      say(stderr, ru("Файл ") + *out + ru(" лежит внутри папки раздела ") + target->folder +
+                      ru(", которую выгрузка читает. Выберите файл вне ее. Ничего не записано."));
+      return ExitFailed;
+    }
+    const std::string folder = folderPart(*out);
+    if (!folder.empty()) createFolderTree(folder);
+    auto host = platform::toHost(*out);
+    std::optional<platform::ReplacingFile> file;
+    if (host) file.emplace(*host);
+    if (!file || !file->isOpen()) {
+      say(stderr, "Error, Saving" + *out);
+      return ExitFailed;
+    }
+    r = exportSectionCsv(
+        *target->schema, target->folder, [&](std::string_view piece) { return file->write(piece); },
+        terminalProgress());
+    if (!r.ok) return ExitFailed;
+    if (!file->commit()) {
+      say(stderr, "Error, Saving" + *out);
+      return ExitFailed;
+    }
   }
-  auto out = windowsPathOf(p.output);
-  if (!out) return ExitFailed;
-  TFileInString buffer;
-  buffer.Assign(*csv);
-  return buffer.SaveToFile(*out) ? ExitOk : ExitFailed;
+  return reportUnreadable(r.unreadable) ? ExitFailed : ExitOk;
 }
 
 int commandImport(const std::vector<std::string>& args) {
@@ -189,15 +231,18 @@ int commandImport(const std::vector<std::string>& args) {
     return ExitFailed;
   }
   say(stdout, ru("Изменено записей: ") + std::to_string(r.changed) + ru(" из ") + std::to_string(r.lines) + ".");
-  return r.writeFailed ? ExitFailed : ExitOk;
+  std::vector<std::string> skipped;
+  for (const SheetProblem& problem : r.skipped) skipped.push_back(problemLine(problem));
+  const bool skippedAny = reportSkipped(skipped);
+  return r.writeFailed || skippedAny ? ExitFailed : ExitOk;
 }
 
 int commandSample(const std::vector<std::string>& args) {
   auto dir = windowsPathOf(args[0]);
   if (!dir) return ExitFailed;
   const std::string programDir = withTrailingBackslash(*dir);
-  if (!folderExists(programDir)) {
-    say(stderr, ru("Папки программы ") + programDir + ru(" нет. Ничего не сделано."));
+  if (!createFolderTree(programDir)) {
+    say(stderr, ru("Папку программы ") + programDir + ru(" не удалось создать. Ничего не сделано."));
     return ExitFailed;
   }
   SampleReport r = writeSampleWorkspace(programDir);

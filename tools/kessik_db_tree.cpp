@@ -66,10 +66,17 @@ int exportWholeTree(const std::string& rootArg, const std::string& outputArg) {
   auto root = existingFolder(rootArg);
   auto out = windowsPathOf(outputArg);
   if (!root || !out) return ExitFailed;
+  // The sheets are read from the root: they are written nowhere in it.
+  if (isWithinFolder(*out, *root)) {
+    say(stderr, ru("Папка ") + withTrailingBackslash(*out) + ru(" лежит внутри папки исходника ") + *root +
+                    ru(", которую выгрузка читает. Выберите папку вне ее. Ничего не записано."));
+    return ExitFailed;
+  }
   TreeExport r = exportTree(*root, withTrailingBackslash(*out));
   for (const auto& p : r.problems) say(stderr, p);
   say(stdout, ru("Разделов записано: ") + std::to_string(r.sections) + ru(" в ") + withTrailingBackslash(*out) + ".");
-  return r.problems.empty() ? ExitOk : ExitFailed;
+  const bool unreadable = reportUnreadable(r.unreadable);
+  return r.problems.empty() && !unreadable ? ExitOk : ExitFailed;
 }
 
 int importWholeTree(const std::string& rootArg, const std::string& sheetsArg) {
@@ -84,7 +91,8 @@ int importWholeTree(const std::string& rootArg, const std::string& sheetsArg) {
   }
   say(stdout, ru("Разделов: ") + std::to_string(r.sections) + ru("; изменено записей: ") + std::to_string(r.changed) +
                   ru(" из ") + std::to_string(r.lines) + ".");
-  return r.writeFailed ? ExitFailed : ExitOk;
+  const bool skipped = reportSkipped(r.skipped);
+  return r.writeFailed || skipped ? ExitFailed : ExitOk;
 }
 
 }  // namespace kessik::tool

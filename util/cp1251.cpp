@@ -100,8 +100,20 @@ std::optional<char32_t> nextCodePoint(std::string_view s, std::size_t& i) {
     if ((c & 0xC0) != 0x80) return std::nullopt;
     cp = (cp << 6) | (c & 0x3F);
   }
+  // Each character has one form only: the shortest (C0 AF is no "/"), and
+  // none for the surrogate halves or past U+10FFFF.
+  static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kSmallest[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return std::nullopt;
   i += extra + 1;
   return cp;
+}
+
+std::optional<std::size_t> firstInvalidUtf8(std::string_view utf8) {
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t start = i;
+    if (!nextCodePoint(utf8, i)) return start;
+  }
+  return std::nullopt;
 }
 
 void appendUtf8(std::string& out, char32_t cp) {

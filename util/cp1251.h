@@ -17,8 +17,13 @@ std::optional<std::string> utf8ToCp1251(std::string_view utf8);
 std::string cp1251ToUtf8(std::string_view cp1251);
 
 // Decodes one UTF-8 character at i and advances i past it; nothing (and i
-// unchanged) when the bytes there are no valid UTF-8.
+// unchanged) when the bytes there are no valid UTF-8: a stray continuation
+// byte, a cut sequence, an overlong form, a surrogate half, a code point past
+// U+10FFFF.
 std::optional<char32_t> nextCodePoint(std::string_view utf8, std::size_t& i);
+// The offset of the first byte that is no valid UTF-8; nothing when the whole
+// text is.
+std::optional<std::size_t> firstInvalidUtf8(std::string_view utf8);
 // Appends one character as UTF-8.
 void appendUtf8(std::string& out, char32_t cp);
 

@@ -8,10 +8,14 @@
 // variable a pass costs one comparison.
 //
 // The points: "unpack-record" (a record file of the new tree written),
-// "unpack-aside" (the old tree set aside, the new one not yet in place),
+// "unpack-aside" (the old tree set aside, the new one not yet in place, on
+// hosts that cannot exchange two folders), "tree-swapped" (a new tree, of a
+// database or a section, in place, the old one still beside it),
 // "pack-record" (a record copied into the new database file), "save-temp"
-// (a temporary file written, not yet renamed over its target), and
-// "import-record" (a record file of an import written).
+// (a temporary file written, not yet renamed over its target),
+// "import-record" (a changed record file of a section save written),
+// "section-link" (an unchanged file linked into the new section) and
+// "section-synced" (the new section on the disk, not yet in place).
 #pragma once
 
 namespace kessik {

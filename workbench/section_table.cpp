@@ -27,7 +27,7 @@
 #include "ui/value_table.h"
 #include "util/cp1251.h"
 #include "util/notify.h"
-#include "workbench/engine/record_writer.h"
+#include "core/section_save.h"
 #include "ui/window_sizes.h"
 
 namespace kessik {
@@ -458,16 +458,20 @@ void TSectionTableF::SaveAllButClick() {
              listedLines(files));
     return;
   }
+  // All or nothing, under the lock of the database folder, as an import
+  // writes: a few records staged whole first, more as a new section swapped
+  // in whole. A failure has shown its message.
+  std::vector<RecordBytes> records;
+  for (const auto& [file, bytes] : build.files) records.push_back({file, bytes});
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const std::optional<std::string> error = writeSectionRecords(session_.folder(), build.files);
+  const SectionSave saved = saveSectionRecords(session_.folder(), std::move(records));
   QApplication::restoreOverrideCursor();
-  if (error) {
+  if (!saved.ok) {
     // Records a failed write may still have replaced are read again; the
     // edits stay where they differ from what is on disk.
     for (int record : build.records) session_.reloadRecord(record);
     model_->refresh();
     updateCount();
-    errorBox(*error);
     return;
   }
   session_.commitSaved(build);

@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "core/database.h"
+#include "core/section_save.h"
 #include "util/cp1251.h"
 #include "platform/files.h"
 #include "util/notify.h"
@@ -156,6 +157,13 @@ bool CompactZapFiles(const std::string& folder) {
 
 bool deleteRecord(const std::string& ishPath, const std::string& file, bool* folderChanged) {
   if (folderChanged) *folderChanged = false;
+  // Renumbering is a batch of renames: no unpack or import of the database
+  // meanwhile.
+  SectionLock lock(ishPath);
+  if (!lock.held()) {
+    errorBox(lock.busyText() + ru(" Запись не удалена."));
+    return false;
+  }
   if (!deleteFile(ishPath + file)) {
     errorBox(ru("Не удалось удалить файл ") + ishPath + file + ".");
     return false;
@@ -179,6 +187,11 @@ bool sortSection(const std::string& ishPath, const ZapListT& list, bool* folderC
   if (!folderChanged) folderChanged = &changedHere;
   *folderChanged = false;
   if (list.size() <= 1) return true;
+  SectionLock lock(ishPath);
+  if (!lock.held()) {
+    errorBox(lock.busyText() + ru(" Сортировка не выполнена."));
+    return false;
+  }
   const std::vector<int> order = sortedOrder(list);
   const std::string source = withoutTrailingBackslash(ishPath);
   const std::string backup = backupFolderOf(ishPath);

@@ -73,7 +73,9 @@ bool createRecordFromTemplate(const std::string& templatePath, const std::string
 // Closes the first gap in the folder's record numbering: the records after
 // it move down one number each. False (with a message) when a rename failed.
 bool CompactZapFiles(const std::string& folder);
-// Deletes a record file and closes the gap. folderChanged (when given) tells
+// Deletes a record file and closes the gap, holding the lock of the
+// section's database folder (refused while an unpack, pack or import holds
+// it). folderChanged (when given) tells
 // whether the folder was touched: false when the file could not be deleted,
 // true once it was, even when closing the gap failed afterwards.
 bool deleteRecord(const std::string& ishPath, const std::string& file, bool* folderChanged = nullptr);
@@ -81,7 +83,8 @@ bool deleteRecord(const std::string& ishPath, const std::string& file, bool* fol
 // The list indices in mask order (case ignored; equal masks keep their order).
 std::vector<int> sortedOrder(const ZapListT& list);
 // Renumbers the records of the list in mask order through the backup folder
-// (the source folder's name with "_old"). Files of the folder that are not
+// (the source folder's name with "_old"), holding the lock of the section's
+// database folder (refused while another run holds it). Files of the folder that are not
 // records of the list stay in the source folder. When a step fails the error
 // names the folder where the records are; false then. folderChanged (when
 // given) tells whether any record left its place: a sort refused before its

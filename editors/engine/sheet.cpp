@@ -1,6 +1,8 @@
 #include "editors/engine/sheet.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <functional>
 #include <cstdio>
 #include <map>
 #include <new>
@@ -8,32 +10,45 @@
 
 #include "core/database.h"
 #include "core/file_buf.h"
+#include "platform/host.h"
 #include "editors/engine/section.h"
 #include "util/cp1251.h"
 #include "util/crashpoint.h"
 #include "platform/files.h"
 #include "util/notify.h"
+#include "util/paths.h"
+
+namespace fs = std::filesystem;
 
 namespace kessik {
 
 // ---------------------------------------------------------------------------
 // CSV
 
+namespace {
+
+// One field, quoted (its quotes doubled) when it holds a comma, a quote, CR
+// or LF.
+void appendField(std::string& out, std::string_view f) {
+  if (f.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out += f;
+    return;
+  }
+  out += '"';
+  for (char c : f) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+}  // namespace
+
 std::string csvLine(const CsvLine& fields) {
   std::string out;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i) out += ',';
-    const std::string& f = fields[i];
-    if (f.find_first_of(",\"\r\n") == std::string::npos) {
-      out += f;
-      continue;
-    }
-    out += '"';
-    for (char c : f) {
-      if (c == '"') out += '"';
-      out += c;
-    }
-    out += '"';
+    appendField(out, fields[i]);
   }
   out += "\r\n";
   return out;
@@ -134,75 +149,162 @@ class NamingNotifier : public Notifier {
   Notifier* previous_;
 };
 
+// Record files 1, 2, 3 ... of a section folder read in order, each once (a
+// name resolved against the open folder), decoded as the table shows them;
+// messages name the file being read.
+class SectionRecords {
+ public:
+  SectionRecords(const Schema& schema, const std::string& ishPath) : schema_(schema), ishPath_(ishPath) {
+    if (!folderExists(ishPath)) return;
+    host_ = platform::toHost(withoutTrailingBackslash(ishPath));
+    if (host_) reader_.emplace(*host_);
+  }
+  bool exists() const { return reader_ && reader_->isOpen(); }
+
+  // The number of entries of the folder: more than its records, for a bar.
+  std::uint64_t entries() const {
+    std::uint64_t n = 0;
+    std::error_code ec;
+    if (host_)
+      for (fs::directory_iterator it(*host_, ec), end; !ec && it != end; it.increment(ec)) ++n;
+    return n;
+  }
+
+  // The next record; false at the first number without a file.
+  bool next() {
+    file = recordFileName(++number);
+    bytes.clear();
+    const platform::ReadStatus status = reader_->read(file, bytes);
+    if (status == platform::ReadStatus::Missing) return false;
+    naming_.path = ishPath_ + file;
+    if (status == platform::ReadStatus::CannotOpen) {
+      bytes.clear();
+      messageBoxEx("Error, loading" + ishPath_ + file, "Error", Icon::Error);
+    }
+    record.Parse(bytes, static_cast<std::int64_t>(bytes.size()));
+    applyRecordNumber(schema_, record, static_cast<int>(number));
+    view = decodeRecord(schema_, record);
+    naming_.path.clear();
+    return true;
+  }
+
+  std::uint64_t number = 0;
+  std::string file;
+  ByteString bytes;
+  TZapisBaziZm record;
+  RecordView view;
+
+ private:
+  const Schema& schema_;
+  const std::string ishPath_;
+  std::optional<fs::path> host_;
+  std::optional<platform::FolderReader> reader_;
+  NamingNotifier naming_;
+};
+
+// Shows the progress window for reading the section's records.
+void startReading(Progress& progress, const std::string& ishPath, const SectionRecords& records) {
+  progress.show();
+  progress.setLine1(ishPath);
+  progress.setStage(ru("Чтение записей раздела..."));
+  progress.setMaximum(records.entries());
+}
+
 }  // namespace
 
 std::optional<std::vector<SheetRecord>> readSection(const Schema& schema, const std::string& ishPath,
                                                     Progress& progress) {
-  if (!folderExists(ishPath)) return std::nullopt;
+  SectionRecords records(schema, ishPath);
+  if (!records.exists()) return std::nullopt;
   std::vector<SheetRecord> out;
-  NamingNotifier naming;
-  for (std::uint64_t k = 1;; ++k) {
+  while (records.next()) {
     SheetRecord r;
-    r.file = recordFileName(k);
-    const std::string path = ishPath + r.file;
-    if (!fileExists(path)) break;
-    naming.path = path;
-    TFileInString buffer;
-    loadRecordFile(path, buffer, r.record);
-    r.bytes = buffer.data();
-    applyRecordNumber(schema, r.record, static_cast<int>(k));
-    r.view = decodeRecord(schema, r.record);
+    r.file = records.file;
+    r.bytes = records.bytes;
+    r.record = records.record;
+    r.view = std::move(records.view);
     out.push_back(std::move(r));
-    progress.setPosition(k);
+    progress.setPosition(records.number);
   }
   return out;
 }
 
 namespace {
 
-// Shows the progress window for reading the section's records.
-void startReading(Progress& progress, const std::string& ishPath) {
-  progress.show();
-  progress.setLine1(ishPath);
-  progress.setStage(ru("Чтение записей раздела..."));
-  std::uint64_t n = 0;
-  while (fileExists(ishPath + recordFileName(n + 1))) ++n;
-  progress.setMaximum(n);
+// One CSV field of a cp1251 text, as UTF-8, after a comma unless it is the
+// first of its line (the quoting of csvLine).
+void appendCsvField(std::string& out, std::string_view cp1251, bool first) {
+  if (!first) out += ',';
+  const bool plain = std::all_of(cp1251.begin(), cp1251.end(), [](char c) { return (c & 0x80) == 0; });
+  const std::string converted = plain ? std::string() : cp1251ToUtf8(cp1251);
+  appendField(out, plain ? cp1251 : std::string_view(converted));
 }
 
-}  // namespace
+constexpr std::size_t kSheetPiece = 1 << 20;
 
-namespace {
-
-std::optional<std::string> exportSheet(const Schema& schema, const std::string& ishPath, Progress& progress) {
-  startReading(progress, ishPath);
-  auto records = readSection(schema, ishPath, progress);
-  progress.close();
-  if (!records) return std::nullopt;
-  auto utf8Line = [](const std::vector<std::string>& cp1251) {
-    CsvLine line;
-    for (const auto& t : cp1251) line.push_back(cp1251ToUtf8(t));
-    return csvLine(line);
-  };
-  std::string out = utf8Line(sheetHeader(schema));
-  for (const SheetRecord& r : *records) {
-    std::vector<std::string> fields{r.file};
-    fields.insert(fields.end(), r.view.texts.begin(), r.view.texts.end());
-    out += utf8Line(fields);
+SheetExport exportSheet(const Schema& schema, const std::string& ishPath, const SheetSink& sink, Progress& progress) {
+  SheetExport r;
+  SectionRecords records(schema, ishPath);
+  if (!records.exists()) return r;
+  startReading(progress, ishPath, records);
+  std::string out;
+  out.reserve(kSheetPiece + 4096);
+  bool first = true;
+  for (const std::string& name : sheetHeader(schema)) {
+    appendCsvField(out, name, first);
+    first = false;
   }
-  return out;
+  out += "\r\n";
+  while (records.next()) {
+    appendCsvField(out, records.file, true);
+    std::string unread;
+    for (std::size_t i = 0; i < records.view.texts.size(); ++i) {
+      appendCsvField(out, records.view.texts[i], false);
+      if (!records.view.readable[i]) unread += (unread.empty() ? "" : ", ") + schema.rows[i].name;
+    }
+    out += "\r\n";
+    if (!unread.empty()) r.unreadable.push_back(ishPath + records.file + ru(": не прочитано: ") + unread);
+    if (out.size() >= kSheetPiece) {
+      if (!sink(out)) return r;
+      out.clear();
+    }
+    ++r.records;
+    progress.setPosition(records.number);
+  }
+  r.ok = sink(out);
+  return r;
 }
 
+// Closes the progress on every way out.
+struct ProgressClose {
+  Progress& p;
+  ~ProgressClose() { p.close(); }
+};
+
 }  // namespace
+
+SheetExport exportSectionCsv(const Schema& schema, const std::string& ishPath, const SheetSink& sink,
+                             Progress& progress) {
+  ProgressClose closing{progress};
+  try {
+    return exportSheet(schema, ishPath, sink, progress);
+  } catch (const std::bad_alloc&) {
+    messageDialog(Icon::Error, ru("Не хватает памяти для выгрузки раздела ") + ishPath + ".");
+    return {};
+  }
+}
 
 std::optional<std::string> exportSectionCsv(const Schema& schema, const std::string& ishPath, Progress& progress) {
-  try {
-    return exportSheet(schema, ishPath, progress);
-  } catch (const std::bad_alloc&) {
-    progress.close();
-    messageDialog(Icon::Error, ru("Не хватает памяти для выгрузки раздела ") + ishPath + ".");
-    return std::nullopt;
-  }
+  std::string csv;
+  const SheetExport r = exportSectionCsv(
+      schema, ishPath,
+      [&](std::string_view piece) {
+        csv += piece;
+        return true;
+      },
+      progress);
+  if (!r.ok) return std::nullopt;
+  return csv;
 }
 
 // ---------------------------------------------------------------------------
@@ -290,6 +392,16 @@ class MaskCounts {
   std::unordered_map<std::string, int> counts_;
 };
 
+// The text of a cell whose value could not be read when it was exported
+// ("<не прочитано: ...>").
+bool isUnreadableMark(const std::string& text) {
+  static const std::string mark = [] {
+    const std::string any = unreadableText(1, true);
+    return any.substr(0, any.find(':') + 1);
+  }();
+  return text.compare(0, mark.size(), mark) == 0;
+}
+
 // Rows whose column is read but not applied: their cell is a description, or
 // their field could not be read.
 bool columnIgnored(const Schema& schema, const RecordView& view, int row) {
@@ -317,12 +429,25 @@ int failingRow(const Schema& schema, const RecordView& view) {
 namespace {
 
 void importSheet(const Schema& schema, const std::string& ishPath, std::string_view csvUtf8,
-                 const std::string& csvName, bool dryRun, Progress& progress, ImportOutcome& out) {
+                 const std::string& csvName, bool dryRun, Progress& progress, const SectionLock* held,
+                 ImportOutcome& out) {
   auto problem = [&](std::string file, std::string field, std::string message) {
     out.problems.push_back({std::move(file), std::move(field), std::move(message)});
   };
   const std::string fileColumn(kFileColumn);
 
+  // A sheet saved in another encoding (cp1251, say) is refused whole, at
+  // its first byte that is no UTF-8: no value of it is taken as some other
+  // character.
+  if (auto bad = firstInvalidUtf8(csvUtf8)) {
+    const std::size_t line = 1 + static_cast<std::size_t>(std::count(csvUtf8.begin(), csvUtf8.begin() + *bad, '\n'));
+    char byte[8];
+    std::snprintf(byte, sizeof byte, "%02X", static_cast<unsigned>(static_cast<unsigned char>(csvUtf8[*bad])));
+    problem(csvName, ru("строка ") + std::to_string(line),
+            ru("файл не в кодировке UTF-8 (байт ") + byte + ru(" по смещению ") + std::to_string(*bad) +
+                ru(" не UTF-8; не сохранён ли он в Windows-1251?). Сохраните его в UTF-8"));
+    return;
+  }
   CsvParse csv = parseCsv(csvUtf8);
   if (!csv.ok) {
     problem(csvName, ru("строка ") + std::to_string(csv.errorLine), ru("неверный CSV: ") + csv.error);
@@ -373,7 +498,18 @@ void importSheet(const Schema& schema, const std::string& ishPath, std::string_v
     if (columnOfRow[r] < 0) problem(csvName, schema.rows[r].name, ru("в заголовке нет столбца этого поля"));
   if (!out.problems.empty()) return;
 
-  startReading(progress, ishPath);
+  // Held from before the section is read until its records are written, so
+  // that no other run changes it in between.
+  std::optional<SectionLock> own;
+  if (!dryRun && !held) held = &own.emplace(ishPath);
+  if (held && !held->held()) {
+    problem(ishPath, fileColumn, held->busyText() + ru(" Ничего не записано."));
+    return;
+  }
+
+  progress.show();
+  progress.setLine1(ishPath);
+  progress.setStage(ru("Чтение записей раздела..."));
   auto records = readSection(schema, ishPath, progress);
   progress.close();
   if (!records) {
@@ -422,7 +558,7 @@ void importSheet(const Schema& schema, const std::string& ishPath, std::string_v
     Pending p;
     p.index = index;
     p.view = rec.view;
-    bool valuesOk = true;
+    bool valuesOk = true, marked = false;
     for (int r = 0; r < rowCount; ++r) {
       if (columnIgnored(schema, rec.view, r)) continue;
       auto text = toCp1251(line[columnOfRow[r]], message);
@@ -433,6 +569,16 @@ void importSheet(const Schema& schema, const std::string& ishPath, std::string_v
       }
       // A text the table already shows is no edit, whatever it holds.
       if (*text != rec.view.texts[r]) {
+        // An export's mark of a value it could not read is no value: the
+        // record is left as it is.
+        if (isUnreadableMark(*text)) {
+          if (!marked)
+            out.skipped.push_back({fileName, schema.rows[r].name,
+                                   ru("в ячейке пометка выгрузки о непрочитанном значении, а не значение; запись "
+                                      "пропущена")});
+          marked = true;
+          continue;
+        }
         if (auto bad = controlCharacterProblem(*text)) {
           problem(fileName, schema.rows[r].name, *bad);
           valuesOk = false;
@@ -441,7 +587,7 @@ void importSheet(const Schema& schema, const std::string& ishPath, std::string_v
       }
       p.view.texts[r] = std::move(*text);
     }
-    if (!valuesOk || p.view.texts == rec.view.texts) continue;
+    if (!valuesOk || marked || p.view.texts == rec.view.texts) continue;
     pending.push_back(std::move(p));
   }
 
@@ -455,11 +601,7 @@ void importSheet(const Schema& schema, const std::string& ishPath, std::string_v
   const MaskCounts masks(finalList);
 
   // Check and rebuild every changed record, as "Сохранить" does.
-  struct Write {
-    std::string path;
-    ByteString bytes;
-  };
-  std::vector<Write> writes;
+  std::vector<RecordBytes> writes;
   for (Pending& p : pending) {
     const SheetRecord& rec = (*records)[p.index];
     CheckContext context;
@@ -474,7 +616,7 @@ void importSheet(const Schema& schema, const std::string& ishPath, std::string_v
       problem(rec.file, schema.rows[failingRow(schema, p.view)].name, built.error);
       continue;
     }
-    if (record.Bytes != rec.bytes) writes.push_back({ishPath + rec.file, record.Bytes});
+    if (record.Bytes != rec.bytes) writes.push_back({rec.file, record.Bytes});
   }
   std::stable_sort(out.problems.begin(), out.problems.end(), [&](const SheetProblem& a, const SheetProblem& b) {
     auto order = [&](const SheetProblem& s) {
@@ -490,28 +632,21 @@ void importSheet(const Schema& schema, const std::string& ishPath, std::string_v
   }
 
   if (writes.empty()) return;
-  progress.show();
-  progress.setLine1(ishPath);
-  progress.setStage(ru("Запись изменённых записей..."));
-  progress.setMaximum(writes.size());
-  for (std::size_t i = 0; i < writes.size(); ++i) {
-    TFileInString buffer;
-    buffer.Assign(std::move(writes[i].bytes));
-    if (buffer.SaveToFile(writes[i].path)) ++out.changed;
-    else out.writeFailed = true;
-    crashPoint("import-record");
-    progress.setPosition(i + 1);
-  }
-  progress.close();
+  // The records are no longer needed: only the new bytes are held now.
+  records.reset();
+  const SectionSave saved = saveSectionRecords(ishPath, std::move(writes), progress, held);
+  out.changed = static_cast<int>(saved.written);
+  out.writeFailed = !saved.ok;
 }
 
 }  // namespace
 
 ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath, std::string_view csvUtf8,
-                               const std::string& csvName, bool dryRun, Progress& progress) {
+                               const std::string& csvName, bool dryRun, Progress& progress,
+                               const SectionLock* held) {
   ImportOutcome out;
   try {
-    importSheet(schema, ishPath, csvUtf8, csvName, dryRun, progress, out);
+    importSheet(schema, ishPath, csvUtf8, csvName, dryRun, progress, held, out);
   } catch (const std::bad_alloc&) {
     progress.close();
     // Records already written stay written, each one whole.

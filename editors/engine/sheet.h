@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,7 @@
 #include "core/node.h"
 #include "core/progress.h"
 #include "core/record.h"
+#include "core/section_save.h"
 #include "editors/engine/schema.h"
 
 namespace kessik {
@@ -70,8 +72,24 @@ struct SheetRecord {
 std::optional<std::vector<SheetRecord>> readSection(const Schema& schema, const std::string& ishPath,
                                                     Progress& progress = noProgress());
 
-// The sheet of the section as CSV text (UTF-8, CR LF line ends). Nothing when
-// the folder does not exist.
+// Where a sheet goes, piece by piece (UTF-8); false when a piece could not
+// be written, which ends the export.
+using SheetSink = std::function<bool(std::string_view)>;
+
+struct SheetExport {
+  bool ok = false;  // false: no such folder, a piece not written, or too little memory
+  int records = 0;
+  // One line per record with a row that could not be read (its cell holds
+  // "<не прочитано: ...>"): "FILE: не прочитано: row, row" (cp1251).
+  std::vector<std::string> unreadable;
+};
+
+// The sheet of the section as CSV (UTF-8, CR LF line ends), written to the
+// sink as the records are read: one pass, each record file read once, the
+// text handed on in large pieces.
+SheetExport exportSectionCsv(const Schema& schema, const std::string& ishPath, const SheetSink& sink,
+                             Progress& progress = noProgress());
+// The same as one text. Nothing when the folder does not exist.
 std::optional<std::string> exportSectionCsv(const Schema& schema, const std::string& ishPath,
                                             Progress& progress = noProgress());
 
@@ -89,25 +107,38 @@ std::string problemLine(const SheetProblem& problem);
 
 struct ImportOutcome {
   std::vector<SheetProblem> problems;  // nothing was written when not empty
+  // Records left as they were because a cell of theirs holds an export's
+  // mark of a value it could not read ("<не прочитано: ...>"), one each (its
+  // first such cell); the others are written.
+  std::vector<SheetProblem> skipped;
   int lines = 0;     // records named by the sheet
   int changed = 0;   // record files written
   bool writeFailed = false;  // a file could not be written (its message shown)
 };
 
-// Applies a CSV (UTF-8) to the section. The header holds "File" and field
+// Applies a CSV (UTF-8) to the section. A text that is not UTF-8 throughout
+// (overlong forms, surrogates, stray bytes: a sheet saved in cp1251) is
+// refused at its first such byte, with its line. The header holds "File" and field
 // names of the schema, each once, in any order; every field name of the
 // schema must be there. Each line names a record file of the section; its
 // values replace the table's texts (columns of raw and sound-list rows, and
 // of rows that could not be read, are ignored). A line whose values all equal
 // the table's texts leaves its record alone. Every other line is checked as
 // "Сохранить" checks, the mask against the masks the section will have after
-// the import, and rebuilt; its file is written when its bytes change. When
-// any problem is found nothing is written. csvName names the CSV in header
+// the import, and rebuilt; its file is written when its bytes change. A line
+// with an export's mark of an unreadable value in a readable row is skipped
+// (see ImportOutcome::skipped). When any problem is found nothing is written. csvName names the CSV in header
 // problems. With dryRun nothing is written either way; `changed` then counts
 // the files that would be written.
 // Reading the section and writing the changed records report their progress.
+// The changed records are written all or nothing (saveSectionRecords: a
+// section of its own built beside the folder and swapped in, or one by one
+// when they are few). A real import holds the lock of the section's database
+// folder from before it reads the section until it has written it (held:
+// the caller's, which it holds already); while another run holds it the
+// import is refused.
 ImportOutcome importSectionCsv(const Schema& schema, const std::string& ishPath, std::string_view csvUtf8,
                                const std::string& csvName, bool dryRun = false,
-                               Progress& progress = noProgress());
+                               Progress& progress = noProgress(), const SectionLock* held = nullptr);
 
 }  // namespace kessik

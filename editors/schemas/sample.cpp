@@ -1,7 +1,5 @@
 #include "editors/schemas/sample.h"
 
-#include "editors/engine/soundlist.h"
-
 #include <algorithm>
 #include <set>
 
@@ -278,6 +276,20 @@ SampleReport writeSampleWorkspace(const std::string& programDir) {
       ++report.templates;
     } else {
       report.problems.push_back(ru("не записан ") + templatePath);
+    }
+  }
+  // Sound element templates for the sound list editor.
+  const std::string soundFolder = soundTemplateFolder(programDir);
+  const ASoundRec sounds[] = {{"sound\\sample1.wav", 0, "Sample sound", "S1"},
+                              {"sound\\sample2.wav", 1, "Another sample sound", "S2"}};
+  for (std::size_t k = 0; k < std::size(sounds); ++k) {
+    const std::string path = soundFolder + "sample" + std::to_string(k + 1) + ".zap";
+    if (fileExists(path)) {
+      ++report.kept;
+    } else if (write(path, soundTemplateText(sounds[k]))) {
+      ++report.templates;
+    } else {
+      report.problems.push_back(ru("не записан ") + path);
     }
   }
   return report;

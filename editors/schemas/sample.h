@@ -36,7 +36,7 @@ SampleRecord sampleRecord(const Schema& schema, int k, const std::string& mask =
 
 struct SampleReport {
   int records = 0;    // record files written
-  int templates = 0;  // template files written
+  int templates = 0;  // template files written (record and sound element templates)
   int kept = 0;       // sections or templates left alone because they exist
   std::vector<std::string> problems;  // cp1251, one per section that failed
 };
@@ -44,8 +44,10 @@ struct SampleReport {
 // Writes kSampleRecords records into every section that has a schema under
 // programDir + "bases\database\" (the single-player databases) and
 // programDir + "bases\databaselmp\" (the multiplayer ones), and one template
-// "sample.zap" per section under programDir + "shablons\". Never overwrites
-// a file: a section folder that already holds a record is left alone.
+// "sample.zap" per section under programDir + "shablons\", and two sound
+// element templates ("sample1.zap", "sample2.zap") under
+// programDir + "shablons\ASounds\". Never overwrites a file: a section
+// folder that already holds a record is left alone.
 SampleReport writeSampleWorkspace(const std::string& programDir);
 
 }  // namespace kessik

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 #include <unordered_map>
 
@@ -10,6 +11,7 @@
 #include "core/file_buf.h"
 #include "editors/schemas/registry.h"
 #include "editors/schemas/window_table.h"
+#include "platform/host.h"
 #include "util/cp1251.h"
 #include "platform/files.h"
 #include "util/notify.h"
@@ -115,7 +117,7 @@ std::map<std::string, TreeSection> sectionsByName(const std::string& root) {
   return out;
 }
 
-std::string quoted(const std::string& text) { return ru("«") + text + ru("»"); }
+std::string inQuotes(const std::string& text) { return ru("«") + text + ru("»"); }
 
 }  // namespace
 
@@ -168,6 +170,24 @@ std::vector<std::string> checkTree(const std::string& root) {
     // Rows that cannot be read, or whose text would not give their bytes back.
     for (SheetRecord& r : *records) {
       const std::string path = section.folder + r.file;
+      // A record file that is no whole record, or whose fields do not fill
+      // it: packing refuses the one, the editor misreads the other.
+      const RecordCheck whole = checkRecordNode(r.bytes, true);
+      if (whole.fault != RecordFault::None) lines.push_back(path + ": " + recordFaultText(whole, r.bytes.size()));
+      // The number the record keeps of itself, where the section has one:
+      // the editor writes the right one over it when it scans the folder.
+      if (schema.recordNumber) {
+        const Row& numberRow = schema.rows[schema.recordNumber->row];
+        TZapisBaziZm stored;
+        stored.Parse(r.bytes, static_cast<std::int64_t>(r.bytes.size()));
+        const auto field = stored.FieldOrNothing(numberRow.place.field);
+        const int k = static_cast<int>(&r - records->data()) + 1;
+        if (applyRecordNumber(schema, stored, k))
+          lines.push_back(path + ": " + numberRow.name + ru(": хранится ") +
+                          (field && field->size() >= 4 ? inQuotes(decode(Codec::Int32, *field)) : ru("(пусто)")) +
+                          ru(", а по номеру файла должно быть ") + std::to_string(k + schema.recordNumber->offset) +
+                          ru("; редактор перепишет его, когда откроет раздел"));
+      }
       for (std::size_t i = 0; i < schema.rows.size(); ++i) {
         const Row& row = schema.rows[i];
         if (!r.view.readable[i]) {
@@ -178,7 +198,7 @@ std::vector<std::string> checkTree(const std::string& root) {
         if (!stored.comparable || i == 0) continue;
         EncodeResult again = encode(row.codec, r.view.texts[i], row.itemType);
         if (again.ok && again.bytes == stored.bytes) continue;
-        lines.push_back(path + ": " + row.name + ": " + ru("значение ") + quoted(r.view.texts[i]) +
+        lines.push_back(path + ": " + row.name + ": " + ru("значение ") + inQuotes(r.view.texts[i]) +
                         ru(" после правки запишется как ") + (again.ok ? hexOf(again.bytes) : again.error) +
                         ru(", а хранится ") + hexOf(stored.bytes));
       }
@@ -193,7 +213,7 @@ std::vector<std::string> checkTree(const std::string& root) {
         if (names.size() < 2) continue;
         std::string list;
         for (const auto& n : names) list += (list.empty() ? "" : ", ") + n;
-        lines.push_back(section.folder + ru(": маска ") + quoted(mask) + ru(" повторяется: ") + list);
+        lines.push_back(section.folder + ru(": маска ") + inQuotes(mask) + ru(" повторяется: ") + list);
       }
     }
   }
@@ -232,7 +252,7 @@ std::vector<std::string> diffTrees(const std::string& rootA, const std::string& 
     const bool byMask = schema.masks == MaskRule::Unique && schema.freeMask.empty() && uniqueMasks(ra) && uniqueMasks(rb);
     auto keyOf = [&](const SheetRecord& r) { return byMask ? r.view.texts[0] : r.file; };
     auto label = [&](const SheetRecord& r) {
-      return r.file + " " + quoted(r.view.texts.empty() ? std::string() : r.view.texts[0]);
+      return r.file + " " + inQuotes(r.view.texts.empty() ? std::string() : r.view.texts[0]);
     };
     std::unordered_map<std::string, const SheetRecord*> inB;
     for (const auto& r : rb) inB[keyOf(r)] = &r;
@@ -275,16 +295,22 @@ std::string sheetFileOf(const std::string& outputFolder, const TreeSection& sect
 TreeExport exportTree(const std::string& root, const std::string& outputFolder) {
   TreeExport out;
   for (const TreeSection& section : sectionsOfRoot(root)) {
-    auto csv = exportSectionCsv(*section.schema, section.folder);
-    if (!csv) continue;
     const std::string file = sheetFileOf(outputFolder, section);
     createFolderTree(folderPart(file));
-    TFileInString buffer;
-    buffer.Assign(*csv);
-    if (!buffer.SaveToFile(file)) {
+    auto host = platform::toHost(file);
+    std::optional<platform::ReplacingFile> sheet;
+    if (host) sheet.emplace(*host);
+    if (!sheet || !sheet->isOpen()) {
       out.problems.push_back(ru("не записан ") + file);
       continue;
     }
+    const SheetExport r = exportSectionCsv(*section.schema, section.folder,
+                                           [&](std::string_view piece) { return sheet->write(piece); });
+    if (!r.ok || !sheet->commit()) {
+      out.problems.push_back(ru("не записан ") + file);
+      continue;
+    }
+    out.unreadable.insert(out.unreadable.end(), r.unreadable.begin(), r.unreadable.end());
     ++out.sections;
   }
   return out;
@@ -328,6 +354,23 @@ TreeImport importTree(const std::string& root, const std::string& sheetFolder) {
     }
   }
 
+  // Every database written to is held from before the sheets are checked
+  // until the last one is written, so that no unpack or other import changes
+  // it in between.
+  std::map<std::string, std::unique_ptr<SectionLock>> locks;
+  bool busy = false;
+  for (const Planned& p : planned) {
+    const std::string database = SectionLock::databaseFolderOf(p.section.folder);
+    if (locks.count(database)) continue;
+    auto lock = std::make_unique<SectionLock>(p.section.folder);
+    if (!lock->held()) {
+      out.problems.push_back(p.file + ": " + lock->busyText());
+      busy = true;
+    }
+    locks.emplace(database, std::move(lock));
+  }
+  if (busy) return out;
+
   // A dry run of every sheet first: nothing is written unless all pass.
   for (const Planned& p : planned) {
     ImportOutcome dry = importSectionCsv(*p.section.schema, p.section.folder, p.csv, p.file, true);
@@ -336,8 +379,10 @@ TreeImport importTree(const std::string& root, const std::string& sheetFolder) {
   if (!out.problems.empty()) return out;
 
   for (const Planned& p : planned) {
-    ImportOutcome done = importSectionCsv(*p.section.schema, p.section.folder, p.csv, p.file);
+    ImportOutcome done = importSectionCsv(*p.section.schema, p.section.folder, p.csv, p.file, false, noProgress(),
+                                          locks.at(SectionLock::databaseFolderOf(p.section.folder)).get());
     for (const SheetProblem& problem : done.problems) out.problems.push_back(problemLine(problem));
+    for (const SheetProblem& skipped : done.skipped) out.skipped.push_back(problemLine(skipped));
     out.writeFailed = out.writeFailed || done.writeFailed;
     out.lines += done.lines;
     out.changed += done.changed;

@@ -48,9 +48,11 @@ std::string sheetFileOf(const std::string& outputFolder, const TreeSection& sect
 
 struct TreeExport {
   int sections = 0;
-  std::vector<std::string> problems;  // files that could not be written
+  std::vector<std::string> problems;    // files that could not be written
+  std::vector<std::string> unreadable;  // records with a value not read (SheetExport::unreadable)
 };
-// Writes the sheet of every section of the root into the output folder.
+// Writes the sheet of every section of the root into the output folder
+// (each sheet replaced whole, as it is read).
 TreeExport exportTree(const std::string& root, const std::string& outputFolder);
 
 struct TreeImport {
@@ -59,6 +61,7 @@ struct TreeImport {
   int lines = 0;
   int changed = 0;
   bool writeFailed = false;
+  std::vector<std::string> skipped;  // records left alone (ImportOutcome::skipped), one line each
 };
 // Applies every sheet of the folder to its section of the root: each sheet is
 // checked first (as a dry run), and nothing is written unless every one

@@ -202,17 +202,36 @@ TEST_F(KessikDb, KilledUnpackAndPackLeaveTheOldOrTheNew) {
 
 // Out of memory is a refusal with a message, never an abort, and the old
 // tree stays: a file the format allows, too large for the memory given.
+// A file whose first bytes already refuse it is refused before it is read
+// whole, however large.
 TEST_F(KessikDb, TooLittleMemoryIsARefusal) {
   put("src/prints/1/0000001.zap", "old");
-  put("res/prints.db", "");
-  fs::resize_file(root_ / "res/prints.db", 1u << 30);  // sparse
-  kessik::test::ChildRun r = kessik::test::runChild(
-      "/bin/sh", {"-c", "ulimit -v 400000 && exec \"$0\" \"$@\"", KESSIK_DB_EXE, "unpack", p("res/prints.db"), p("src")},
-      root_);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Не хватает памяти для распаковки файла C:\\res\\prints.db. Нераспакован.\n");
-  EXPECT_EQ(treeOf(root_ / "src"), (std::map<std::string, std::string>{
-                                       {"prints", "/"}, {"prints/1", "/"}, {"prints/1/0000001.zap", "old"}}));
+  const std::uint64_t size = 1u << 30;
+  std::string header;
+  kessik::appendNodeHeader(header, 1, size - 5 - kessik::kDatabaseTrailer.size());
+  struct Case {
+    const char* name;
+    std::string head;
+    std::string err;
+  } cases[] = {
+      {"a header that fits", header, "Не хватает памяти для распаковки файла C:\\res\\prints.db. Нераспакован.\n"},
+      {"first byte 00", std::string(1, '\0') + header.substr(1),
+       "Первый байт файла C:\\res\\prints.db равен 00h. Нестандартная база или вообще не база. Нераспакован.\n"},
+      {"a length that does not fit", header.substr(0, 1) + std::string("\x01\x10\x00\x00", 4),
+       "ДЛ файла неправильное!\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    put("res/prints.db", c.head);
+    fs::resize_file(root_ / "res/prints.db", size);  // sparse
+    kessik::test::ChildRun r = kessik::test::runChild(
+        "/bin/sh", {"-c", "ulimit -v 400000 && exec \"$0\" \"$@\"", KESSIK_DB_EXE, "unpack", p("res/prints.db"), p("src")},
+        root_);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(treeOf(root_ / "src"), (std::map<std::string, std::string>{
+                                         {"prints", "/"}, {"prints/1", "/"}, {"prints/1/0000001.zap", "old"}}));
+  }
 }
 
 // The sections are written on several threads: a record that cannot be

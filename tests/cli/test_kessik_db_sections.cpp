@@ -10,9 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "core/database.h"
+#include "editors/schemas/sample.h"
 #include "editors/schemas/registry.h"
+#include "editors/engine/sheet.h"
+#include "editors/engine/soundlist.h"
 #include "editors/schemas/window_table.h"
 #include "support/child_process.h"
+#include "support/record_fixtures.h"
 #include "support/testenv.h"
 
 namespace fs = std::filesystem;
@@ -83,7 +88,13 @@ TEST_F(Sections, SampleExportImportRoundTrip) {
   const std::vector<std::string> sections = knownSectionFolders();
   const std::size_t schemas = knownSchemaCount();
   EXPECT_EQ(s.out, "Образец в C:\\prog\\: записей " + std::to_string(3 * sections.size()) + ", шаблонов " +
-                       std::to_string(schemas) + "; уже было и не тронуто: 0.\n");
+                       std::to_string(schemas + 2) + "; уже было и не тронуто: 0.\n");
+  // Sound element templates the sound list editor reads.
+  for (const char* name : {"sample1.zap", "sample2.zap"}) {
+    const kessik::SoundTemplateRead t =
+        kessik::readSoundTemplate(fileContents(root_ / "prog/shablons/ASounds" / name));
+    EXPECT_TRUE(t.ok) << name << ": " << t.error;
+  }
   const auto before = tree("prog");
   EXPECT_EQ(before.count(at("prog/shablons/prints/2/sample.zap")), 1u);
 
@@ -121,9 +132,12 @@ TEST_F(Sections, SampleExportImportRoundTrip) {
   ChildRun again = db({"sample", at("prog")});
   EXPECT_EQ(again.status, 0);
   EXPECT_EQ(again.out, "Образец в C:\\prog\\: записей 0, шаблонов 0; уже было и не тронуто: " +
-                           std::to_string(sections.size() + schemas) + ".\n");
+                           std::to_string(sections.size() + schemas + 2) + ".\n");
   EXPECT_EQ(tree("prog"), before);
-  EXPECT_EQ(db({"sample", at("missing")}).status, 1);
+  // A folder that is not there yet is made.
+  ChildRun fresh = db({"sample", at("new/prog")});
+  EXPECT_EQ(fresh.status, 0) << fresh.err;
+  EXPECT_EQ(tree("new/prog").size(), before.size());
 }
 
 TEST_F(Sections, ImportRefusesAndWritesNothingOrSaysWhatChanged) {
@@ -231,6 +245,138 @@ TEST_F(Sections, KilledImportLeavesWholeRecords) {
   EXPECT_EQ(again.out, "Изменено записей: 2 из 3.\n");
   EXPECT_EQ(tree("prog/bases/database/prints/1").size(), 3u);
   EXPECT_EQ(db({"export", folder}).out, changed);
+}
+
+// A record the export could not read whole is listed and the export exits
+// 1; an import of such a sheet leaves that record alone, says so and exits
+// 1. The sheet is never written into the section it reads.
+TEST_F(Sections, UnreadableRecordsAreListedAndNeverWrittenBack) {
+  fs::create_directories(root_ / "prog");
+  ASSERT_EQ(db({"sample", at("prog")}).status, 0);
+  const std::string folder = at("prog/bases/database/prints/2");
+  const std::string whole = fileContents(root_ / "prog/bases/database/prints/2/0000002.zap");
+  kessik::TZapisBaziZm record;
+  record.Parse(whole);
+  write("prog/bases/database/prints/2/0000002.zap",
+        kessik::test::recordOf({{1, record.GetField(1)}, {2, record.GetField(2)}}));  // fields 3 and 4 missing
+
+  ChildRun e = db({"export", folder, "-o", at("sheet.csv")});
+  EXPECT_EQ(e.status, 1);
+  const std::string missingField =
+      "C:\\prog\\bases\\database\\prints\\2\\0000002.zap: Неправильный номер поля базы!\n";  // the record's own
+  EXPECT_EQ(e.err,
+            missingField + missingField +
+            "C:\\prog\\bases\\database\\prints\\2\\0000002.zap: не прочитано: Weather Precipitation Opacity, "
+            "Weather Precipitation Lifetime, Weather Precipitation Fadeout, Unknown1 Opacity, Unknown1 Lifetime, "
+            "Unknown1 Fadeout\n"
+            "Записей с непрочитанными значениями: 1. В их ячейках пометка «<не прочитано: ...>», а не значение; "
+            "импорт такие ячейки не запишет.\n");
+  const std::string sheet = fileContents(root_ / "sheet.csv");
+  EXPECT_NE(sheet.find("<не прочитано: в записи нет поля 3"), std::string::npos);
+  ChildRun out = db({"export", folder});
+  EXPECT_EQ(out.status, 1);
+  EXPECT_EQ(out.out, sheet);
+
+  // Over a record file of the section, or anywhere in it: refused.
+  const auto before = tree("prog/bases");
+  for (const char* target : {"prog/bases/database/prints/2/0000001.zap", "prog/bases/database/prints/2/s.csv"}) {
+    ChildRun onto = db({"export", folder, "-o", at(target)});
+    EXPECT_EQ(onto.status, 1) << target;
+    EXPECT_NE(onto.err.find(", которую выгрузка читает. Выберите файл вне ее. Ничего не записано."), std::string::npos)
+        << onto.err;
+  }
+  ChildRun inside = db({"export", at("prog/bases/database"), "-o", at("prog/bases/database/sheets")});
+  EXPECT_EQ(inside.status, 1);
+  EXPECT_NE(inside.err.find(", которую выгрузка читает. Выберите папку вне ее. Ничего не записано."), std::string::npos)
+      << inside.err;
+  EXPECT_EQ(tree("prog/bases"), before);
+
+  // Mended meanwhile: the sheet's marks are no values.
+  write("prog/bases/database/prints/2/0000002.zap", whole);
+  ChildRun i = db({"import", folder, at("sheet.csv")});
+  EXPECT_EQ(i.status, 1);
+  EXPECT_EQ(i.out, "Изменено записей: 0 из 3.\n");
+  EXPECT_EQ(i.err,
+            "0000002.zap: Weather Precipitation Opacity: в ячейке пометка выгрузки о непрочитанном значении, а не "
+            "значение; запись пропущена\nПропущено записей: 1 (оставлены как были).\n");
+  EXPECT_EQ(fileContents(root_ / "prog/bases/database/prints/2/0000002.zap"), whole);
+}
+
+// An import that changes many records builds the section anew beside its
+// folder and swaps it in whole: killed at any pass of its work, it leaves
+// the old section or the new one, never a mix; the next import or pack puts
+// right what it left beside the folder, and nothing of ours stays.
+TEST_F(Sections, KilledSectionImportLeavesTheOldSectionOrTheNew) {
+  const kessik::Schema& schema = *kessik::findSchema("prints\\2\\");
+  const int records = 30;
+  for (int k = 1; k <= records; ++k)
+    write("src/prints/2/" + kessik::recordFileName(static_cast<std::uint64_t>(k)), kessik::sampleRecord(schema, k).bytes);
+  write("src/prints/2/.gitkeep", "kept");
+  write("src/prints/2/notes.txt", "notes");
+  write("src/prints/1/0000001.zap", kessik::sampleRecord(*kessik::findSchema("prints\\1\\"), 1).bytes);
+  const std::string folder = at("src/prints/2");
+  const std::string sheet = db({"export", folder}).out;
+  // The lifetime of the first 20 records raised by one: 20 changed, 10 not.
+  kessik::CsvParse p = kessik::parseCsv(sheet);
+  std::string changed = kessik::csvLine(p.lines[0]);
+  for (std::size_t l = 1; l < p.lines.size(); ++l) {
+    if (l <= 20) p.lines[l][3] = std::to_string(std::stoi(p.lines[l][3]) + 1);
+    changed += kessik::csvLine(p.lines[l]);
+  }
+  write("changed.csv", changed);
+  fs::copy(root_ / "src", root_ / "pristine", fs::copy_options::recursive);
+  ChildRun clean = db({"import", folder, at("changed.csv")});
+  ASSERT_EQ(clean.status, 0) << clean.err;
+  ASSERT_EQ(clean.out, "Изменено записей: 20 из 30.\n");
+  const auto newTree = tree("src");
+  const auto newSection = tree("src/prints/2");
+  auto restore = [&] {
+    fs::remove_all(root_ / "src");
+    fs::copy(root_ / "pristine", root_ / "src", fs::copy_options::recursive);
+  };
+  restore();
+  const auto oldTree = tree("src");
+  const auto oldSection = tree("src/prints/2");
+  ASSERT_TRUE(oldTree != newTree);
+  auto names = [&](const std::string& rel) {
+    std::set<std::string> out;
+    for (const auto& e : fs::directory_iterator(root_ / rel)) out.insert(e.path().filename().string());
+    return out;
+  };
+
+  // Every pass point of the road: each unchanged file linked, each changed
+  // record written, the new section synced, the new section in place.
+  std::vector<std::string> points;
+  for (int n = 1; n <= 12; ++n) points.push_back("section-link:" + std::to_string(n));
+  for (int n = 1; n <= 20; ++n) points.push_back("import-record:" + std::to_string(n));
+  points.push_back("section-synced:1");
+  points.push_back("tree-swapped:1");
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    SCOPED_TRACE(points[k]);
+    restore();
+    ::setenv("KESSIK_CRASH_AT", points[k].c_str(), 1);
+    ChildRun killed = db({"import", folder, at("changed.csv")});
+    ::unsetenv("KESSIK_CRASH_AT");
+    ASSERT_EQ(killed.status, 86) << killed.err;
+    // The section itself is whole at once; what the kill left beside it
+    // goes with the next run.
+    const bool swapped = points[k] == "tree-swapped:1";
+    EXPECT_TRUE(tree("src/prints/2") == (swapped ? newSection : oldSection));
+    // The next run puts right what the killed one left: an import (which
+    // then changes nothing more, or everything) or a pack.
+    if (k % 2 == 0) {
+      ChildRun again = db({"import", folder, at("changed.csv")});
+      ASSERT_EQ(again.status, 0) << again.err;
+      EXPECT_EQ(again.out, swapped ? "Изменено записей: 0 из 30.\n" : "Изменено записей: 20 из 30.\n");
+      EXPECT_TRUE(tree("src") == newTree);
+    } else {
+      ChildRun pack = db({"pack", at("src/prints"), at("prints.db")});
+      ASSERT_EQ(pack.status, 0) << pack.err;
+      EXPECT_TRUE(tree("src") == (swapped ? newTree : oldTree));
+    }
+    EXPECT_EQ(names("src/prints"), (std::set<std::string>{"1", "2"}));
+    EXPECT_EQ(names("src"), std::set<std::string>{"prints"});
+  }
 }
 
 }  // namespace

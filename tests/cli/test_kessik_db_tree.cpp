@@ -10,6 +10,11 @@
 
 #include "core/codecs.h"
 #include "core/database.h"
+#include "core/record.h"
+#include "editors/engine/schema.h"
+#include "editors/schemas/registry.h"
+#include "util/cp1251.h"
+#include "platform/host.h"
 #include "support/child_process.h"
 #include "support/testenv.h"
 
@@ -107,6 +112,27 @@ TEST_F(Tree, CheckListsWhatTheEditorWouldNotKeep) {
   EXPECT_TRUE(has(r.out, "prints\\2\\0000001.zap")) << r.out;
   EXPECT_TRUE(has(r.err, "замечаний: " + std::to_string(out.size()))) << r.err;
 
+  // A record file that is no whole record (pack refuses it), and a record
+  // whose own number is not its file's (the editor rewrites it).
+  write("prog/bases/database/prints/2/0000001.zap", fileContents(root_ / (prints + "0000001.zap")) + "\x01\x00");
+  const kessik::Schema& materials = *kessik::findSchema("items\\1\\");
+  ASSERT_TRUE(materials.recordNumber);
+  const int numberField = materials.rows[materials.recordNumber->row].place.field;
+  kessik::TZapisBaziZm record;
+  record.Parse(fileContents(root_ / "prog/bases/database/items/1/0000002.zap"));
+  record.SetField(numberField, kessik::encode(kessik::Codec::Int32, "7").bytes);
+  record.Rebuild();
+  write("prog/bases/database/items/1/0000002.zap", record.Bytes);
+  r = db({"check", root()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.out, "prints\\2\\0000001.zap: в файле ")) << r.out;
+  EXPECT_TRUE(has(r.out, ": это не одна целая запись\n")) << r.out;
+  EXPECT_TRUE(has(r.out, "items\\1\\0000002.zap: " + kessik::cp1251ToUtf8(materials.rows[materials.recordNumber->row].name) +
+                             ": хранится «7», а по номеру файла должно быть " +
+                             std::to_string(2 + materials.recordNumber->offset) +
+                             "; редактор перепишет его, когда откроет раздел"))
+      << r.out;
+
   EXPECT_EQ(db({"check", at("nothing")}).status, 1);
   EXPECT_EQ(db({"check", at("prog")}).status, 1);  // no section directly below
 }
@@ -172,4 +198,36 @@ TEST_F(Tree, WholeTreeSheetsApplyAllOrNothing) {
   ChildRun good = db({"import", root(), at("sheets")});
   EXPECT_EQ(good.status, 0) << good.err;
   EXPECT_TRUE(has(good.out, "изменено записей: 2 из ")) << good.out;
+}
+
+// Imports hold the lock of every database folder they write, as unpack and
+// pack do: while another run holds one (here an unpack of prints.db), an
+// import of a section or of the whole tree that touches it refuses and
+// writes nothing, and a tree import that does not touch it goes on.
+TEST_F(Tree, ImportsRefuseWhileAnotherRunHoldsTheDatabase) {
+  ASSERT_EQ(db({"export", root(), "-o", at("sheets")}).status, 0);
+  write("sheets/prints/1.csv", setCell(fileContents(root_ / "sheets/prints/1.csv"), "0000001.zap", 1, "Renamed"));
+  const auto before = tree("prog/bases");
+  {
+    kessik::platform::FileLock unpacking(root_ / "prog/bases/database/prints.~kessik-lock");
+    ASSERT_EQ(unpacking.state(), kessik::platform::FileLock::State::Held);
+    const std::string busy =
+        "Папка C:\\prog\\bases\\database\\prints\\ сейчас занята другим процессом (распаковка, запаковка, импорт или "
+        "сохранение раздела). Дождитесь его конца.";
+    ChildRun whole = db({"import", root(), at("sheets")});
+    EXPECT_EQ(whole.status, 1);
+    EXPECT_EQ(whole.err, "C:\\sheets\\prints\\1.csv: " + busy + "\nНичего не записано: ошибок 1.\n");
+    ChildRun one = db({"import", at("prog/bases/database/prints/1"), at("sheets/prints/1.csv")});
+    EXPECT_EQ(one.status, 1);
+    EXPECT_EQ(one.err, "C:\\prog\\bases\\database\\prints\\1\\: File: " + busy + " Ничего не записано.\n" +
+                           "Ничего не записано: ошибок 1.\n");
+    auto now = tree("prog/bases");
+    now.erase("database/prints.~kessik-lock");  // the holder's own
+    EXPECT_TRUE(now == before);
+
+    fs::remove_all(root_ / "sheets/prints");
+    write("sheets/quests/1.csv", setCell(fileContents(root_ / "sheets/quests/1.csv"), "0000001.zap", 1, "Other"));
+    ChildRun elsewhere = db({"import", root(), at("sheets")});
+    EXPECT_EQ(elsewhere.status, 0) << elsewhere.err;
+  }
 }

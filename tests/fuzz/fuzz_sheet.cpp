@@ -22,6 +22,7 @@
 #include "editors/schemas/window_table.h"
 #include "fuzz_support.h"
 #include "platform/host.h"
+#include "util/cp1251.h"
 #include "util/notify.h"
 
 namespace fs = std::filesystem;
@@ -88,6 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(line.find('\r') == std::string::npos && line.find('\n') == std::string::npos);
   }
   require(!r.writeFailed);
+  // A sheet that is not UTF-8 throughout is refused whole.
+  if (firstInvalidUtf8(csv)) require(r.changed == 0 && !r.problems.empty());
   if (!write || r.changed == 0) {
     require(readRecords(s) == s.records);
     return 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/codecs.h"
+#include "core/node.h"
 #include "core/record.h"
 
 namespace kessik::test {
@@ -41,6 +42,17 @@ inline std::string itemsOf(const std::vector<std::pair<int, std::string>>& items
   std::string out;
   for (const auto& [type, bytes] : items) appendItem(out, static_cast<std::uint8_t>(type), bytes);
   return out;
+}
+
+// A node of the given type around a payload, and a database file of section
+// nodes (the database node and the trailer).
+inline std::string node(std::uint8_t type, const std::string& payload) {
+  std::string out;
+  appendNodeHeader(out, type, payload.size());
+  return out + payload;
+}
+inline std::string databaseFile(const std::string& sectionNodes) {
+  return node(1, sectionNodes) + std::string(kDatabaseTrailer);
 }
 
 inline TZapisBaziZm parsed(const std::string& bytes) {

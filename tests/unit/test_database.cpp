@@ -11,28 +11,21 @@
 #include "core/database.h"
 #include "core/node.h"
 #include "platform/host.h"
+#include "support/record_fixtures.h"
 #include "support/testenv.h"
 #include "util/cp1251.h"
 
 using namespace kessik;
 using kessik::test::bytes;
+using kessik::test::databaseFile;
+using kessik::test::node;
 using kessik::test::cp;
 using kessik::test::hex;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string node(std::uint8_t type, const std::string& payload) {
-  std::string out;
-  appendNodeHeader(out, type, payload.size());
-  return out + payload;
-}
-
 std::string record(std::size_t payloadSize, char fill) { return node(1, std::string(payloadSize, fill)); }
-
-std::string databaseFile(const std::string& sectionNodes) {
-  return node(1, sectionNodes) + std::string(kDatabaseTrailer);
-}
 
 const std::string kTrailerHex = "00 00 02 0C 02 08 01 00 00 00";
 
@@ -267,6 +260,8 @@ TEST_F(Database, RefusalsTouchNothing) {
   writeFile("C:\\r\\prints.db", file);
   writeFile("C:\\r\\.db", file);
   writeFile("C:\\r\\units.udb", file);
+  writeFile("C:\\r\\con.db", file);
+  writeFile("C:\\r\\LPT1.db", file);
   writeFile("C:\\s\\units", "a file");
   writeFile("C:\\s\\quests\\1\\0000001.zap", "old");
   writeFile("C:\\s\\quests\\quests.qdb", file);
@@ -289,6 +284,13 @@ TEST_F(Database, RefusalsTouchNothing) {
        "его. Нераспакован."},
       {"missing database file", "C:\\r\\quests.qdb",
        "Ошибка! Типа не могу открыть файл, т.к. открывать то нечего. Проверьте пути."},
+      // Windows would take such a folder for a device, whatever this host does.
+      {"a device name", "C:\\r\\con.db",
+       "Имя файла C:\\r\\con.db дало бы папку con, а это имя устройства Windows (CON, PRN, AUX, NUL, COM1-COM9, "
+       "LPT1-LPT9). Переименуйте файл. Нераспакован."},
+      {"a device name with digits", "C:\\r\\LPT1.db",
+       "Имя файла C:\\r\\LPT1.db дало бы папку LPT1, а это имя устройства Windows (CON, PRN, AUX, NUL, COM1-COM9, "
+       "LPT1-LPT9). Переименуйте файл. Нераспакован."},
   };
   // Everything the test laid out (on Windows C:\\ also holds the system).
   auto everything = [&] {
@@ -331,7 +333,7 @@ TEST_F(Database, PackFollowsTheGapRules) {
       {"sections up to the first gap", {{"1/0000001.zap", a}, {"3/0000001.zap", c}}, "01 0A 01 06 01 02 61 " + kTrailerHex},
       {"numbered from 0000001", {{"1/0000000.zap", a}, {"1/0000002.zap", b}}, "01 04 01 00 " + kTrailerHex},
       {"a folder is no record", {{"1/0000001.zap/", ""}}, "01 04 01 00 " + kTrailerHex},
-      {"bytes packed as they are", {{"1/0000001.zap", "xyz"}}, "01 0A 01 06 78 79 7A " + kTrailerHex},
+      {"bytes packed as they are", {{"1/0000001.zap", bytes("07 04 7A 7B")}}, "01 0C 01 08 07 04 7A 7B " + kTrailerHex},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
@@ -494,19 +496,76 @@ TEST_F(Database, ARunOnTheSameFolderRefusesWhileTheLockIsHeld) {
                                 {"prints/", ""}, {"prints/1/", ""}, {"prints/1/0000001.zap", newRecord}}));
 }
 
-// A record file of 0 bytes (what an interrupted write leaves) is no record:
-// packing refuses it by name and keeps the old database file.
-TEST_F(Database, PackRefusesAnEmptyRecordFile) {
+// A record file that is no whole record node would make another database
+// than the tree shows (two records in one file unpack as two; a cut one
+// swallows the records after it): packing refuses it by name, wherever it
+// stands, and keeps the old database file. A file of 0 bytes is what an
+// interrupted write leaves.
+TEST_F(Database, PackRefusesRecordFilesThatAreNoWholeRecord) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string why;  // UTF-8
+  } cases[] = {
+      {"empty", "", "пустой (0 байт), а запись базы не бывает пустой"},
+      {"two records in one", record(1, 'x') + record(2, 'y'),
+       "не годится в базу: в файле 7 байт, а по заголовку записи 3: это не одна целая запись"},
+      {"cut short", record(200, 'z').substr(0, 150),
+       "не годится в базу: в файле 150 байт, а по заголовку записи 205: это не одна целая запись"},
+      {"header cut", bytes("01 05 01"), "не годится в базу: заголовок записи не помещается в 3 байт файла"},
+  };
   writeFile("C:\\p\\1\\0000001.zap", record(1, 'a'));
-  writeFile("C:\\p\\2\\0000001.zap", record(1, 'b'));
-  writeFile("C:\\p\\2\\0000002.zap", "");
+  for (int n = 1; n <= 300; ++n) writeFile("C:\\p\\2\\" + recordFileName(n), record(n % 150, 'b'));
   writeFile("C:\\o.db", "old");
-  EXPECT_FALSE(packDatabase("C:\\p\\", "C:\\o.db"));
-  EXPECT_EQ(notes_.texts(), std::vector<std::string>{
-                                "Файл записи C:\\p\\2\\0000002.zap пустой (0 байт), а запись базы не бывает пустой. "
-                                "Исправьте или удалите его. База C:\\o.db не запакована."});
-  EXPECT_EQ(readFile("C:\\o.db"), "old");
-  EXPECT_FALSE(hostExists("C:\\o.db.~kessik"));
+  for (const Case& c : cases) {
+    for (int place : {1, 258, 300}) {
+      SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(place));
+      notes_.messages.clear();
+      const std::string path = "C:\\p\\2\\" + recordFileName(place);
+      writeFile(path, c.bytes);
+      EXPECT_FALSE(packDatabase("C:\\p\\", "C:\\o.db"));
+      EXPECT_EQ(notes_.texts(), std::vector<std::string>{"Файл записи C:\\p\\2\\" + recordFileName(place) + " " +
+                                                         c.why + ". Исправьте или удалите его. База C:\\o.db не "
+                                                         "запакована."});
+      EXPECT_EQ(readFile("C:\\o.db"), "old");
+      EXPECT_FALSE(hostExists("C:\\o.db.~kessik"));
+      writeFile(path, record(place % 150, 'b'));
+    }
+  }
+  // Past the first gap nothing is read, so nothing is judged.
+  fs::remove_all(host("C:\\p"));
+  writeFile("C:\\p\\1\\0000001.zap", record(1, 'a'));
+  writeFile("C:\\p\\1\\0000003.zap", "junk");
+  EXPECT_TRUE(packDatabase("C:\\p\\", "C:\\o.db"));
+  EXPECT_EQ(readFile("C:\\o.db"), databaseFile(node(1, record(1, 'a'))));
+}
+
+// The lock's name taken by something that is no lock file (a folder, a
+// link) is refused, not passed over: a run that took no lock could change a
+// folder another run works on.
+TEST_F(Database, ALockNameTakenBySomethingElseIsRefused) {
+  writeFile("C:\\r\\prints.db", databaseFile(node(1, record(1, 'n'))));
+  writeFile("C:\\s\\prints\\1\\0000001.zap", record(1, 'o'));
+  writeFile("C:\\o.db", "old");
+  for (const char* taken : {"folder", "link"}) {
+    SCOPED_TRACE(taken);
+    fs::remove_all(host("C:\\s\\prints.~kessik-lock"));
+    std::error_code ec;
+    if (std::string(taken) == "folder") fs::create_directories(host("C:\\s\\prints.~kessik-lock"), ec);
+    else fs::create_symlink(host("C:\\elsewhere"), host("C:\\s\\prints.~kessik-lock"), ec);
+    if (ec) continue;  // a host without symbolic links
+    notes_.messages.clear();
+    EXPECT_FALSE(unpackDatabase("C:\\r\\prints.db", "C:\\s\\"));
+    EXPECT_FALSE(packDatabase("C:\\s\\prints\\", "C:\\o.db"));
+    const std::string blocked =
+        "Файл блокировки C:\\s\\prints.~kessik-lock для папки C:\\s\\prints\\ не создать: на его месте лежит "
+        "папка или ссылка, или имя слишком длинное. Уберите то, что там лежит.";
+    EXPECT_EQ(notes_.texts(),
+              (std::vector<std::string>{blocked + " Нераспакован.", blocked + " База C:\\o.db не запакована."}));
+    EXPECT_EQ(readFile("C:\\s\\prints\\1\\0000001.zap"), record(1, 'o'));
+    EXPECT_EQ(readFile("C:\\o.db"), "old");
+    EXPECT_FALSE(hostExists("C:\\elsewhere"));
+  }
 }
 
 // A killed pack leaves its temporary file beside the database; the next pack

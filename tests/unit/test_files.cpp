@@ -282,3 +282,31 @@ TEST_F(Files, SaveRemovesStaleTemporariesAndSparesALiveOne) {
   EXPECT_FALSE(hostExists("C:\\d\\0000001.zap.~kessik"));
 }
 #endif
+
+#ifndef _WIN32
+#include <atomic>
+#include <thread>
+
+// Two writers saving the same file at once: each clears what it takes for
+// leftovers of killed writers before it writes, and neither may take the
+// other's live temporary file for one (a save that lost its temporary file
+// fails with "Error, Saving").
+TEST_F(Files, ConcurrentSavesOfOneFileAllSucceed) {
+  writeFile("C:\\d\\0000001.zap", "old");
+  const fs::path target = host("C:\\d\\0000001.zap");
+  std::atomic<int> failures{0};
+  auto writer = [&](char fill) {
+    for (int i = 0; i < 1000; ++i)
+      if (!platform::writeFileReplacing(target, std::string(64, fill))) ++failures;
+  };
+  std::thread a(writer, 'a'), b(writer, 'b');
+  a.join();
+  b.join();
+  EXPECT_EQ(failures, 0);
+  const std::string last = readFile("C:\\d\\0000001.zap");
+  EXPECT_TRUE(last == std::string(64, 'a') || last == std::string(64, 'b'));
+  std::set<std::string> names;
+  for (auto& e : fs::directory_iterator(host("C:\\d"))) names.insert(e.path().filename().string());
+  EXPECT_EQ(names, std::set<std::string>{"0000001.zap"});
+}
+#endif

@@ -205,6 +205,19 @@ TEST_F(Sheet, BloodPrintsKeepsAFourthFieldAndColumnsOfUnreadableRows) {
 }
 
 // Every refusal: the problem lines it gives, and nothing written.
+// The text with the marker byte checked, and the line that refuses it.
+std::string notUtf8(const std::string& csv, const char* firstBadHex) {
+  EXPECT_NE(hex(csv).find(firstBadHex), std::string::npos);
+  return csv;
+}
+std::string notUtf8Line(const std::string& csv) {
+  const std::size_t at = *firstInvalidUtf8(csv);
+  const auto line = 1 + std::count(csv.begin(), csv.begin() + static_cast<std::ptrdiff_t>(at), '\n');
+  return "C:\\a.csv: строка " + std::to_string(line) + ": файл не в кодировке UTF-8 (байт " +
+         hex(csv.substr(at, 1)) + " по смещению " + std::to_string(at) +
+         " не UTF-8; не сохранён ли он в Windows-1251?). Сохраните его в UTF-8";
+}
+
 TEST_F(Sheet, RefusalsListEveryProblemAndWriteNothing) {
   put(1, printsRecord("Swamp"));
   put(2, printsRecord("Sand"));
@@ -278,16 +291,64 @@ TEST_F(Sheet, RefusalsListEveryProblemAndWriteNothing) {
         "быть не может; не принято",
         "0000003.zap: Clear Weather Lifetime: значение содержит управляющий символ U+0001, которого в ячейке "
         "таблицы быть не может; не принято"}},
+      // Not UTF-8 throughout: refused at the first such byte, never read as
+      // some other character (C0 AF is no "/").
+      {"a sheet saved in cp1251", notUtf8(edit({{2, 1, "\xCF\xE5\xF1\xEE\xEA"}}), "CF"), {}},
+      {"an overlong form", notUtf8(edit({{2, 1, "Sand\xC0\xAF"}}), "C0"), {}},
+      {"a surrogate half", notUtf8(edit({{2, 1, "Sand\xED\xA0\x80"}}), "ED"), {}},
+      {"a stray continuation byte", notUtf8(edit({{3, 1, "Snow\x80"}}), "80"), {}},
       {"a quote left open", header + "0000001.zap,\"Swamp\r\n",
        {"C:\\a.csv: строка 2: неверный CSV: кавычка поля не закрыта"}},
       {"an empty file", "", {"C:\\a.csv: File: файл пуст: нет строки заголовка"}},
   };
-  for (const Case& c : cases) {
+  for (Case& c : cases) {
+    if (c.expected.empty()) c.expected = {notUtf8Line(c.csv)};
     ImportOutcome r = importSectionCsv(foot(), ish, c.csv, "C:\\a.csv");
     EXPECT_EQ(lines(r), c.expected) << c.what;
     EXPECT_EQ(r.changed, 0) << c.what;
     EXPECT_EQ(all(3), before) << c.what;
   }
+}
+
+// A record the export could not read whole is listed, and its cells carry
+// the mark "<не прочитано: ...>"; an import never writes such a mark back as
+// a value (here into a record that has all its fields by then): it leaves
+// that record alone, says so, and writes the others.
+TEST_F(Sheet, TheMarkOfAnUnreadableValueIsNeverWrittenBack) {
+  put(1, printsRecord("Swamp"));
+  put(2, recordOf({{1, nameBytes("Short")}, {2, group(0.5f, 30, 15)}}));  // fields 3 and 4 missing
+  put(3, printsRecord("Snow"));
+  std::string csv;
+  const SheetExport e = exportSectionCsv(foot(), ish, [&](std::string_view piece) {
+    csv += piece;
+    return true;
+  });
+  ASSERT_TRUE(e.ok);
+  EXPECT_EQ(e.records, 3);
+  ASSERT_EQ(e.unreadable.size(), 1u);
+  EXPECT_EQ(cp1251ToUtf8(e.unreadable[0]),
+            "C:\\src\\prints\\2\\0000002.zap: не прочитано: Weather Precipitation Opacity, Weather Precipitation "
+            "Lifetime, Weather Precipitation Fadeout, Unknown1 Opacity, Unknown1 Lifetime, Unknown1 Fadeout");
+  EXPECT_EQ(exportSectionCsv(foot(), ish).value(), csv);
+
+  // Record 2 mended meanwhile; record 3 edited in the sheet.
+  put(2, printsRecord("Short"));
+  const std::string mended = get(2);
+  CsvParse p = parseCsv(csv);
+  p.lines[3][1] = "Ice";
+  std::string sheet;
+  for (const auto& l : p.lines) sheet += csvLine(l);
+  notes_.messages.clear();
+  ImportOutcome r = importSectionCsv(foot(), ish, sheet, "C:\\a.csv");
+  EXPECT_TRUE(r.problems.empty()) << ::testing::PrintToString(lines(r));
+  EXPECT_EQ(r.changed, 1);
+  ASSERT_EQ(r.skipped.size(), 1u);
+  EXPECT_EQ(cp1251ToUtf8(problemLine(r.skipped[0])),
+            "0000002.zap: Weather Precipitation Opacity: в ячейке пометка выгрузки о непрочитанном значении, а не "
+            "значение; запись пропущена");
+  EXPECT_EQ(get(2), mended);
+  TZapisBaziZm three = parsed(get(3));
+  EXPECT_EQ(maskOf(three), "Ice");
 }
 
 TEST_F(Sheet, MissingSectionFolder) {

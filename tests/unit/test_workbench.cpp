@@ -14,7 +14,7 @@
 #include "support/record_fixtures.h"
 #include "support/testenv.h"
 #include "util/cp1251.h"
-#include "workbench/engine/record_writer.h"
+#include "core/section_save.h"
 #include "workbench/engine/snapshot.h"
 #include "workbench/engine/table_query.h"
 #include "workbench/engine/table_session.h"
@@ -232,7 +232,9 @@ TEST_F(Workbench, SaveAllWritesOnlyChangedRecordsAndKeepsUntouchedBytes) {
   EXPECT_EQ(b.files.at("0000001.zap"), printRecord("Mud", 44, 0.75f));
   EXPECT_EQ(b.files.at("0000003.zap"), printRecord("Ice", 44));
   EXPECT_TRUE(s.changedSinceRead(b).empty());
-  EXPECT_FALSE(writeSectionRecords(kPrints, b.files));
+  std::vector<RecordBytes> records;
+  for (const auto& [file, bytes] : b.files) records.push_back({file, bytes});
+  EXPECT_TRUE(saveSectionRecords(kPrints, records).ok);
   s.commitSaved(b);
   EXPECT_EQ(readFile(kPrints + "0000001.zap"), printRecord("Mud", 44, 0.75f));
   EXPECT_EQ(readFile(kPrints + "0000002.zap"), printRecord("Sand", 44));
@@ -278,23 +280,6 @@ TEST_F(Workbench, SaveAllRefusesEveryFailingCellAndWritesNothing) {
   b = s.buildChanges();
   EXPECT_TRUE(b.failures.empty());
   EXPECT_EQ(b.files.size(), 3u);
-}
-
-TEST_F(Workbench, WriteSectionRecordsIsAllOrNothing) {
-  writePrints({printRecord("Mud"), printRecord("Sand")});
-  // The second record cannot be written beside itself.
-  std::filesystem::create_directories(host(kPrints + "0000002.zap.~kessik"));
-  const std::map<std::string, ByteString> files{{"0000001.zap", printRecord("New1")},
-                                                {"0000002.zap", printRecord("New2")}};
-  auto error = writeSectionRecords(kPrints, files);
-  ASSERT_TRUE(error);
-  EXPECT_NE(error->find(ru("Ничего не записано")), std::string::npos);
-  EXPECT_EQ(readFile(kPrints + "0000001.zap"), printRecord("Mud"));
-  EXPECT_EQ(readFile(kPrints + "0000002.zap"), printRecord("Sand"));
-  EXPECT_FALSE(hostExists(kPrints + "0000001.zap.~kessik"));
-  // An empty record is never written.
-  EXPECT_TRUE(writeSectionRecords(kPrints, {{"0000001.zap", ByteString()}}));
-  EXPECT_EQ(readFile(kPrints + "0000001.zap"), printRecord("Mud"));
 }
 
 TEST_F(Workbench, UndoRedoAndEditsFollowRenumberedRecords) {

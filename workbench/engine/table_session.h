@@ -9,7 +9,7 @@
 //   auto p = s.propose(4, 2, "15");          // refused: p.message names the row
 //   if (p.accepted) s.apply(p.changes);      // one undo step
 //   SaveBuild b = s.buildChanges();          // b.failures, or b.files to write
-//   if (b.failures.empty() && !writeSectionRecords(folder, b.files)) s.commitSaved(b);
+//   if (b.failures.empty() && saveSectionRecords(folder, files of b).ok) s.commitSaved(b);
 //
 // Records and rows are 0-based (record i is file i + 1, row r the schema's
 // row r + 1). Texts are cp1251. Qt-free.
