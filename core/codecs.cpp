@@ -710,6 +710,36 @@ std::optional<double> parseNumber(std::string_view text) {
   return v;
 }
 
+std::optional<double> parseShownNumber(std::string_view text) {
+  if (text == "NAN") return std::numeric_limits<double>::quiet_NaN();
+  if (text == "INF") return std::numeric_limits<double>::infinity();
+  if (text == "-INF") return -std::numeric_limits<double>::infinity();
+  const std::size_t e = text.find('E');
+  if (e == std::string_view::npos) return parseNumber(text);
+  // Scientific: a plain mantissa, "E", a signed exponent, and the ",0" that
+  // formatNumber() appends to a text without a comma.
+  std::string mantissa;
+  bool big = false;
+  if (!plainDecimal(text.substr(0, e), mantissa, big)) return std::nullopt;
+  std::string_view exponent = text.substr(e + 1);
+  if (exponent.size() >= 2 && exponent.substr(exponent.size() - 2) == ",0") exponent.remove_suffix(2);
+  if (!exponent.empty() && (exponent[0] == '-' || exponent[0] == '+')) {
+    if (exponent[0] == '-') mantissa += "e-";
+    else mantissa += "e";
+    exponent.remove_prefix(1);
+  } else {
+    mantissa += "e";
+  }
+  if (exponent.empty() || exponent.size() > 4) return std::nullopt;
+  for (char c : exponent)
+    if (!isDigit(c)) return std::nullopt;
+  mantissa += exponent;
+  double v = 0;
+  auto r = std::from_chars(mantissa.data(), mantissa.data() + mantissa.size(), v);
+  if (r.ec != std::errc() || r.ptr != mantissa.data() + mantissa.size() || std::isinf(v)) return std::nullopt;
+  return v;
+}
+
 std::string formatNumber(double v) {
   if (std::isnan(v)) return "NAN";
   if (std::isinf(v)) return v < 0 ? "-INF" : "INF";

@@ -153,6 +153,12 @@ std::optional<std::int32_t> parseInt32(std::string_view text);
 // Nothing for a text that is no number (",", "-,", "1e5", "").
 std::optional<double> parseNumber(std::string_view text);
 
+// A number as the program itself shows it: every text parseNumber() reads,
+// and what formatNumber() and formatFloat32() write besides: E notation
+// ("5E-6,0", "1,5E-6", "3,40282346638529E38"), "NAN", "INF" and "-INF".
+// Nothing for any other text.
+std::optional<double> parseShownNumber(std::string_view text);
+
 // The general number format: 15 significant digits, "," as separator,
 // trailing zeros dropped, fixed when 0.00001 <= |v| and at most 15 integer
 // digits, else scientific ("5E-6", "1,5E20"); ",0" appended when there is no

@@ -104,11 +104,9 @@ EncodeResult float32Of(double v) {
   return r;
 }
 
-// A number shown in a cell, NaN for "NAN"; nothing for no number.
-std::optional<double> cellNumber(const std::string& text) {
-  if (text == "NAN") return std::numeric_limits<double>::quiet_NaN();
-  return parseNumber(text);
-}
+// The number of a cell: any text the table itself shows ("5E-6,0", "NAN",
+// "-0,0") or a user may type; nothing for no number.
+std::optional<double> cellNumber(const std::string& text) { return parseShownNumber(text); }
 
 }  // namespace
 
@@ -292,9 +290,10 @@ std::vector<RowFailure> checkRows(const Schema& schema, RecordView& view, const 
 BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& record) {
   std::vector<std::pair<int, ByteString>> fields;
   std::vector<std::pair<int, ByteString>> newSlots;
-  auto fail = [](std::string error) {
+  auto fail = [](int row, std::string error) {
     BuildResult b;
     b.ok = false;
+    b.row = row;
     b.error = std::move(error);
     return b;
   };
@@ -319,15 +318,25 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
         // The spread needs the minimum, which is readable whenever the
         // maximum is (decodeRecord sees to it).
         auto lo = cellNumber(view.texts[m->minRow]);
-        if (!lo) return fail(encode(Codec::Float32, view.texts[m->minRow]).error);
+        if (!lo) return fail(m->minRow, encode(Codec::Float32, view.texts[m->minRow]).error);
         double v = *lo / m->scale;
         if (r == m->maxRow) {
+          // A minimum typed anew as the value it had (another spelling of
+          // it) leaves an untouched maximum's spread as it was.
+          if (view.untouched(r) && static_cast<std::size_t>(m->minRow) < view.loadedBytes.size() &&
+              view.loadedBytes[m->minRow].size() == 4) {
+            EncodeResult min = float32Of(v);
+            if (min.ok && min.bytes == view.loadedBytes[m->minRow]) {
+              values.emplace_back(r, view.loadedBytes[r]);
+              continue;
+            }
+          }
           auto hi = cellNumber(view.texts[m->maxRow]);
-          if (!hi) return fail(encode(Codec::Float32, view.texts[m->maxRow]).error);
+          if (!hi) return fail(r, encode(Codec::Float32, view.texts[m->maxRow]).error);
           v = *hi / m->scale - *lo / m->scale;
         }
         EncodeResult e = float32Of(v);
-        if (!e.ok) return fail(e.error);
+        if (!e.ok) return fail(r, e.error);
         values.emplace_back(r, e.bytes);
         continue;
       }
@@ -343,7 +352,7 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
         }
         if (text != decode(row.codec, slot, row.labels)) {
           EncodeResult e = encode(row.codec, text, row.itemType);
-          if (!e.ok) return fail(e.error);
+          if (!e.ok) return fail(r, e.error);
           slot = e.bytes;
           newSlots.emplace_back(r, slot);
         }
@@ -360,7 +369,7 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
         continue;
       }
       EncodeResult e = encode(row.codec, text, 1);
-      if (!e.ok) return fail(e.error);
+      if (!e.ok) return fail(r, e.error);
       values.emplace_back(r, e.bytes);
     }
 

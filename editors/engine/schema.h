@@ -226,6 +226,7 @@ std::string rowMessage(const Schema& schema, int row);
 
 struct BuildResult {
   bool ok = true;
+  int row = -1;       // 0-based: the row whose value could not be converted
   std::string error;  // cp1251 conversion message when not ok
 };
 
