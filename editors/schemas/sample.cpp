@@ -67,15 +67,10 @@ std::string shown(const Row& row, const std::string& text) {
   return e.ok ? decode(row.codec, e.bytes, row.labels) : text;
 }
 
-// The slot of a row whose cell is a description: a few zero bytes for a raw
-// value, two sounds for a sound list, so that the sound list editor has
-// something to show.
+// The slot of a row whose cell is a description: the codec's sample bytes.
 ByteString sampleSlot(const Row& row) {
-  if (row.codec == Codec::Raw) return ByteString(4, '\0');
-  if (row.codec == Codec::SoundList)
-    return encodeSoundList({{"sound\\sample1.wav", 0, "Sample sound", "S1"},
-                            {"sound\\sample2.wav", 1, "Another sample sound", "S2"}});
-  return ByteString();
+  const CodecEntry& codec = codecEntry(row.codec);
+  return codec.describes ? ByteString(codec.sample({})) : ByteString();
 }
 
 const MinMaxRule* minMaxOf(const Schema& schema, int row) {
@@ -94,44 +89,10 @@ const TypeIdRule* typeRuleOf(const Schema& schema, int row) {
 // A plausible text of a row's codec for record k; numbers differ from row
 // to row too.
 std::string codecSample(const Row& row, int k, int rowIndex) {
-  const std::string base = sampleWord(row.name);
-  switch (row.codec) {
-    case Codec::Name:
-      return base + std::to_string(k);
-    case Codec::Int32:
-    case Codec::Ticks15:
-    case Codec::Ticks15f:
-      return std::to_string(10 * k + 5 * (rowIndex % 3));
-    case Codec::Int32Label: {
-      std::int32_t v = k;
-      if (row.labels && !row.labels->empty()) v = (*row.labels)[(k - 1) % row.labels->size()].value;
-      return std::to_string(v);
-    }
-    case Codec::Float32: {
-      static const char* const values[] = {"0,25", "0,5", "0,75"};
-      return values[(k - 1) % 3];
-    }
-    case Codec::Byte:
-      return std::to_string(k);
-    case Codec::Bool:
-      return k % 2 ? "1" : "0";
-    case Codec::Bitset30: {
-      static const char* const values[] = {"1", "1,3", "2"};
-      return values[(k - 1) % 3];
-    }
-    case Codec::NameList:
-      return base + std::to_string(k) + "," + base + std::to_string(k + 1);
-    case Codec::Code4:
-      return "SMP" + std::to_string(k % 10);
-    case Codec::Char1:
-      return std::string(1, static_cast<char>('A' + (k - 1) % 26));
-    case Codec::Code4List:
-      return "SMP" + std::to_string(k % 10) + ",SMP" + std::to_string((k + 1) % 10);
-    case Codec::Raw:
-    case Codec::SoundList:
-      return decode(row.codec, sampleSlot(row));
-  }
-  return std::string();
+  const CodecEntry& codec = codecEntry(row.codec);
+  const std::string word = sampleWord(row.name);
+  const std::string sample = codec.sample({word, k, rowIndex, row.labels});
+  return codec.describes ? decode(row.codec, sample) : sample;
 }
 
 // A skeleton record: fields 1 .. the highest field a row names, each empty.
