@@ -110,7 +110,7 @@ SectionEditor::~SectionEditor() {
 }
 
 void SectionEditor::buildControls() {
-  const WindowSize& size = schema_.sizeOf(entry_.className);
+  const WindowSize& size = entry_.size;
   setFixedClientSize(this, size.clientWidth, size.clientHeight);
   // The geometry is that of the original small dialog font: field names of
   // 30 characters fit the 180-pixel name column, button texts their buttons.

@@ -11,12 +11,6 @@
 
 namespace kessik {
 
-const WindowSize& Schema::sizeOf(const std::string& className) const {
-  for (const auto& [name, s] : sizeFor)
-    if (name == className) return s;
-  return size;
-}
-
 std::vector<int> Schema::writtenFields() const {
   std::vector<int> out;
   for (const auto& r : rows)

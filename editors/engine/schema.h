@@ -142,18 +142,8 @@ struct RecordNumberRule {
   std::string message;  // cp1251, the expected value is appended
 };
 
-// Window geometry: client area, table size and the two column widths.
-struct WindowSize {
-  int clientWidth = 0, clientHeight = 0;
-  int tableWidth = 0, tableHeight = 0;
-  int column1 = 0, column2 = 0;
-};
-
 struct Schema {
   std::string folder;  // "prints\\1\\": source and template folder below their roots
-  WindowSize size;
-  // Windows of one schema whose geometry differs, by class name.
-  std::vector<std::pair<std::string, WindowSize>> sizeFor;
   std::vector<Row> rows;  // row 1 (index 0) is the mask
   MaskRule masks = MaskRule::Unique;
   std::string freeMask;  // a mask exempt from uniqueness ("dummy"); lists by position then
@@ -161,7 +151,6 @@ struct Schema {
   std::vector<MinMaxRule> minMax;
   std::optional<RecordNumberRule> recordNumber;
 
-  const WindowSize& sizeOf(const std::string& className) const;
   // Masks may repeat in the record list: no scan warning, lists by position.
   bool masksMayRepeat() const { return masks == MaskRule::Repeatable || !freeMask.empty(); }
   // The fields the engine writes, ascending.

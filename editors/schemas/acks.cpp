@@ -10,10 +10,9 @@
 namespace kessik::schemas {
 namespace {
 
-Schema acksSchema(int section, std::initializer_list<const char*> soundRows, WindowSize size) {
+Schema acksSchema(int section, std::initializer_list<const char*> soundRows) {
   Schema s;
   s.folder = "acks\\" + std::to_string(section) + "\\";
-  s.size = size;
   s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
   int field = 2;
   for (const char* name : soundRows) s.rows.push_back(makeSoundRow(name, field++));
@@ -30,19 +29,17 @@ const Schema& acksAnswers() {
        "NoPathVoice",   "CantCastVoice", "CantTeleVoice", "SkiFailVoice", "NoTargetVoice", "ComplSpVoice",
        "DecToAttVoice", "OutStamVoice",  "ArmCripVoice",  "LegCripVoice", "BoredVoice",   "Unknown1",
        "OverloadVoice", "InjuredVoice",  "BigAttVoice",   "ArmorCriVoice", "WeapCripVoice", "AttInDefVoice",
-       "WaitFollVoice", "ScenarioVoice", "StealEmpVoice", "ShopYesVoice", "ShopNoVoice"},
-      {598, 561, 561, 480, 194, 344});
+       "WaitFollVoice", "ScenarioVoice", "StealEmpVoice", "ShopYesVoice", "ShopNoVoice"});
   return s;
 }
 
 const Schema& acksCryes() {
-  static const Schema s = acksSchema(2, {"AgressVoice", "SuspectVoice", "KillVoice", "RestVoice", "InAgressVoice"},
-                                     {598, 227, 561, 138, 194, 361});
+  static const Schema s = acksSchema(2, {"AgressVoice", "SuspectVoice", "KillVoice", "RestVoice", "InAgressVoice"});
   return s;
 }
 
 const Schema& acksOthers() {
-  static const Schema s = acksSchema(3, {"TalkVoice", "RestVoice"}, {598, 167, 561, 83, 194, 361});
+  static const Schema s = acksSchema(3, {"TalkVoice", "RestVoice"});
   return s;
 }
 

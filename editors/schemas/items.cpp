@@ -108,7 +108,6 @@ Schema materials() {
                 {"ShopInfo", Codec::Bitset30},
             });
   s.recordNumber = RecordNumberRule{3, -1, ru("Значение этого поля должно быть равно номеру записи-1. В данном случае ")};
-  s.size = {597, 489, 561, 405, 183, 372};
   return s;
 }
 
@@ -141,7 +140,6 @@ Schema weapons() {
             });
   s.typeIds.push_back(typeIds(2, 3, {"sword", "axe", "dagger", "spear", "hammer", "bow", "crossbow"}));
   s.minMax.push_back({19, 20, 10});  // rows 20 and 21
-  s.size = {597, 503, 561, 423, 194, 344};
   return s;
 }
 
@@ -168,7 +166,6 @@ Schema armors() {
                 {"Unknown5", Codec::Raw},
             });
   s.typeIds.push_back(typeIds(2, 3, {"helm", "plate", "leggings", "shirt", "pants", "boots", "gloves"}));
-  s.size = {597, 503, 561, 423, 194, 344};
   return s;
 }
 
@@ -193,7 +190,6 @@ Schema quickItems() {
                 {"Unknown5", Codec::Raw},
             });
   s.typeIds.push_back(typeIds(2, 17, {"dangersensor", "wand", "scroll"}, {0, 5, 8}));
-  s.size = {597, 541, 561, 462, 194, 361};
   return s;
 }
 
@@ -220,7 +216,6 @@ Schema questItems() {
                 {"Quest Items ScriptID", Codec::Int32},
                 {"Quest Items Zones   (LIST)", Codec::NameList},
             });
-  s.size = {597, 445, 561, 367, 209, 346};
   return s;
 }
 
@@ -249,7 +244,6 @@ Schema lootItems() {
                 {"Unknown10", Codec::Int32},
             });
   s.typeIds.push_back(typeIds(2, 17, {"treasure", "material", "instruction"}));
-  s.size = {597, 467, 561, 387, 203, 352};
   return s;
 }
 

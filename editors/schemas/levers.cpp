@@ -34,10 +34,6 @@ Schema leversSchema() {
   name.maxLen = 24;
   s.rows.push_back(name);
   s.rows.push_back(makeRow("Lever Description (Desc)", descPartOf(8, 24), Codec::Name, CheckKind::None));
-
-  // The LMP window (TLmpLeversF) has the schema's size; the SINGL one differs.
-  s.size = {597, 341, 561, 257, 180, 375};
-  s.sizeFor.push_back({"TLeversF", {588, 346, 561, 257, 180, 375}});
   return s;
 }
 

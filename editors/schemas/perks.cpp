@@ -20,7 +20,6 @@ Schema perksSchema(int section) {
 Schema skills() {
   Schema s = perksSchema(1);
   s.rows.push_back(makeRow("Base Attributes   (LIST)", fieldAt(4), Codec::NameList));
-  s.size = {597, 181, 561, 101, 194, 361};
   return s;
 }
 
@@ -48,7 +47,6 @@ Schema perks() {
                                   {"sense", 4},
                                   {"astral", 5},
                                   {"none", 2147483647}}});
-  s.size = {597, 428, 561, 348, 194, 361};
   return s;
 }
 

@@ -27,12 +27,7 @@ Schema printsSchema(int section) {
   s.rows.push_back(makeRow("TerrainType", fieldAt(1), Codec::Name, CheckKind::Mask));
   addGroup(s, 2, "Clear Weather");
   addGroup(s, 3, "Weather Precipitation");
-  if (section == 2) {
-    addGroup(s, 4, "Unknown1");
-    s.size = {597, 299, 561, 216, 180, 375};
-  } else {
-    s.size = {597, 246, 561, 161, 180, 375};
-  }
+  if (section == 2) addGroup(s, 4, "Unknown1");
   return s;
 }
 

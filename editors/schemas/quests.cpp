@@ -23,7 +23,6 @@ Schema quests() {
   s.freeMask = "dummy";
   s.recordNumber =
       RecordNumberRule{6, 0, ru("Значение этого поля должно быть равно номеру записи. В данном случае ")};
-  s.size = {597, 257, 561, 176, 209, 346};
   return s;
 }
 
@@ -41,7 +40,6 @@ Schema briefings() {
   s.rows.push_back(makeRow("OpenZones   (LIST)", fieldAt(9), Codec::NameList));
   s.rows.push_back(makeRow("Unknown6   (LIST)", fieldAt(10), Codec::NameList));
   s.rows.push_back(makeRow("BonusNumer", fieldAt(11), Codec::Int32));
-  s.size = {597, 308, 561, 231, 209, 346};
   return s;
 }
 

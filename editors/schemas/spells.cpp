@@ -27,7 +27,6 @@ Row typeIdRow(int field, const LabelTable& labels) {
 Schema makePrototypes() {
   Schema s;
   s.folder = "spells\\1\\";
-  s.size = {598, 561, 561, 480, 194, 344};
   auto add = [&](const char* name, Place place, Codec codec, CheckKind check = CheckKind::Codec) {
     s.rows.push_back(makeRow(name, place, codec, check));
   };
@@ -66,7 +65,6 @@ Schema makePrototypes() {
 Schema makeModifiers() {
   Schema s;
   s.folder = "spells\\2\\";
-  s.size = {598, 280, 561, 196, 194, 361};
   s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
   s.rows.push_back(makeRow("Code", fieldAt(2), Codec::Code4));
   s.rows.push_back(makeRow("Price", fieldAt(3), Codec::Float32));
@@ -80,12 +78,10 @@ Schema makeModifiers() {
 }
 
 // S_Spells, S_Armors, S_Weapons: a prototype, two name lists, a power text
-// and the shops. Masks may repeat; the LMP S_Armors window is 2 pixels taller.
+// and the shops. Masks may repeat.
 Schema shopList(int section) {
   Schema s;
   s.folder = "spells\\" + std::to_string(section) + "\\";
-  s.size = {598, 199, 561, 120, 194, 361};
-  if (section == 4) s.sizeFor.push_back({"TSpellsSdbR4F", {598, 201, 561, 120, 194, 361}});
   s.masks = MaskRule::Repeatable;
   s.rows.push_back(makeRow("Prototype", fieldAt(1), Codec::Name, CheckKind::Mask));
   s.rows.push_back(makeRow("Required", fieldAt(2), Codec::NameList));

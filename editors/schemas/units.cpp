@@ -75,8 +75,6 @@ Schema hitLocationsSchema() {
          {"Physical Piercing2", "Physical Shashing2", "Physical Bludgeoning2", "Elemental Termal2",
           "Elemental Chemic2", "Elemental Electric2", "Other General2"});
   wholes(s, 4, Codec::Int32, {"Unknown1 (UnsLong)", "Unknown2 (UnsLong)"});
-  s.size = {597, 431, 561, 350, 194, 361};                       // LMP
-  s.sizeFor = {{"TSinglUnitsUdbR1F", {597, 429, 561, 348, 194, 361}}};  // two pixels lower
   return s;
 }
 
@@ -151,7 +149,6 @@ Schema raceModelsSchema() {
   whole(s, 34, Codec::Bool, "Graphics data First Step Right");
   whole(s, 35, Codec::Float32, "Graphics data HeadHeight");
   wholes(s, 36, Codec::Int32, {"Unknown7", "Unknown8", "Unknown9", "Unknown10"});
-  s.size = {598, 539, 561, 460, 194, 344};
   return s;
 }
 
@@ -210,7 +207,6 @@ Schema monstersSchema() {
   whole(s, 42, Codec::Int32, "Base Level");
   s.rows.push_back(freeName("Equipment Weapon №2", fieldAt(43)));
   whole(s, 44, Codec::Float32, "Stats Exp");
-  s.size = {598, 539, 561, 460, 194, 344};
   return s;
 }
 
@@ -228,7 +224,6 @@ Schema npcsSchema() {
   whole(s, 13, Codec::Float32, "Exp To Distribute");
   whole(s, 14, Codec::Int32, "Money");
   whole(s, 15, Codec::Byte, "Unknown2");
-  s.size = {598, 561, 561, 480, 194, 361};
   return s;
 }
 

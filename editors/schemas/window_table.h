@@ -1,6 +1,6 @@
 // Every section editor window of the program, once: its class name (used as
 // its objectName), its game, its database and section, its schema folder,
-// its caption and the main-menu item that opens it.
+// its caption, the main-menu item that opens it and its sizes.
 #pragma once
 
 #include <string>
@@ -9,6 +9,13 @@
 namespace kessik {
 
 enum class Game { Singl, Lmp };
+
+// A window's geometry: client area, table size and the two column widths.
+struct WindowSize {
+  int clientWidth = 0, clientHeight = 0;
+  int tableWidth = 0, tableHeight = 0;
+  int column1 = 0, column2 = 0;
+};
 
 struct WindowEntry {
   std::string className;     // "TSinglPrintsDbR1F"
@@ -19,6 +26,7 @@ struct WindowEntry {
   std::string caption;       // cp1251: "Prints.db : Blood Prints (SINGL)"
   std::string menuName;      // objectName of the menu item: "PrintsMenu1"
   std::string menuCaption;   // cp1251: "BloodPrints" (for levers: "levers.ldb")
+  WindowSize size;
 };
 
 // The 47 windows, SINGL first, in menu order.

@@ -111,7 +111,7 @@ class TstLeversItems : public QObject {
       auto* sub = qobject_cast<QMdiSubWindow*>(w_->parentWidget());
       QVERIFY(sub);
       QCOMPARE(sub->windowTitle(), toQ(e.caption));
-      const WindowSize& size = schema->sizeOf(e.className);
+      const WindowSize& size = e.size;
       QCOMPARE(w_->size(), QSize(size.clientWidth, size.clientHeight));
       QCOMPARE(table()->size(), QSize(size.tableWidth, size.tableHeight));
       QCOMPARE(table()->columnWidth(0), size.column1);

@@ -93,7 +93,7 @@ void dumpSection(std::ostream& out, const std::string& folder, const Schema& s) 
   out << "Section " << folder << "\n";
   for (const WindowEntry& w : windowTable()) {
     if (w.schemaFolder != folder) continue;
-    const WindowSize& z = s.sizeOf(w.className);
+    const WindowSize& z = w.size;
     out << "  window " << w.className << " " << (w.game == Game::Singl ? "SINGL" : "LMP") << " "
         << quoted(w.caption) << ", database " << w.database << " section " << w.section << ", menu item "
         << w.menuName << " " << quoted(w.menuCaption) << "\n";
