@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <stdexcept>
 
 #include "core/record.h"
 #include "util/cp1251.h"
@@ -103,6 +104,44 @@ EncodeResult float32Of(double v) {
 std::optional<double> cellNumber(const std::string& text) { return parseShownNumber(text); }
 
 }  // namespace
+
+Schema buildSchema(const SchemaDef& def, std::string folder) {
+  auto text = [&](const char* utf8) {
+    auto t = utf8ToCp1251(utf8 ? utf8 : "");
+    if (!t) throw std::logic_error(folder + ": not a cp1251 text: " + utf8);
+    return *t;
+  };
+  Schema s;
+  s.folder = std::move(folder);
+  for (const RowDef& d : def.rows) {
+    Row r = makeRow(text(d.name), d.place, d.codec, d.check);
+    r.button = d.button;
+    r.slot = d.button == RowButton::Raw || d.button == RowButton::SoundList;
+    r.itemType = d.itemType;
+    r.labels = d.labels;
+    r.maxLen = d.maxLen;
+    for (const Row& earlier : s.rows)
+      if (earlier.name == r.name) throw std::logic_error(s.folder + ": two rows named " + d.name);
+    s.rows.push_back(std::move(r));
+  }
+  auto row = [&](const char* name) {
+    const std::string n = text(name);
+    for (int i = 0; i < static_cast<int>(s.rows.size()); ++i)
+      if (s.rows[i].name == n) return i;
+    throw std::logic_error(s.folder + ": a rule names no row " + name);
+  };
+  s.masks = def.masks;
+  s.freeMask = text(def.freeMask);
+  for (const TypeIdDef& t : def.typeIds) {
+    TypeIdRule rule{row(t.typeRow), row(t.idRow), {}};
+    for (const TypeId& id : t.ids) rule.ids.emplace_back(text(id.name), id.id);
+    s.typeIds.push_back(std::move(rule));
+  }
+  for (const MinMaxDef& m : def.minMax) s.minMax.push_back({row(m.minRow), row(m.maxRow), m.scale});
+  if (def.recordNumber)
+    s.recordNumber = RecordNumberRule{row(def.recordNumber->row), def.recordNumber->offset, text(def.recordNumber->message)};
+  return s;
+}
 
 std::string unreadableText(int field, bool fieldMissing) {
   if (fieldMissing)

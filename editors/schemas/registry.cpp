@@ -1,26 +1,27 @@
 #include "editors/schemas/registry.h"
 
-#include <utility>
+#include <vector>
 
 #include "editors/engine/schema.h"
 
 namespace kessik {
 
 namespace schemas {
-#define KESSIK_SECTION(folder, getter) const Schema& getter();
+#define KESSIK_SECTION(folder, def) extern const SchemaDef def;
 #include "editors/schemas/sections.def"
 #undef KESSIK_SECTION
 }  // namespace schemas
 
 const Schema* findSchema(const std::string& schemaFolder) {
-  using Getter = const Schema& (*)();
-  static const std::pair<const char*, Getter> known[] = {
-#define KESSIK_SECTION(folder, getter) {folder, &schemas::getter},
+  static const std::vector<Schema> known = [] {
+    std::vector<Schema> out;
+#define KESSIK_SECTION(folder, def) out.push_back(buildSchema(schemas::def, folder));
 #include "editors/schemas/sections.def"
 #undef KESSIK_SECTION
-  };
-  for (const auto& [folder, get] : known)
-    if (schemaFolder == folder) return &get();
+    return out;
+  }();
+  for (const Schema& s : known)
+    if (s.folder == schemaFolder) return &s;
   return nullptr;
 }
 
