@@ -133,7 +133,7 @@ struct RecordNumberRule {
 };
 
 struct Schema {
-  std::string folder;  // "prints\\1\\": source and template folder below their roots
+  std::string folder;  // the section's folder below the source and template roots, ending in a backslash
   std::vector<Row> rows;  // row 1 (index 0) is the mask
   MaskRule masks = MaskRule::Unique;
   std::string freeMask;  // a mask exempt from uniqueness ("dummy"); lists by position then

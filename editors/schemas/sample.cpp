@@ -19,32 +19,10 @@
 namespace kessik {
 namespace {
 
-// What a schema may add to the generic samples: masks that suit its
-// records (UTF-8), and the type bytes of its fields (field n gets entry
-// n - 1; fields past the table, or all when it is empty, get their number).
-struct SampleHint {
-  const char* database;  // the first name of the schema folder ("prints"), or the
-                         // whole folder ("items\\2\\") for one section
-  std::vector<const char*> masks;
-  std::vector<std::uint8_t> fieldTypes;
-};
-
+// What the section's row in the registry adds to the generic samples.
 const SampleHint* hintOf(const Schema& schema) {
-  static const std::vector<SampleHint> hints = {
-      {"prints", {"Grass", "Sand", "Snow"}, {}},
-      {"levers", {"Lever01", "GateSwitch", "WellWinch"}, {}},
-      {"items\\1\\", {"Iron", "Steel", "Leather"}, {}},
-      {"items\\2\\", {"ShortSword", "BattleAxe", "Dagger"}, {}},
-      {"items\\3\\", {"IronHelm", "ChainPlate", "LeatherLeggings"}, {}},
-      {"items\\4\\", {"DangerSensor", "FireWand", "HealScroll"}, {}},
-      {"items\\5\\", {"OldKey", "SealedLetter", "Amulet"}, {}},
-      {"items\\6\\", {"GoldCoins", "IronOre", "Manual"}, {}},
-      {"spells", {"Fireball", "Heal", "Shield"}, {}},
-  };
-  const std::string database = schema.folder.substr(0, schema.folder.find('\\'));
-  for (const auto& h : hints)
-    if (database == h.database || schema.folder == h.database) return &h;
-  return nullptr;
+  const Section* section = sectionOf(schema);
+  return section ? &section->sample : nullptr;
 }
 
 std::string withoutBlanks(const std::string& s) {
