@@ -47,13 +47,14 @@ const std::vector<SectionRow>& rows() {
   return all;
 }
 
-// "items.idb", 2 -> "items\2\".
+// The folder of a section: the database's name without its extension, then
+// the number, each followed by a backslash.
 std::string folderOf(const std::string& database, int number) {
   return database.substr(0, database.find('.')) + "\\" + std::to_string(number) + "\\";
 }
 
 struct Registry {
-  std::vector<Section> sections;
+  std::vector<SectionEntry> sections;
   std::vector<WindowEntry> windows;  // the single-player windows first, each game in the rows' order
 };
 
@@ -61,7 +62,7 @@ const Registry& registry() {
   static const Registry r = [] {
     Registry out;
     for (const SectionRow& row : rows()) {
-      Section s;
+      SectionEntry s;
       s.database = row.database;
       s.number = row.number;
       s.folder = folderOf(s.database, s.number);
@@ -85,16 +86,16 @@ const Registry& registry() {
 
 }  // namespace
 
-const std::vector<Section>& sections() { return registry().sections; }
+const std::vector<SectionEntry>& sections() { return registry().sections; }
 
 const Schema* findSchema(const std::string& schemaFolder) {
-  for (const Section& s : sections())
+  for (const SectionEntry& s : sections())
     if (s.folder == schemaFolder) return &s.schema;
   return nullptr;
 }
 
-const Section* sectionOf(const Schema& schema) {
-  for (const Section& s : sections())
+const SectionEntry* sectionOf(const Schema& schema) {
+  for (const SectionEntry& s : sections())
     if (s.folder == schema.folder) return &s;
   return nullptr;
 }

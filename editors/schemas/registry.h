@@ -21,7 +21,7 @@ struct SampleHint {
   std::vector<std::uint8_t> fieldTypes;
 };
 
-struct Section {
+struct SectionEntry {
   std::string database;  // the database file: "prints.db"
   int number = 0;        // the section in it, from 1
   std::string folder;    // below the source and template roots: the database's name and the number, each ending in a backslash
@@ -30,12 +30,12 @@ struct Section {
 };
 
 // Every section, in the order of the list (the menu order).
-const std::vector<Section>& sections();
+const std::vector<SectionEntry>& sections();
 
 // The schema of a section folder, or nullptr when no section has it.
 const Schema* findSchema(const std::string& schemaFolder);
 
 // The section whose folder the schema has; nullptr when none has it.
-const Section* sectionOf(const Schema& schema);
+const SectionEntry* sectionOf(const Schema& schema);
 
 }  // namespace kessik

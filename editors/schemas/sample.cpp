@@ -21,7 +21,7 @@ namespace {
 
 // What the section's row in the registry adds to the generic samples.
 const SampleHint* hintOf(const Schema& schema) {
-  const Section* section = sectionOf(schema);
+  const SectionEntry* section = sectionOf(schema);
   return section ? &section->sample : nullptr;
 }
 
