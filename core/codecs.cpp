@@ -1,4 +1,4 @@
-// Field value codecs.
+// Field value codecs: the codec table and the item and run operations.
 //
 // Choices for values the plain rules do not cover:
 // - float32: any NaN shows "NAN" (and is saved back as FF FF FF FF); an
@@ -21,10 +21,11 @@
 // - Fixed-width decoders count missing bytes as 00.
 #include "core/codecs.h"
 
+#include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "util/cp1251.h"
@@ -33,9 +34,8 @@ namespace kessik {
 
 namespace {
 
-constexpr std::array<std::string_view, 15> kNames = {
-    "name",     "int32",     "int32label", "float32", "ticks15",   "ticks15f", "byte",      "bool",
-    "bitset30", "namelist",  "code4",      "char1",   "code4list", "raw",      "soundlist"};
+// ---------------------------------------------------------------------------
+// What the codecs share
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -79,94 +79,47 @@ const char* const kIntOverflow = "Integer overflow";
 // The text before the first blank (the whole text when there is none).
 std::string_view beforeBlank(std::string_view text) { return text.substr(0, text.find(' ')); }
 
-enum class NumberStatus { Ok, NotNumber, Overflow };
-
-// Optional "-", digits, at most one separator ("," or "."), digits; at least
-// one digit. Rewritten for from_chars into `out`.
-bool plainDecimal(std::string_view text, std::string& out, bool& integerNonZero) {
-  out.clear();
-  integerNonZero = false;
-  std::size_t i = 0;
-  if (i < text.size() && text[i] == '-') out += text[i++];
-  bool separator = false, digit = false;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    if (isDigit(c)) {
-      digit = true;
-      if (!separator && c != '0') integerNonZero = true;
-      out += c;
-    } else if ((c == ',' || c == '.') && !separator) {
-      separator = true;
-      out += '.';
-    } else {
-      return false;
-    }
-  }
-  return digit;
-}
-
+// Reads a float text; the conversion message when it is no number or too big.
 template <typename T>
-NumberStatus parseDecimal(std::string_view text, T& value) {
-  std::string s;
-  bool big = false;
-  if (!plainDecimal(text, s, big)) return NumberStatus::NotNumber;
-  T v{};
-  auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (r.ec == std::errc::result_out_of_range) {
-    if (big) return NumberStatus::Overflow;
-    value = s[0] == '-' ? -T(0) : T(0);  // too small: rounds to zero
-    return NumberStatus::Ok;
+std::optional<std::string> readFloatText(std::string_view text, T& value) {
+  switch (readDecimal(text, value)) {
+    case NumberStatus::NotNumber:
+      return notFloat(text);
+    case NumberStatus::Overflow:
+      return std::string(kFloatOverflow);
+    case NumberStatus::Ok:
+      break;
   }
-  if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return NumberStatus::NotNumber;
-  if (std::isinf(v)) return NumberStatus::Overflow;
-  value = v;
-  return NumberStatus::Ok;
+  return std::nullopt;
 }
 
-// 15 significant digits of |v| (v finite, not zero): the digits without
-// trailing zeros and the decimal exponent of the first one.
-void significantDigits(double v, std::string& digits, int& exponent) {
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 14);
-  std::string_view s(buf, r.ptr - buf);  // d.dddddddddddddde±XX
-  std::size_t e = s.find('e');
-  digits.assign(1, s[0]);
-  digits.append(s.substr(2, e - 2));
-  exponent = 0;
-  std::from_chars(s.data() + e + (s[e + 1] == '+' ? 2 : 1), s.data() + s.size(), exponent);
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+std::string noMessage() { return formatMessage(); }
+
+// The sample helpers: the row's word with the record's number, and one of
+// three texts by record.
+std::string numbered(const SampleArgs& a, int plus = 0) { return std::string(a.word) + std::to_string(a.record + plus); }
+std::string oneOf3(const SampleArgs& a, const char* const (&texts)[3]) { return texts[(a.record - 1) % 3]; }
+// A number that differs from record to record and from row to row.
+std::string sampleNumber(const SampleArgs& a) { return std::to_string(10 * a.record + 5 * (a.row % 3)); }
+
+// ---------------------------------------------------------------------------
+// name, code4, char1 and the lists
+
+std::string decodeName(std::string_view bytes, const LabelTable* = nullptr) {
+  return std::string(bytes.substr(0, bytes.find('\0')));
 }
 
-std::string appendComma(std::string text) {
-  if (text.find(',') == std::string::npos) text += ",0";
-  return text;
+EncodeResult encodeName(std::string_view text, std::uint8_t) {
+  ByteString out(text);
+  out += '\0';
+  return done(std::move(out));
 }
 
-// All the digits of a whole number held in a double.
-std::string wholeNumber(double v) {
-  char buf[400];
-  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 0);
-  return std::string(buf, r.ptr);
-}
+std::string decodeCode4(std::string_view bytes, const LabelTable* = nullptr) { return decodeName(bytes.substr(0, 4)); }
 
-std::string decodeName(std::string_view bytes) { return std::string(bytes.substr(0, bytes.find('\0'))); }
-
-std::string decodeCode4(std::string_view bytes) { return decodeName(bytes.substr(0, 4)); }
-
-ByteString encodeCode4(std::string_view text) {
+ByteString code4Bytes(std::string_view text) {
   ByteString out(4, '\0');
   if (text.size() <= 4) std::memcpy(out.data(), text.data(), text.size());
-  return out;
-}
-
-std::string decodeList(std::string_view payload) {
-  std::string out;
-  bool first = true;
-  while (!payload.empty()) {
-    if (!first) out += ',';
-    first = false;
-    out += decodeName(takeItem(payload));
-  }
   return out;
 }
 
@@ -181,10 +134,15 @@ void forEachListPart(std::string_view text, Part part) {
   }
 }
 
-bool partsAtMost4(std::string_view text) {
-  bool ok = true;
-  forEachListPart(text, [&](std::string_view p) { ok = ok && p.size() <= 4; });
-  return ok;
+std::string decodeList(std::string_view payload, const LabelTable* = nullptr) {
+  std::string out;
+  bool first = true;
+  while (!payload.empty()) {
+    if (!first) out += ',';
+    first = false;
+    out += decodeName(takeItem(payload));
+  }
+  return out;
 }
 
 ByteString encodeList(std::string_view text, std::uint8_t itemType, bool code4) {
@@ -192,7 +150,7 @@ ByteString encodeList(std::string_view text, std::uint8_t itemType, bool code4) 
   if (text.empty()) return out;
   forEachListPart(text, [&](std::string_view p) {
     if (code4) {
-      appendItem(out, itemType, encodeCode4(p));
+      appendItem(out, itemType, code4Bytes(p));
     } else {
       ByteString name(p);
       name += '\0';
@@ -202,85 +160,54 @@ ByteString encodeList(std::string_view text, std::uint8_t itemType, bool code4) 
   return out;
 }
 
-std::string decodeBitset30(std::int32_t mask) {
-  if (mask == 0) return "0";
-  std::int64_t m = mask;
-  bool present[31] = {};
-  for (int n = 30; n >= 1; --n) {
-    std::int64_t low = std::int64_t{1} << (n - 1);
-    if (low <= m && m < 2 * low) {
-      present[n] = true;
-      m -= low;
-    }
-  }
-  std::string out;
-  for (int n = 1; n <= 30; ++n) {
-    if (!present[n]) continue;
-    if (!out.empty()) out += ',';
-    out += std::to_string(n);
-  }
-  return out;
+bool checkCode4List(std::string_view text) {
+  if (!isListText(text)) return false;
+  bool ok = true;
+  forEachListPart(text, [&](std::string_view p) { ok = ok && p.size() <= 4; });
+  return ok;
 }
 
-bool checkBitset30(std::string_view text) {
-  std::string_view part = beforeBlank(text);
-  if (part.empty() || !isDigit(part[0]) || part.back() == ',') return false;
-  for (std::size_t i = 1; i < part.size(); ++i) {
-    if (isDigit(part[i])) continue;
-    if (part[i] != ',' || part[i - 1] == ',') return false;
-  }
-  return true;
+std::string listMessage() {
+  return formatMessage() + "\r" +
+         ru("Это должен быть список текстовых значений, разделенный запятыми. Запятой в конце и начале быть не "
+            "должно, 2-х запятых подряд быть не должно, лишние пробелы (после запятых) удаляются.");
 }
 
-ByteString encodeBitset30(std::string_view text) {
-  std::uint32_t mask = 0;
-  forEachListPart(beforeBlank(text), [&](std::string_view p) {
-    if (p.empty()) return;
-    for (char c : p)
-      if (!isDigit(c)) return;
-    // Leading zeros do not count: "030" is 30, "001" is 1.
-    p.remove_prefix(std::min(p.find_first_not_of('0'), p.size()));
-    if (p.size() > 2) return;
-    int n = 0;
-    for (char c : p) n = n * 10 + (c - '0');
-    if (n >= 1 && n <= 30) mask |= std::uint32_t{1} << (n - 1);
-  });
-  return le32(mask);
+// ---------------------------------------------------------------------------
+// The numbers
+
+std::string decodeInt32(std::string_view bytes, const LabelTable* = nullptr) {
+  return std::to_string(readInt32(bytes));
 }
 
-std::string decodeTicks15f(std::int32_t n) {
-  double v = (static_cast<double>(n) - 1.0) / 15.0 + 0.1;
-  // One decimal survives below 10, none from 10 on; the integer part itself
-  // is never cut (1234,5 shows as 1234,0, not as 123,0).
-  std::string shown = formatNumber(v);
-  std::size_t keep = std::max<std::size_t>(3, std::min(shown.find(','), shown.size()));
-  std::string cut = shown.substr(0, keep);
-  double back = 0;
-  if (parseDecimal(cut, back) != NumberStatus::Ok) back = 0;
-  return formatFloat32(static_cast<float>(back) + 0.0f);  // no "-0,0" here
-}
-
-EncodeResult encodeInt32(std::string_view text) {
+EncodeResult encodeInt32(std::string_view text, std::uint8_t = 1) {
   auto v = parseInt32(text);
   if (!v) return fail(notInteger(text));
   return done(le32(static_cast<std::uint32_t>(*v)));
 }
 
-// Reads a float text; the conversion message when it is no number or too big.
-template <typename T>
-std::optional<std::string> readFloatText(std::string_view text, T& value) {
-  switch (parseDecimal(text, value)) {
-    case NumberStatus::NotNumber:
-      return notFloat(text);
-    case NumberStatus::Overflow:
-      return std::string(kFloatOverflow);
-    case NumberStatus::Ok:
-      break;
+std::string decodeInt32Label(std::string_view bytes, const LabelTable* labels) {
+  std::int32_t v = readInt32(bytes);
+  std::string text = std::to_string(v);
+  if (labels) {
+    for (const auto& e : *labels) {
+      if (e.value == v) {
+        text += e.label;
+        break;
+      }
+    }
   }
-  return std::nullopt;
+  return text;
 }
 
-EncodeResult encodeFloat32(std::string_view text) {
+std::string decodeFloat32(std::string_view bytes, const LabelTable* = nullptr) {
+  std::uint32_t bits = readLe32(bytes);
+  float f;
+  std::memcpy(&f, &bits, 4);
+  return formatFloat32(f);
+}
+
+EncodeResult encodeFloat32(std::string_view text, std::uint8_t = 1) {
   if (text == "NAN") return done(ByteString(4, '\xFF'));
   float f = 0;
   if (auto error = readFloatText(text, f)) return fail(*error);
@@ -313,7 +240,28 @@ EncodeResult encodeFloat32(std::string_view text) {
   return done(le32(bits));
 }
 
-EncodeResult encodeTicks15f(std::string_view text) {
+EncodeResult encodeTicks15(std::string_view text, std::uint8_t) {
+  auto v = parseInt32(text);
+  if (!v) return fail(notInteger(text));
+  std::int64_t n = std::int64_t{*v} * 15;
+  if (n < std::numeric_limits<std::int32_t>::min() || n > std::numeric_limits<std::int32_t>::max())
+    return fail(kIntOverflow);
+  return done(le32(static_cast<std::uint32_t>(static_cast<std::int32_t>(n))));
+}
+
+std::string ticks15fText(std::int32_t n) {
+  double v = (static_cast<double>(n) - 1.0) / 15.0 + 0.1;
+  // One decimal survives below 10, none from 10 on; the integer part itself
+  // is never cut (1234,5 shows as 1234,0, not as 123,0).
+  std::string shown = formatNumber(v);
+  std::size_t keep = std::max<std::size_t>(3, std::min(shown.find(','), shown.size()));
+  std::string cut = shown.substr(0, keep);
+  double back = 0;
+  if (readDecimal(cut, back) != NumberStatus::Ok) back = 0;
+  return formatFloat32(static_cast<float>(back) + 0.0f);  // no "-0,0" here
+}
+
+EncodeResult encodeTicks15f(std::string_view text, std::uint8_t) {
   double v = 0;
   if (auto error = readFloatText(text, v)) return fail(*error);
   double r = std::nearbyint((v - 0.1) * 15 + 1);  // halves to even
@@ -323,7 +271,7 @@ EncodeResult encodeTicks15f(std::string_view text) {
   // as another number ("11,0" would come back as "10,0"). Then the nearest
   // value that shows as the number typed is stored instead.
   auto shows = [v](double n) {
-    auto back = parseNumber(decodeTicks15f(static_cast<std::int32_t>(n)));
+    auto back = parseNumber(ticks15fText(static_cast<std::int32_t>(n)));
     return back && *back == v;
   };
   if (!shows(r)) {
@@ -341,18 +289,189 @@ EncodeResult encodeTicks15f(std::string_view text) {
   return done(le32(static_cast<std::uint32_t>(static_cast<std::int32_t>(r))));
 }
 
+bool checkByte(std::string_view text) {
+  if (!isIntegerText(text)) return false;
+  auto v = parseInt32(text);
+  return v && *v >= -128 && *v <= 255;
+}
+
+EncodeResult encodeByte(std::string_view text, std::uint8_t) {
+  auto v = parseInt32(text);
+  if (!v) return fail(notInteger(text));
+  return done(ByteString(1, static_cast<char>(static_cast<std::uint32_t>(*v) & 0xFF)));
+}
+
+// ---------------------------------------------------------------------------
+// bitset30
+
+std::string decodeBitset30(std::string_view bytes, const LabelTable*) {
+  const std::int32_t mask = readInt32(bytes);
+  if (mask == 0) return "0";
+  std::int64_t m = mask;
+  bool present[31] = {};
+  for (int n = 30; n >= 1; --n) {
+    std::int64_t low = std::int64_t{1} << (n - 1);
+    if (low <= m && m < 2 * low) {
+      present[n] = true;
+      m -= low;
+    }
+  }
+  std::string out;
+  for (int n = 1; n <= 30; ++n) {
+    if (!present[n]) continue;
+    if (!out.empty()) out += ',';
+    out += std::to_string(n);
+  }
+  return out;
+}
+
+bool checkBitset30(std::string_view text) {
+  std::string_view part = beforeBlank(text);
+  if (part.empty() || !isDigit(part[0]) || part.back() == ',') return false;
+  for (std::size_t i = 1; i < part.size(); ++i) {
+    if (isDigit(part[i])) continue;
+    if (part[i] != ',' || part[i - 1] == ',') return false;
+  }
+  return true;
+}
+
+EncodeResult encodeBitset30(std::string_view text, std::uint8_t) {
+  std::uint32_t mask = 0;
+  forEachListPart(beforeBlank(text), [&](std::string_view p) {
+    if (p.empty()) return;
+    for (char c : p)
+      if (!isDigit(c)) return;
+    // Leading zeros do not count: "030" is 30, "001" is 1.
+    p.remove_prefix(std::min(p.find_first_not_of('0'), p.size()));
+    if (p.size() > 2) return;
+    int n = 0;
+    for (char c : p) n = n * 10 + (c - '0');
+    if (n >= 1 && n <= 30) mask |= std::uint32_t{1} << (n - 1);
+  });
+  return done(le32(mask));
+}
+
+// ---------------------------------------------------------------------------
+// raw and soundlist: the cell describes the bytes, kept as they are
+
+EncodeResult keepBytes(std::string_view bytes, std::uint8_t) { return done(ByteString(bytes)); }
+bool anyText(std::string_view) { return true; }
+
+// Two sounds, each an item of four items (file, number, text, code), as the
+// sound list editor writes them.
+std::string sampleSounds(const SampleArgs&) {
+  struct Sound {
+    const char* file;
+    std::int32_t number;
+    const char* text;
+    const char* code;
+  };
+  static const Sound sounds[] = {{"sound\\sample1.wav", 0, "Sample sound", "S1"},
+                                 {"sound\\sample2.wav", 1, "Another sample sound", "S2"}};
+  ByteString out;
+  for (const Sound& s : sounds) {
+    ByteString element;
+    appendItem(element, 1, encodeName(s.file, 1).bytes);
+    appendItem(element, 2, le32(static_cast<std::uint32_t>(s.number)));
+    appendItem(element, 3, encodeName(s.text, 1).bytes);
+    appendItem(element, 4, encodeName(s.code, 1).bytes);
+    appendItem(out, 1, element);
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// The codec table: one entry per codec, in the order of enum Codec.
+
+constexpr CodecEntry kCodecs[] = {
+    {Codec::Name, "name", 0, false, false, decodeName, anyText, encodeName, noMessage,
+     [](const SampleArgs& a) { return numbered(a); }},
+    {Codec::Int32, "int32", 4, false, false, decodeInt32, isIntegerText, encodeInt32, noMessage, sampleNumber},
+    {Codec::Int32Label, "int32label", 4, false, false, decodeInt32Label,
+     [](std::string_view t) { return isIntegerText(beforeBlank(t)); },
+     [](std::string_view t, std::uint8_t) { return encodeInt32(beforeBlank(t)); }, noMessage,
+     [](const SampleArgs& a) {
+       std::int32_t v = a.record;
+       if (a.labels && !a.labels->empty()) v = (*a.labels)[(a.record - 1) % a.labels->size()].value;
+       return std::to_string(v);
+     }},
+    {Codec::Float32, "float32", 4, false, false, decodeFloat32, isFloatText, encodeFloat32, noMessage,
+     [](const SampleArgs& a) { return oneOf3(a, {"0,25", "0,5", "0,75"}); }},
+    {Codec::Ticks15, "ticks15", 4, false, false,
+     [](std::string_view b, const LabelTable*) { return std::to_string(readInt32(b) / 15); }, isIntegerText,
+     encodeTicks15, noMessage, sampleNumber},
+    {Codec::Ticks15f, "ticks15f", 4, false, false,
+     [](std::string_view b, const LabelTable*) { return ticks15fText(readInt32(b)); }, isFloatText, encodeTicks15f,
+     noMessage, sampleNumber},
+    {Codec::Byte, "byte", 1, false, false,
+     [](std::string_view b, const LabelTable*) { return std::to_string(b.empty() ? 0 : static_cast<std::uint8_t>(b[0])); },
+     checkByte, encodeByte,
+     [] { return ru("Выделенное поле имеет неправильный формат. Не больше 255 и не меньше -128 (1 байт)"); },
+     [](const SampleArgs& a) { return std::to_string(a.record); }},
+    {Codec::Bool, "bool", 1, false, false,
+     [](std::string_view b, const LabelTable*) { return std::string(!b.empty() && b[0] != '\0' ? "1" : "0"); },
+     [](std::string_view t) { return t == "0" || t == "1"; },
+     [](std::string_view t, std::uint8_t) { return done(ByteString(1, t == "1" ? '\x01' : '\0')); },
+     [] {
+       return ru("Выделенное поле имеет неправильный формат. Либо ноль - значит \"нет\", либо единица - значит "
+                 "\"да\" (тобиш 0=False, 1=True)");
+     },
+     [](const SampleArgs& a) { return std::string(a.record % 2 ? "1" : "0"); }},
+    {Codec::Bitset30, "bitset30", 4, false, false, decodeBitset30, checkBitset30, encodeBitset30,
+     [] {
+       return ru("Выделенное поле имеет неправильный формат. Это должен быть список номеров магазинов, "
+                 "разделенный запятыми, и заканчивающийся последней цифрой магазина (никаких других символов "
+                 "дальше)");
+     },
+     [](const SampleArgs& a) { return oneOf3(a, {"1", "1,3", "2"}); }},
+    {Codec::NameList, "namelist", 0, false, true, decodeList, isListText,
+     [](std::string_view t, std::uint8_t type) { return done(encodeList(t, type, false)); }, listMessage,
+     [](const SampleArgs& a) { return numbered(a) + "," + numbered(a, 1); }},
+    {Codec::Code4, "code4", 4, false, false, decodeCode4, [](std::string_view t) { return t.size() <= 4; },
+     [](std::string_view t, std::uint8_t) { return done(code4Bytes(t)); },
+     [] {
+       return ru("Выделенное поле имеет неправильный формат. Не больше 4 символов (любых), либо вообще без "
+                 "символов.");
+     },
+     [](const SampleArgs& a) { return "SMP" + std::to_string(a.record % 10); }},
+    {Codec::Char1, "char1", 4, false, false, decodeCode4, [](std::string_view t) { return t.size() <= 1; },
+     [](std::string_view t, std::uint8_t) { return done(code4Bytes(t)); },
+     [] { return ru("Выделенное поле имеет неправильный формат. Не больше 1 символа (любого), либо без символов."); },
+     [](const SampleArgs& a) { return std::string(1, static_cast<char>('A' + (a.record - 1) % 26)); }},
+    {Codec::Code4List, "code4list", 0, false, true, decodeList, checkCode4List,
+     [](std::string_view t, std::uint8_t type) { return done(encodeList(t, type, true)); },
+     [] { return listMessage() + "\r" + ru("Каждый элемент списка не должен быть длиннее 4 символов."); },
+     [](const SampleArgs& a) {
+       return "SMP" + std::to_string(a.record % 10) + ",SMP" + std::to_string((a.record + 1) % 10);
+     }},
+    {Codec::Raw, "raw", 0, true, false, [](std::string_view b, const LabelTable*) { return rawDescription(b); },
+     anyText, keepBytes, noMessage, [](const SampleArgs&) { return ByteString(4, '\0'); }},
+    {Codec::SoundList, "soundlist", 0, true, false,
+     [](std::string_view b, const LabelTable*) { return soundListDescription(b); }, anyText, keepBytes, noMessage,
+     sampleSounds},
+};
+
+constexpr bool inEnumOrder() {
+  for (std::size_t i = 0; i < std::size(kCodecs); ++i)
+    if (static_cast<std::size_t>(kCodecs[i].codec) != i) return false;
+  return std::size(kCodecs) == static_cast<std::size_t>(Codec::SoundList) + 1;
+}
+static_assert(inEnumOrder(), "one entry per codec, in the order of enum Codec");
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// Names and properties
+// The table's entries
+
+const CodecEntry& codecEntry(Codec c) { return kCodecs[static_cast<std::size_t>(c)]; }
 
 std::optional<Codec> codecFromName(std::string_view name) {
-  for (std::size_t i = 0; i < kNames.size(); ++i)
-    if (kNames[i] == name) return static_cast<Codec>(i);
+  for (const CodecEntry& e : kCodecs)
+    if (e.name == name) return e.codec;
   return std::nullopt;
 }
 
-std::string_view codecName(Codec c) { return kNames.at(static_cast<std::size_t>(c)); }
+std::string_view codecName(Codec c) { return codecEntry(c).name; }
 
 std::optional<std::size_t> maxLenFromName(std::string_view name) {
   constexpr std::string_view kPrefix = "maxlen";
@@ -368,213 +487,39 @@ std::optional<std::size_t> maxLenFromName(std::string_view name) {
   return n;
 }
 
-std::size_t fixedWidth(Codec c) {
-  switch (c) {
-    case Codec::Int32:
-    case Codec::Int32Label:
-    case Codec::Float32:
-    case Codec::Ticks15:
-    case Codec::Ticks15f:
-    case Codec::Bitset30:
-    case Codec::Code4:
-    case Codec::Char1:
-      return 4;
-    case Codec::Byte:
-    case Codec::Bool:
-      return 1;
-    default:
-      return 0;
-  }
-}
+std::size_t fixedWidth(Codec c) { return codecEntry(c).width; }
 
-bool showsDescription(Codec c) { return c == Codec::Raw || c == Codec::SoundList; }
-
-// ---------------------------------------------------------------------------
-// Decode, check, encode
+bool showsDescription(Codec c) { return codecEntry(c).describes; }
 
 std::string decode(Codec c, std::string_view bytes, const LabelTable* labels) {
-  switch (c) {
-    case Codec::Name:
-      return decodeName(bytes);
-    case Codec::Int32:
-      return std::to_string(readInt32(bytes));
-    case Codec::Int32Label: {
-      std::int32_t v = readInt32(bytes);
-      std::string text = std::to_string(v);
-      if (labels) {
-        for (const auto& e : *labels) {
-          if (e.value == v) {
-            text += e.label;
-            break;
-          }
-        }
-      }
-      return text;
-    }
-    case Codec::Float32: {
-      std::uint32_t bits = readLe32(bytes);
-      float f;
-      std::memcpy(&f, &bits, 4);
-      return formatFloat32(f);
-    }
-    case Codec::Ticks15:
-      return std::to_string(readInt32(bytes) / 15);
-    case Codec::Ticks15f:
-      return decodeTicks15f(readInt32(bytes));
-    case Codec::Byte:
-      return std::to_string(bytes.empty() ? 0 : static_cast<std::uint8_t>(bytes[0]));
-    case Codec::Bool:
-      return !bytes.empty() && bytes[0] != '\0' ? "1" : "0";
-    case Codec::Bitset30:
-      return decodeBitset30(readInt32(bytes));
-    case Codec::NameList:
-    case Codec::Code4List:
-      return decodeList(bytes);
-    case Codec::Code4:
-    case Codec::Char1:
-      return decodeCode4(bytes);
-    case Codec::Raw:
-      return rawDescription(bytes);
-    case Codec::SoundList:
-      return soundListDescription(bytes);
-  }
-  return {};
+  return codecEntry(c).decode(bytes, labels);
 }
 
-bool check(Codec c, std::string_view text) {
-  switch (c) {
-    case Codec::Int32:
-    case Codec::Ticks15:
-      return isIntegerText(text);
-    case Codec::Int32Label:
-      return isIntegerText(beforeBlank(text));
-    case Codec::Float32:
-    case Codec::Ticks15f:
-      return isFloatText(text);
-    case Codec::Byte: {
-      if (!isIntegerText(text)) return false;
-      auto v = parseInt32(text);
-      return v && *v >= -128 && *v <= 255;
-    }
-    case Codec::Bool:
-      return text == "0" || text == "1";
-    case Codec::Bitset30:
-      return checkBitset30(text);
-    case Codec::NameList:
-      return isListText(text);
-    case Codec::Code4List:
-      return isListText(text) && partsAtMost4(text);
-    case Codec::Code4:
-      return text.size() <= 4;
-    case Codec::Char1:
-      return text.size() <= 1;
-    case Codec::Name:
-    case Codec::Raw:
-    case Codec::SoundList:
-      return true;
-  }
-  return false;
-}
+bool check(Codec c, std::string_view text) { return codecEntry(c).check(text); }
 
 RowCheck checkRow(Codec c, std::string_view text) {
   RowCheck r;
-  if (c != Codec::NameList && c != Codec::Code4List) {
-    r.text = std::string(text);
+  r.text = std::string(text);
+  if (!codecEntry(c).list) {
     r.accepted = check(c, text);
     return r;
   }
-  if (!isListText(text)) {
-    r.text = std::string(text);
-    return r;
-  }
+  if (!isListText(text)) return r;
   r.text = normaliseList(text);
   r.accepted = check(c, r.text);
   return r;
 }
 
 EncodeResult encode(Codec c, std::string_view text, std::uint8_t itemType) {
-  switch (c) {
-    case Codec::Name: {
-      ByteString out(text);
-      out += '\0';
-      return done(std::move(out));
-    }
-    case Codec::Int32:
-      return encodeInt32(text);
-    case Codec::Int32Label:
-      return encodeInt32(beforeBlank(text));
-    case Codec::Float32:
-      return encodeFloat32(text);
-    case Codec::Ticks15: {
-      auto v = parseInt32(text);
-      if (!v) return fail(notInteger(text));
-      std::int64_t n = std::int64_t{*v} * 15;
-      if (n < std::numeric_limits<std::int32_t>::min() || n > std::numeric_limits<std::int32_t>::max())
-        return fail(kIntOverflow);
-      return done(le32(static_cast<std::uint32_t>(static_cast<std::int32_t>(n))));
-    }
-    case Codec::Ticks15f:
-      return encodeTicks15f(text);
-    case Codec::Byte: {
-      auto v = parseInt32(text);
-      if (!v) return fail(notInteger(text));
-      return done(ByteString(1, static_cast<char>(static_cast<std::uint32_t>(*v) & 0xFF)));
-    }
-    case Codec::Bool:
-      return done(ByteString(1, text == "1" ? '\x01' : '\0'));
-    case Codec::Bitset30:
-      return done(encodeBitset30(text));
-    case Codec::NameList:
-      return done(encodeList(text, itemType, false));
-    case Codec::Code4List:
-      return done(encodeList(text, itemType, true));
-    case Codec::Code4:
-    case Codec::Char1:
-      return done(encodeCode4(text));
-    case Codec::Raw:
-    case Codec::SoundList:
-      return done(ByteString(text));
-  }
-  return fail({});
+  return codecEntry(c).encode(text, itemType);
 }
+
+std::string checkMessage(Codec c) { return codecEntry(c).message(); }
 
 // ---------------------------------------------------------------------------
 // Messages and descriptions
 
 std::string formatMessage() { return ru("Выделенное поле имеет неправильный формат."); }
-
-std::string checkMessage(Codec c) {
-  switch (c) {
-    case Codec::Byte:
-      return ru("Выделенное поле имеет неправильный формат. Не больше 255 и не меньше -128 (1 байт)");
-    case Codec::Char1:
-      return ru("Выделенное поле имеет неправильный формат. Не больше 1 символа (любого), либо без символов.");
-    case Codec::Code4:
-      return ru(
-          "Выделенное поле имеет неправильный формат. Не больше 4 символов (любых), либо вообще без "
-          "символов.");
-    case Codec::Bool:
-      return ru(
-          "Выделенное поле имеет неправильный формат. Либо ноль - значит \"нет\", либо единица - значит "
-          "\"да\" (тобиш 0=False, 1=True)");
-    case Codec::Bitset30:
-      return ru(
-          "Выделенное поле имеет неправильный формат. Это должен быть список номеров магазинов, "
-          "разделенный запятыми, и заканчивающийся последней цифрой магазина (никаких других символов "
-          "дальше)");
-    case Codec::NameList:
-    case Codec::Code4List: {
-      std::string m = formatMessage() + "\r" +
-                      ru("Это должен быть список текстовых значений, разделенный запятыми. Запятой в "
-                         "конце и начале быть не должно, 2-х запятых подряд быть не должно, лишние "
-                         "пробелы (после запятых) удаляются.");
-      if (c == Codec::Code4List) m += "\r" + ru("Каждый элемент списка не должен быть длиннее 4 символов.");
-      return m;
-    }
-    default:
-      return formatMessage();
-  }
-}
 
 bool checkMaxLen(std::string_view text, std::size_t n) { return text.size() <= n; }
 
@@ -646,30 +591,7 @@ std::uint32_t countItems(std::string_view payload) {
 }
 
 // ---------------------------------------------------------------------------
-// Text rules and numbers
-
-bool isIntegerText(std::string_view text) {
-  if (!text.empty() && text[0] == '-') text.remove_prefix(1);
-  if (text.empty()) return false;
-  for (char c : text)
-    if (!isDigit(c)) return false;
-  return true;
-}
-
-bool isFloatText(std::string_view text) {
-  if (text == "NAN") return true;
-  if (!text.empty() && text[0] == '-') text.remove_prefix(1);
-  if (text.empty()) return false;
-  int commas = 0;
-  for (char c : text) {
-    if (c == ',') {
-      if (++commas > 1) return false;
-    } else if (!isDigit(c)) {
-      return false;
-    }
-  }
-  return true;
-}
+// List rules
 
 bool isListText(std::string_view text) {
   if (text.empty()) return true;
@@ -687,85 +609,6 @@ std::string normaliseList(std::string_view text) {
     out += c;
   }
   return out;
-}
-
-std::optional<std::int32_t> parseInt32(std::string_view text) {
-  if (!isIntegerText(text)) return std::nullopt;
-  bool negative = text[0] == '-';
-  if (negative) text.remove_prefix(1);
-  std::int64_t v = 0;
-  for (char c : text) {
-    v = v * 10 + (c - '0');
-    if (v > std::int64_t{1} << 31) return std::nullopt;
-  }
-  if (negative) v = -v;
-  if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
-    return std::nullopt;
-  return static_cast<std::int32_t>(v);
-}
-
-std::optional<double> parseNumber(std::string_view text) {
-  double v = 0;
-  if (parseDecimal(text, v) != NumberStatus::Ok) return std::nullopt;
-  return v;
-}
-
-std::string formatNumber(double v) {
-  if (std::isnan(v)) return "NAN";
-  if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
-  std::string sign = std::signbit(v) ? "-" : "";
-  if (v == 0) return sign + "0,0";
-  std::string digits;
-  int e = 0;
-  significantDigits(v, digits, e);
-  std::string text;
-  if (e < -5 || e >= 15) {
-    text = digits.substr(0, 1);
-    if (digits.size() > 1) text += "," + digits.substr(1);
-    text += "E" + std::to_string(e);
-  } else if (e >= 0) {
-    if (digits.size() < static_cast<std::size_t>(e) + 1) digits.append(e + 1 - digits.size(), '0');
-    text = digits.substr(0, e + 1);
-    if (digits.size() > static_cast<std::size_t>(e) + 1) text += "," + digits.substr(e + 1);
-  } else {
-    text = "0," + std::string(-e - 1, '0') + digits;
-  }
-  return appendComma(sign + text);
-}
-
-std::string formatFloat32(float x) {
-  if (std::isnan(x) || std::isinf(x)) return formatNumber(x);
-  const bool negative = std::signbit(x);
-  const std::string sign = negative ? "-" : "";
-  const float a = std::fabs(x);
-  const float whole = std::trunc(a);
-  const float fraction = a - whole;  // exact in single precision
-  if (a >= 1e15f) return sign + wholeNumber(whole) + ",0";
-  if (fraction == 0) return formatNumber(negative ? -double(whole) : double(whole));
-
-  // The fraction's first seven digits, from its 15 significant digits.
-  std::string digits;
-  int e = 0;
-  significantDigits(fraction, digits, e);  // e <= -1
-  std::string d = std::string(-e - 1, '0') + digits;
-  if (d.size() > 7) d.resize(7);
-  auto integer = static_cast<std::int64_t>(whole);
-  if (d.size() == 7 && d[6] >= '5') {
-    d[6] = '0';
-    int i = 5;
-    for (; i >= 0; --i) {
-      if (d[i] != '9') {
-        ++d[i];
-        break;
-      }
-      d[i] = '0';
-    }
-    if (i < 0) ++integer;
-  }
-  std::string exact = std::to_string(integer) + "." + d;
-  double value = 0;
-  std::from_chars(exact.data(), exact.data() + exact.size(), value);
-  return formatNumber(negative ? -value : value);
 }
 
 }  // namespace kessik

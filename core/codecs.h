@@ -1,7 +1,12 @@
 // Field value codecs: the conversions between a field's bytes and the one
 // line of text an editor shows for it, the checks a text must pass before it
 // is encoded, and the item and run operations that cut a field payload into
-// values. Every text here is cp1251; numbers use "," as decimal separator.
+// values. Every text here is cp1251; numbers use "," as decimal separator
+// (their rules are in core/numbers.h).
+//
+// Each codec is one entry of the codec table (codecs.cpp): its name, width,
+// decode, check, encode, message and sample value. A new codec is its
+// enumerator below and its entry there; nothing else names codecs one by one.
 //
 // Typical use by a schema engine:
 //   text  = decode(Codec::Float32, takeBytes(run, 4));
@@ -21,28 +26,31 @@
 #include <vector>
 
 #include "core/node.h"
+#include "core/numbers.h"
 
 namespace kessik {
 
 // ---------------------------------------------------------------------------
 // The codecs
 
-enum class Codec {
-  Name,       // "name":       text + 00
-  Int32,      // "int32":      4 bytes signed little-endian
-  Int32Label, // "int32label": int32 shown with its label, "0     ELEMENTAL"
-  Float32,    // "float32":    IEEE single, little-endian; "NAN"
-  Ticks15,    // "ticks15":    int32 of the number x 15
-  Ticks15f,   // "ticks15f":   int32 of round((v - 0.1) x 15 + 1)
-  Byte,       // "byte":       1 byte, -128..255
-  Bool,       // "bool":       1 byte, "0" / "1"
-  Bitset30,   // "bitset30":   int32 mask shown as "1,3"
-  NameList,   // "namelist":   items of names, shown as "a,b"
-  Code4,      // "code4":      4 bytes padded with 00
-  Char1,      // "char1":      4 bytes padded with 00, one character
-  Code4List,  // "code4list":  items of code4, shown as "ab,c"
-  Raw,        // "raw":        bytes shown as a description, edited via a file
-  SoundList,  // "soundlist":  items shown as a count, edited in the sound editor
+// Every codec, in the order of the codec table (codecs.cpp), where each one
+// is described.
+enum class Codec : std::uint8_t {
+  Name,
+  Int32,
+  Int32Label,
+  Float32,
+  Ticks15,
+  Ticks15f,
+  Byte,
+  Bool,
+  Bitset30,
+  NameList,
+  Code4,
+  Char1,
+  Code4List,
+  Raw,
+  SoundList,
 };
 
 // "float32" -> Codec::Float32; nothing for an unknown name (also "maxlen").
@@ -52,9 +60,8 @@ std::string_view codecName(Codec c);
 // "maxlen 24" (or "maxlen24") -> 24; nothing for any other text.
 std::optional<std::size_t> maxLenFromName(std::string_view name);
 
-// The number of bytes a fixed-width codec takes from a packed run (4 for
-// int32, int32label, float32, ticks15, ticks15f, bitset30, code4, char1; 1 for
-// byte and bool); 0 for the codecs whose value is the whole field or item.
+// The number of bytes a fixed-width codec takes from a packed run; 0 for the
+// codecs whose value is the whole field or item.
 std::size_t fixedWidth(Codec c);
 
 // Raw and SoundList show a description, not their value: their text cannot be
@@ -69,6 +76,40 @@ struct LabelEntry {
   std::string label;  // cp1251
 };
 using LabelTable = std::vector<LabelEntry>;
+
+// A text converted to bytes: ok, or the conversion message.
+struct EncodeResult {
+  bool ok = true;
+  ByteString bytes;
+  std::string error;  // cp1251, empty when ok
+};
+
+// The sample value of a codec for a row of a sample record.
+struct SampleArgs {
+  std::string_view word;               // the row's name as one word ("GeneralPrice")
+  int record = 1;                      // the sample record, from 1
+  int row = 0;                         // the row's index, so that numbers differ from row to row
+  const LabelTable* labels = nullptr;  // int32label: the row's labels
+};
+
+// One codec, whole.
+struct CodecEntry {
+  Codec codec;
+  std::string_view name;  // "float32"
+  std::size_t width;      // bytes taken from a packed run; 0: the whole field or item
+  bool describes;         // the cell describes the bytes (raw, soundlist): not encodable text
+  bool list;              // a comma list: checked as typed, normalised, checked again
+  std::string (*decode)(std::string_view bytes, const LabelTable* labels);
+  bool (*check)(std::string_view text);
+  EncodeResult (*encode)(std::string_view text, std::uint8_t itemType);
+  std::string (*message)();  // the message of a refused check
+  // A plausible text of the codec; for a codec that describes its bytes,
+  // the bytes of a sample field instead.
+  std::string (*sample)(const SampleArgs& args);
+};
+
+// The entry of a codec.
+const CodecEntry& codecEntry(Codec c);
 
 // Bytes -> text. Fixed-width codecs read their width from the front of the
 // bytes; missing bytes count as 00, extra bytes are ignored. `labels` is used
@@ -95,11 +136,6 @@ RowCheck checkRow(Codec c, std::string_view text);
 // value", "',' is not a valid floating point value", "Floating point
 // overflow"). itemType is the type byte of the items namelist and code4list
 // write. Callers check() first; encode of a refused text still never crashes.
-struct EncodeResult {
-  bool ok = true;
-  ByteString bytes;
-  std::string error;  // cp1251, empty when ok
-};
 EncodeResult encode(Codec c, std::string_view text, std::uint8_t itemType = 1);
 
 // The message shown when the codec's check refuses a row (cp1251; the list
@@ -136,31 +172,11 @@ ByteString takeBytes(ByteString& data, std::size_t n);
 std::uint32_t countItems(std::string_view payload);
 
 // ---------------------------------------------------------------------------
-// The checks and number rules the codecs are made of, for schema hooks.
+// The list rules of namelist and code4list.
 
-// Optional "-" then one or more digits, nothing else.
-bool isIntegerText(std::string_view text);
-// "NAN", or optional "-" then digits and at most one "," (at least one char).
-bool isFloatText(std::string_view text);
 // Empty, or neither begins nor ends with "," and has no ",,".
 bool isListText(std::string_view text);
 // Removes every run of blanks directly after a ",".
 std::string normaliseList(std::string_view text);
-
-// The decimal integer of the text when it fits 32 bits signed.
-std::optional<std::int32_t> parseInt32(std::string_view text);
-// A decimal number with "," (or ".") as separator: "5,", ",5", "-1,25".
-// Nothing for a text that is no number (",", "-,", "1e5", "").
-std::optional<double> parseNumber(std::string_view text);
-
-// The general number format: 15 significant digits, "," as separator,
-// trailing zeros dropped, fixed when 0.00001 <= |v| and at most 15 integer
-// digits, else scientific ("5E-6", "1,5E20"); ",0" appended when there is no
-// ",". NaN gives "NAN", infinities "INF" / "-INF".
-std::string formatNumber(double v);
-// The float32 display: seven-digit rounding, then formatNumber(). Integer
-// parts of more than 15 digits are written out whole ("100000002004087734272,0"),
-// so the text converts back to the same value.
-std::string formatFloat32(float x);
 
 }  // namespace kessik

@@ -118,11 +118,12 @@ SectionEditor::~SectionEditor() {
 }
 
 void SectionEditor::buildControls() {
-  const WindowSize& size = schema_.sizeOf(entry_.className);
+  const WindowSize& size = entry_.size;
   // Opens at the section's size; wider or taller, the table grows (down to
   // a few rows when it is made lower).
   setResizableClientSize(this, size.clientWidth, size.clientHeight,
-                         QSize(size.clientWidth, size.clientHeight - size.tableHeight + kMinTableHeight));
+                         QSize(size.clientWidth, size.clientHeight - size.tableHeight +
+                                                     std::min(kMinTableHeight, size.tableHeight)));
   // The geometry is that of the original small dialog font: field names of
   // 30 characters fit the 180-pixel name column, button texts their buttons.
   QFont small = font();
@@ -201,11 +202,12 @@ void SectionEditor::resizeEvent(QResizeEvent* event) {
 // cut short with "…" and shows whole as a tool tip.
 void SectionEditor::layoutControls() {
   if (!ValuesEd) return;
-  const WindowSize& size = schema_.sizeOf(entry_.className);
+  const WindowSize& size = entry_.size;
   const int extraWidth = std::max(0, width() - size.clientWidth);
   const int extraHeight = height() - size.clientHeight;
   const int tableWidth = size.tableWidth + extraWidth;
-  const int tableHeight = std::max(kMinTableHeight, size.tableHeight + extraHeight);
+  // A section whose table is already lower than a few rows keeps its own.
+  const int tableHeight = std::max(std::min(kMinTableHeight, size.tableHeight), size.tableHeight + extraHeight);
   const int half = (tableWidth - 15) / 2;
   Label1->setGeometry(kMargin, 4, half, 16);
   MaskiBox->setGeometry(kMargin, kListsTop, half, 22);

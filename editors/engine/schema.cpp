@@ -5,17 +5,12 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <stdexcept>
 
 #include "core/record.h"
 #include "util/cp1251.h"
 
 namespace kessik {
-
-const WindowSize& Schema::sizeOf(const std::string& className) const {
-  for (const auto& [name, s] : sizeFor)
-    if (name == className) return s;
-  return size;
-}
 
 std::vector<int> Schema::writtenFields() const {
   std::vector<int> out;
@@ -104,13 +99,49 @@ EncodeResult float32Of(double v) {
   return r;
 }
 
-// A number shown in a cell, NaN for "NAN"; nothing for no number.
-std::optional<double> cellNumber(const std::string& text) {
-  if (text == "NAN") return std::numeric_limits<double>::quiet_NaN();
-  return parseNumber(text);
-}
+// The number of a cell: any text the table itself shows ("5E-6,0", "NAN",
+// "-0,0") or a user may type; nothing for no number.
+std::optional<double> cellNumber(const std::string& text) { return parseShownNumber(text); }
 
 }  // namespace
+
+Schema buildSchema(const SchemaDef& def, std::string folder) {
+  auto text = [&](const char* utf8) {
+    auto t = utf8ToCp1251(utf8 ? utf8 : "");
+    if (!t) throw std::logic_error(folder + ": not a cp1251 text: " + utf8);
+    return *t;
+  };
+  Schema s;
+  s.folder = std::move(folder);
+  for (const RowDef& d : def.rows) {
+    Row r = makeRow(text(d.name), d.place, d.codec, d.check);
+    r.button = d.button;
+    r.slot = d.button == RowButton::Raw || d.button == RowButton::SoundList;
+    r.itemType = d.itemType;
+    r.labels = d.labels;
+    r.maxLen = d.maxLen;
+    for (const Row& earlier : s.rows)
+      if (earlier.name == r.name) throw std::logic_error(s.folder + ": two rows named " + d.name);
+    s.rows.push_back(std::move(r));
+  }
+  auto row = [&](const char* name) {
+    const std::string n = text(name);
+    for (int i = 0; i < static_cast<int>(s.rows.size()); ++i)
+      if (s.rows[i].name == n) return i;
+    throw std::logic_error(s.folder + ": a rule names no row " + name);
+  };
+  s.masks = def.masks;
+  s.freeMask = text(def.freeMask);
+  for (const TypeIdDef& t : def.typeIds) {
+    TypeIdRule rule{row(t.typeRow), row(t.idRow), {}};
+    for (const TypeId& id : t.ids) rule.ids.emplace_back(text(id.name), id.id);
+    s.typeIds.push_back(std::move(rule));
+  }
+  for (const MinMaxDef& m : def.minMax) s.minMax.push_back({row(m.minRow), row(m.maxRow), m.scale});
+  if (def.recordNumber)
+    s.recordNumber = RecordNumberRule{row(def.recordNumber->row), def.recordNumber->offset, text(def.recordNumber->message)};
+  return s;
+}
 
 std::string unreadableText(int field, bool fieldMissing) {
   if (fieldMissing)
@@ -293,9 +324,10 @@ std::vector<RowFailure> checkRows(const Schema& schema, RecordView& view, const 
 BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& record) {
   std::vector<std::pair<int, ByteString>> fields;
   std::vector<std::pair<int, ByteString>> newSlots;
-  auto fail = [](std::string error) {
+  auto fail = [](int row, std::string error) {
     BuildResult b;
     b.ok = false;
+    b.row = row;
     b.error = std::move(error);
     return b;
   };
@@ -320,15 +352,25 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
         // The spread needs the minimum, which is readable whenever the
         // maximum is (decodeRecord sees to it).
         auto lo = cellNumber(view.texts[m->minRow]);
-        if (!lo) return fail(encode(Codec::Float32, view.texts[m->minRow]).error);
+        if (!lo) return fail(m->minRow, encode(Codec::Float32, view.texts[m->minRow]).error);
         double v = *lo / m->scale;
         if (r == m->maxRow) {
+          // A minimum typed anew as the value it had (another spelling of
+          // it) leaves an untouched maximum's spread as it was.
+          if (view.untouched(r) && static_cast<std::size_t>(m->minRow) < view.loadedBytes.size() &&
+              view.loadedBytes[m->minRow].size() == 4) {
+            EncodeResult min = float32Of(v);
+            if (min.ok && min.bytes == view.loadedBytes[m->minRow]) {
+              values.emplace_back(r, view.loadedBytes[r]);
+              continue;
+            }
+          }
           auto hi = cellNumber(view.texts[m->maxRow]);
-          if (!hi) return fail(encode(Codec::Float32, view.texts[m->maxRow]).error);
+          if (!hi) return fail(r, encode(Codec::Float32, view.texts[m->maxRow]).error);
           v = *hi / m->scale - *lo / m->scale;
         }
         EncodeResult e = float32Of(v);
-        if (!e.ok) return fail(e.error);
+        if (!e.ok) return fail(r, e.error);
         values.emplace_back(r, e.bytes);
         continue;
       }
@@ -344,7 +386,7 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
         }
         if (text != decode(row.codec, slot, row.labels)) {
           EncodeResult e = encode(row.codec, text, row.itemType);
-          if (!e.ok) return fail(e.error);
+          if (!e.ok) return fail(r, e.error);
           slot = e.bytes;
           newSlots.emplace_back(r, slot);
         }
@@ -361,7 +403,7 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
         continue;
       }
       EncodeResult e = encode(row.codec, text, 1);
-      if (!e.ok) return fail(e.error);
+      if (!e.ok) return fail(r, e.error);
       values.emplace_back(r, e.bytes);
     }
 

@@ -2,17 +2,21 @@
 // its schema. A schema is data: a table of rows (the field name shown, where
 // the value lives, its codec, its check and message, its row button) plus a
 // few named rules that a row table cannot say (IDs set from a type name,
-// min/max pairs, the record-number field). The engine is generic: nothing in
+// min/max pairs, the record-number field). Schema files declare them as
+// static tables (RowDef, SchemaDef below). The engine is generic: nothing in
 // it knows a section.
 //
 // Texts are cp1251. Row numbers in the engine's interface are 0-based
 // indices into Schema::rows (row 1 of a section is index 0).
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,11 +49,11 @@ struct Place {
   int to = 0;
 };
 
-inline Place fieldAt(int n) { return {Where::Field, n, 0, 0, 0}; }
-inline Place itemAt(int n, int k) { return {Where::Item, n, k, 0, 0}; }
-inline Place bytesAt(int n, int a, int b) { return {Where::Bytes, n, 0, a, b}; }
-inline Place namePartOf(int n, int width) { return {Where::NamePart, n, 0, 0, width}; }
-inline Place descPartOf(int n, int width) { return {Where::DescPart, n, 0, 0, width}; }
+constexpr Place fieldAt(int n) { return {Where::Field, n, 0, 0, 0}; }
+constexpr Place itemAt(int n, int k) { return {Where::Item, n, k, 0, 0}; }
+constexpr Place bytesAt(int n, int a, int b) { return {Where::Bytes, n, 0, a, b}; }
+constexpr Place namePartOf(int n, int width) { return {Where::NamePart, n, 0, 0, width}; }
+constexpr Place descPartOf(int n, int width) { return {Where::DescPart, n, 0, 0, width}; }
 
 enum class CheckKind : std::uint8_t {
   Codec,         // the codec's check (list codecs: check, normalise, check again)
@@ -65,6 +69,8 @@ enum class RowButton : std::uint8_t {
   SoundList,  // the sound list editor over the row's slot
 };
 
+// A row as the engine works with it (buildSchema() makes them of the
+// declared RowDefs).
 struct Row {
   std::string name;  // cp1251, exactly as the first column shows it
   Place place;
@@ -92,29 +98,13 @@ inline Row makeRow(std::string name, Place place, Codec codec, CheckKind check =
   return r;
 }
 
-// A raw row: the field's bytes kept in the row's slot, shown as their
-// description, changed only through the raw value dialog of its button.
-inline Row makeRawRow(std::string name, int field) {
-  Row r = makeRow(std::move(name), fieldAt(field), Codec::Raw, CheckKind::None);
-  r.button = RowButton::Raw;
-  r.slot = true;
-  return r;
-}
-
-// A sound list row: the field's bytes kept in the row's slot, shown as the
-// count of their sounds, changed only through the sound list editor of its
-// button.
-inline Row makeSoundRow(std::string name, int field) {
-  Row r = makeRow(std::move(name), fieldAt(field), Codec::SoundList, CheckKind::None);
-  r.button = RowButton::SoundList;
-  r.slot = true;
-  return r;
-}
-
 enum class MaskRule : std::uint8_t {
   Unique,      // a warning per repetition at the scan; unique on save and create
   Repeatable,  // masks may repeat: no warning, no check, lists in step by position
 };
+
+// The rules as the engine works with them, their rows found by index
+// (buildSchema() finds them by the names the declarations give).
 
 // A type name in one row sets the ID in another row before the record is
 // built (exact comparison, with case); other names leave the ID as typed.
@@ -142,18 +132,8 @@ struct RecordNumberRule {
   std::string message;  // cp1251, the expected value is appended
 };
 
-// Window geometry: client area, table size and the two column widths.
-struct WindowSize {
-  int clientWidth = 0, clientHeight = 0;
-  int tableWidth = 0, tableHeight = 0;
-  int column1 = 0, column2 = 0;
-};
-
 struct Schema {
-  std::string folder;  // "prints\\1\\": source and template folder below their roots
-  WindowSize size;
-  // Windows of one schema whose geometry differs, by class name.
-  std::vector<std::pair<std::string, WindowSize>> sizeFor;
+  std::string folder;  // the section's folder below the source and template roots, ending in a backslash
   std::vector<Row> rows;  // row 1 (index 0) is the mask
   MaskRule masks = MaskRule::Unique;
   std::string freeMask;  // a mask exempt from uniqueness ("dummy"); lists by position then
@@ -161,13 +141,85 @@ struct Schema {
   std::vector<MinMaxRule> minMax;
   std::optional<RecordNumberRule> recordNumber;
 
-  const WindowSize& sizeOf(const std::string& className) const;
   // Masks may repeat in the record list: no scan warning, lists by position.
   bool masksMayRepeat() const { return masks == MaskRule::Repeatable || !freeMask.empty(); }
   // The fields the engine writes, ascending.
   std::vector<int> writtenFields() const;
   bool hasButtonRows() const;
 };
+
+// ---------------------------------------------------------------------------
+// Declaring a schema
+//
+// A schema file declares its sections as static tables: one table of rows,
+// each row whole on its own line, and the rules, which name the rows they tie
+// by the rows' names. Texts there are UTF-8 literals, row names exactly as
+// the first column shows them; buildSchema() turns a declaration into the
+// Schema the engine works with.
+//
+//   constexpr RowDef kRows[] = {
+//       // name, place, codec, check, button, item type, labels, maxlen
+//       {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+//       {"Scale", fieldAt(4), Codec::Float32},
+//       {"Unknown1", fieldAt(5), Codec::Raw, CheckKind::None, RowButton::Raw},
+//   };
+//   constexpr MinMaxDef kDamage[] = {{"Damage Min", "Damage Max", 10}};
+//   extern const SchemaDef swords = {.rows = kRows, .minMax = kDamage};
+
+struct RowDef {
+  const char* name;  // UTF-8
+  Place place;
+  Codec codec = Codec::Name;
+  CheckKind check = CheckKind::Codec;
+  // A Raw or SoundList button keeps the field's bytes in the row's slot.
+  RowButton button = RowButton::None;
+  std::uint8_t itemType = 1;           // the type byte an Item row is written with
+  const LabelTable* labels = nullptr;  // int32label: the labels and the chooser's list
+  std::size_t maxLen = 0;              // CheckKind::MaxLen
+};
+
+// One row table of several, in order: for rows that sections share.
+template <std::size_t... N>
+consteval std::array<RowDef, (N + ...)> joinRows(const RowDef (&... parts)[N]) {
+  std::array<RowDef, (N + ...)> out{};
+  std::size_t at = 0;
+  ((std::copy(parts, parts + N, out.begin() + at), at += N), ...);
+  return out;
+}
+
+struct TypeId {
+  const char* name;  // compared exactly, with case
+  std::int32_t id;
+};
+struct TypeIdDef {
+  const char* typeRow;  // the row holding the type name
+  const char* idRow;    // the row that takes the type's ID
+  std::span<const TypeId> ids;
+};
+struct MinMaxDef {
+  const char* minRow;
+  const char* maxRow;
+  double scale = 1;
+};
+struct RecordNumberDef {
+  const char* row;
+  int offset = 0;
+  const char* message;  // UTF-8; the expected value is appended
+};
+
+struct SchemaDef {
+  std::span<const RowDef> rows;  // row 1 is the mask
+  MaskRule masks = MaskRule::Unique;
+  const char* freeMask = "";
+  std::span<const TypeIdDef> typeIds = {};
+  std::span<const MinMaxDef> minMax = {};
+  const RecordNumberDef* recordNumber = nullptr;
+};
+
+// The Schema of a declaration, with its folder below the source and template
+// roots. A rule that names no row, and two rows of one name, are faults of
+// the declaration (std::logic_error).
+Schema buildSchema(const SchemaDef& def, std::string folder);
 
 // ---------------------------------------------------------------------------
 // The engine
@@ -227,6 +279,7 @@ std::string rowMessage(const Schema& schema, int row);
 
 struct BuildResult {
   bool ok = true;
+  int row = -1;       // 0-based: the row whose value could not be converted
   std::string error;  // cp1251 conversion message when not ok
 };
 

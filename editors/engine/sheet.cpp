@@ -414,16 +414,6 @@ struct Pending {
   std::string finalMask;  // the mask the record will have
 };
 
-// The row whose text the codec cannot convert, for a failed build.
-int failingRow(const Schema& schema, const RecordView& view) {
-  for (int i = 0; i < static_cast<int>(schema.rows.size()); ++i) {
-    const Row& r = schema.rows[i];
-    if (!view.readable[i] || showsDescription(r.codec)) continue;
-    if (!encode(r.codec, view.texts[i], r.itemType).ok) return i;
-  }
-  return 0;
-}
-
 }  // namespace
 
 namespace {
@@ -613,7 +603,7 @@ void importSheet(const Schema& schema, const std::string& ishPath, std::string_v
     TZapisBaziZm record = rec.record;
     BuildResult built = encodeRecord(schema, p.view, record);
     if (!built.ok) {
-      problem(rec.file, schema.rows[failingRow(schema, p.view)].name, built.error);
+      problem(rec.file, schema.rows[built.row >= 0 ? built.row : 0].name, built.error);
       continue;
     }
     if (record.Bytes != rec.bytes) writes.push_back({rec.file, record.Bytes});

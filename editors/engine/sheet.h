@@ -5,7 +5,7 @@
 // same normalisation and the same rules between rows, and writes nothing
 // unless every line passes.
 //
-//   std::string csv = exportSectionCsv(schema, "C:\\bases\\database\\prints\\1\\");
+//   std::string csv = exportSectionCsv(schema, ishPath);   // the section's folder
 //   ImportOutcome r = importSectionCsv(schema, ishPath, csv, "C:\\prints1.csv");
 //   for (auto& p : r.problems) print(problemLine(p));   // nothing was written
 //

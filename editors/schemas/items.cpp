@@ -1,283 +1,206 @@
 // items.idb: Materials (1), Weapons (2), Armors (3), Quick Items (4), Quest
 // Items (5), Loot Items (6). Most rows are a whole field each; the
-// absorption and damage proportions are packed runs of float32 values;
-// raw rows keep their bytes in a slot edited through a file. The section
-// rules: Materials' own index in field 4, the IDs set from type names, and
-// Weapons' damage stored as a tenth of the minimum and of the spread.
-#include <initializer_list>
-
+// absorption and damage proportions are packed runs of float32 values; raw
+// rows keep their bytes in a slot edited through a file. Weapons, Armors and
+// Quick Items share their general rows (fields 6 to 16). The section rules:
+// Materials' own index in field 4, the IDs set from type names, and Weapons'
+// damage stored as a tenth of the minimum and of the spread.
 #include "editors/engine/schema.h"
-#include "util/cp1251.h"
 
 namespace kessik::schemas {
 namespace {
 
-enum class Kind {
-  Check,  // the codec's check
-  Mask,   // the mask row
-  Free,   // no check (names)
+constexpr RowDef kMaterials[] = {
+    // name, place, codec, check, button
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Material Type", fieldAt(2), Codec::Name, CheckKind::None},
+    {"Material Code Name", fieldAt(3), Codec::Name, CheckKind::None},
+    {"Unknown1 (точно UnsLong)", fieldAt(4), Codec::Int32},
+    {"General Price", fieldAt(5), Codec::Float32},
+    {"General Weight", fieldAt(6), Codec::Float32},
+    {"General Mana", fieldAt(7), Codec::Float32},
+    {"General Slots", fieldAt(8), Codec::Int32},
+    {"General Durability", fieldAt(9), Codec::Float32},
+    {"Material Skill", fieldAt(10), Codec::Int32},
+    {"Material Damage", fieldAt(11), Codec::Float32},
+    {"Absorption Piercing", bytesAt(12, 1, 4), Codec::Float32},
+    {"Absorption Slashing", bytesAt(12, 5, 8), Codec::Float32},
+    {"Absorption Bludgeoning", bytesAt(12, 9, 12), Codec::Float32},
+    {"Absorption Termal", bytesAt(12, 13, 16), Codec::Float32},
+    {"Absorption Chemic", bytesAt(12, 17, 20), Codec::Float32},
+    {"Absorption Electric", bytesAt(12, 21, 24), Codec::Float32},
+    {"Absorption General", bytesAt(12, 25, 28), Codec::Float32},
+    {"Unknown2 (редактир. кнопкой)", fieldAt(13), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"ShopInfo", fieldAt(14), Codec::Bitset30},
 };
-// A raw row (Codec::Raw) keeps its bytes in a slot, edited through the raw
-// value dialog of its row button.
 
-struct Spec {
-  const char* name;  // UTF-8, as the first column shows it
-  Codec codec;
-  Kind kind = Kind::Check;
+// Fields 6 to 16 of Weapons, Armors and Quick Items.
+constexpr RowDef kGeneral[] = {
+    {"Graphics Data Texture Type Index", fieldAt(6), Codec::Int32},
+    {"Graphics Data Texture Type Index2", fieldAt(7), Codec::Int32},
+    {"General Price", fieldAt(8), Codec::Float32},
+    {"General Weight", fieldAt(9), Codec::Float32},
+    {"General Size", fieldAt(10), Codec::Float32},
+    {"General Mana", fieldAt(11), Codec::Float32},
+    {"General Slots", fieldAt(12), Codec::Int32},
+    {"General Durability", fieldAt(13), Codec::Float32},
+    {"General Components", fieldAt(14), Codec::Int32},
+    {"ShopInfo", fieldAt(15), Codec::Bitset30},
+    {"General Deconstructable", fieldAt(16), Codec::Bool},
 };
 
-void add(Schema& s, const Spec& spec, Place place) {
-  if (spec.codec == Codec::Raw) {
-    s.rows.push_back(makeRawRow(ru(spec.name), place.field));
-    return;
-  }
-  CheckKind check = spec.kind == Kind::Mask    ? CheckKind::Mask
-                    : spec.kind == Kind::Check ? CheckKind::Codec
-                                               : CheckKind::None;
-  s.rows.push_back(makeRow(ru(spec.name), place, spec.codec, check));
-}
+constexpr RowDef kWeaponsHead[] = {
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Weapon Type", fieldAt(2), Codec::Name, CheckKind::None},
+    {"Weapon ID (генер-ся автоматически)", fieldAt(3), Codec::Int32},
+    {"Weapon Material Type", fieldAt(4), Codec::Name, CheckKind::None},
+    {"Unknown1", fieldAt(5), Codec::Raw, CheckKind::None, RowButton::Raw},
+};
 
-// Rows in the fields that follow the last one named, one field per row.
-void fields(Schema& s, std::initializer_list<Spec> specs) {
-  int field = s.rows.empty() ? 1 : s.rows.back().place.field + 1;
-  for (const Spec& spec : specs) add(s, spec, fieldAt(field++));
-}
+constexpr RowDef kWeaponsTail[] = {
+    {"Weapon Actions", fieldAt(17), Codec::Int32},
+    {"Unknown2", fieldAt(18), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Weapon Range", fieldAt(19), Codec::Float32},
+    {"Weapon Damage Min", fieldAt(20), Codec::Float32},
+    {"Weapon Damage Max", fieldAt(21), Codec::Float32},
+    {"Damage proportions Piercing", bytesAt(22, 1, 4), Codec::Float32},
+    {"Damage proportions Slashing", bytesAt(22, 5, 8), Codec::Float32},
+    {"Damage proportions Bludgeoning", bytesAt(22, 9, 12), Codec::Float32},
+    {"Damage proportions Termal", bytesAt(22, 13, 16), Codec::Float32},
+    {"Damage proportions Chemic", bytesAt(22, 17, 20), Codec::Float32},
+    {"Damage proportions Electric", bytesAt(22, 21, 24), Codec::Float32},
+    {"Damage proportions General", bytesAt(22, 25, 28), Codec::Float32},
+    {"Unknown3", fieldAt(23), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Unknown4", fieldAt(24), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Attack bonus", fieldAt(25), Codec::Float32},
+    {"Defence bonus", fieldAt(26), Codec::Float32},
+};
 
-// One field of float32 values packed back to back, one row each.
-void packedFloats(Schema& s, std::initializer_list<const char*> names) {
-  const int field = s.rows.back().place.field + 1;
-  int from = 1;
-  for (const char* name : names) {
-    add(s, {name, Codec::Float32}, bytesAt(field, from, from + 3));
-    from += 4;
-  }
-}
+constexpr auto kWeapons = joinRows(kWeaponsHead, kGeneral, kWeaponsTail);
 
-constexpr Spec kName{"Name", Codec::Name, Kind::Mask};
+constexpr RowDef kArmorsHead[] = {
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Armor Type", fieldAt(2), Codec::Name, CheckKind::None},
+    {"Armor ID (генер-ся автоматически)", fieldAt(3), Codec::Int32},
+    {"Armor Material Type", fieldAt(4), Codec::Name, CheckKind::None},
+    {"Unknown1", fieldAt(5), Codec::Raw, CheckKind::None, RowButton::Raw},
+};
 
-// The rows Weapons, Armors and Quick Items share after their type (row 2):
-// the ID or Unknown1 in field 3 comes from the caller.
-void generalRows(Schema& s) {
-  fields(s, {
-                {"Graphics Data Texture Type Index", Codec::Int32},
-                {"Graphics Data Texture Type Index2", Codec::Int32},
-                {"General Price", Codec::Float32},
-                {"General Weight", Codec::Float32},
-                {"General Size", Codec::Float32},
-                {"General Mana", Codec::Float32},
-                {"General Slots", Codec::Int32},
-                {"General Durability", Codec::Float32},
-                {"General Components", Codec::Int32},
-                {"ShopInfo", Codec::Bitset30},
-                {"General Deconstructable", Codec::Bool},
-            });
-}
+constexpr RowDef kArmorsTail[] = {
+    {"Main Absorption", bytesAt(17, 1, 4), Codec::Float32},
+    {"Main Piercing", bytesAt(17, 5, 8), Codec::Float32},
+    {"Main Slashing", bytesAt(17, 9, 12), Codec::Float32},
+    {"Main Bludgeoning", bytesAt(17, 13, 16), Codec::Float32},
+    {"Main Termal", bytesAt(17, 17, 20), Codec::Float32},
+    {"Main Chemic", bytesAt(17, 21, 24), Codec::Float32},
+    {"Main Electric", bytesAt(17, 25, 28), Codec::Float32},
+    {"Main General", bytesAt(17, 29, 32), Codec::Float32},
+    {"Unknown2", bytesAt(17, 33, 36), Codec::Float32},
+    {"Additional Absorption", bytesAt(18, 1, 4), Codec::Float32},
+    {"Additional Piercing", bytesAt(18, 5, 8), Codec::Float32},
+    {"Additional Slashing", bytesAt(18, 9, 12), Codec::Float32},
+    {"Additional Bludgeoning", bytesAt(18, 13, 16), Codec::Float32},
+    {"Additional Termal", bytesAt(18, 17, 20), Codec::Float32},
+    {"Additional Chemic", bytesAt(18, 21, 24), Codec::Float32},
+    {"Additional Electric", bytesAt(18, 25, 28), Codec::Float32},
+    {"Additional General", bytesAt(18, 29, 32), Codec::Float32},
+    {"Unknown3", bytesAt(18, 33, 36), Codec::Float32},
+    {"Graphics Data Apply Wounds", fieldAt(19), Codec::Bool},
+    {"Graphics Data Wear Order", fieldAt(20), Codec::Int32},
+    {"Unknown4", fieldAt(21), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Unknown5", fieldAt(22), Codec::Raw, CheckKind::None, RowButton::Raw},
+};
 
-TypeIdRule typeIds(int typeRow, int idRow, std::initializer_list<const char*> names, const std::vector<int>& ids = {}) {
-  TypeIdRule rule;
-  rule.typeRow = typeRow - 1;
-  rule.idRow = idRow - 1;
-  int i = 0;
-  for (const char* n : names) {
-    rule.ids.emplace_back(n, ids.empty() ? i : ids[i]);
-    ++i;
-  }
-  return rule;
-}
+constexpr auto kArmors = joinRows(kArmorsHead, kGeneral, kArmorsTail);
 
-Schema materials() {
-  Schema s;
-  s.folder = "items\\1\\";
-  fields(s, {
-                kName,
-                {"Material Type", Codec::Name, Kind::Free},
-                {"Material Code Name", Codec::Name, Kind::Free},
-                {"Unknown1 (точно UnsLong)", Codec::Int32},
-                {"General Price", Codec::Float32},
-                {"General Weight", Codec::Float32},
-                {"General Mana", Codec::Float32},
-                {"General Slots", Codec::Int32},
-                {"General Durability", Codec::Float32},
-                {"Material Skill", Codec::Int32},
-                {"Material Damage", Codec::Float32},
-            });
-  packedFloats(s, {"Absorption Piercing", "Absorption Slashing", "Absorption Bludgeoning", "Absorption Termal",
-                   "Absorption Chemic", "Absorption Electric", "Absorption General"});
-  fields(s, {
-                {"Unknown2 (редактир. кнопкой)", Codec::Raw},
-                {"ShopInfo", Codec::Bitset30},
-            });
-  s.recordNumber = RecordNumberRule{3, -1, ru("Значение этого поля должно быть равно номеру записи-1. В данном случае ")};
-  s.size = {597, 489, 561, 405, 183, 372};
-  return s;
-}
+constexpr RowDef kQuickItemsHead[] = {
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Quick Items Type", fieldAt(2), Codec::Name, CheckKind::None},
+    {"Unknown1", fieldAt(3), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Quick Items Material Type", fieldAt(4), Codec::Name, CheckKind::None},
+    {"Unknown2", fieldAt(5), Codec::Raw, CheckKind::None, RowButton::Raw},
+};
 
-Schema weapons() {
-  Schema s;
-  s.folder = "items\\2\\";
-  fields(s, {
-                kName,
-                {"Weapon Type", Codec::Name, Kind::Free},
-                {"Weapon ID (генер-ся автоматически)", Codec::Int32},
-                {"Weapon Material Type", Codec::Name, Kind::Free},
-                {"Unknown1", Codec::Raw},
-            });
-  generalRows(s);
-  fields(s, {
-                {"Weapon Actions", Codec::Int32},
-                {"Unknown2", Codec::Raw},
-                {"Weapon Range", Codec::Float32},
-                {"Weapon Damage Min", Codec::Float32},
-                {"Weapon Damage Max", Codec::Float32},
-            });
-  packedFloats(s, {"Damage proportions Piercing", "Damage proportions Slashing", "Damage proportions Bludgeoning",
-                   "Damage proportions Termal", "Damage proportions Chemic", "Damage proportions Electric",
-                   "Damage proportions General"});
-  fields(s, {
-                {"Unknown3", Codec::Raw},
-                {"Unknown4", Codec::Raw},
-                {"Attack bonus", Codec::Float32},
-                {"Defence bonus", Codec::Float32},
-            });
-  s.typeIds.push_back(typeIds(2, 3, {"sword", "axe", "dagger", "spear", "hammer", "bow", "crossbow"}));
-  s.minMax.push_back({19, 20, 10});  // rows 20 and 21
-  s.size = {597, 503, 561, 423, 194, 344};
-  return s;
-}
+constexpr RowDef kQuickItemsTail[] = {
+    {"QItem ID (генер. автом.)", fieldAt(17), Codec::Int32},
+    {"Graphics Data Level", fieldAt(18), Codec::Int32},
+    {"Quick Items Damage", fieldAt(19), Codec::Float32},
+    {"Unknown3", fieldAt(20), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Quick Items Spell", fieldAt(21), Codec::Name, CheckKind::None},
+    {"Unknown4", fieldAt(22), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Unknown5", fieldAt(23), Codec::Raw, CheckKind::None, RowButton::Raw},
+};
 
-Schema armors() {
-  Schema s;
-  s.folder = "items\\3\\";
-  fields(s, {
-                kName,
-                {"Armor Type", Codec::Name, Kind::Free},
-                {"Armor ID (генер-ся автоматически)", Codec::Int32},
-                {"Armor Material Type", Codec::Name, Kind::Free},
-                {"Unknown1", Codec::Raw},
-            });
-  generalRows(s);
-  packedFloats(s, {"Main Absorption", "Main Piercing", "Main Slashing", "Main Bludgeoning", "Main Termal",
-                   "Main Chemic", "Main Electric", "Main General", "Unknown2"});
-  packedFloats(s, {"Additional Absorption", "Additional Piercing", "Additional Slashing", "Additional Bludgeoning",
-                   "Additional Termal", "Additional Chemic", "Additional Electric", "Additional General",
-                   "Unknown3"});
-  fields(s, {
-                {"Graphics Data Apply Wounds", Codec::Bool},
-                {"Graphics Data Wear Order", Codec::Int32},
-                {"Unknown4", Codec::Raw},
-                {"Unknown5", Codec::Raw},
-            });
-  s.typeIds.push_back(typeIds(2, 3, {"helm", "plate", "leggings", "shirt", "pants", "boots", "gloves"}));
-  s.size = {597, 503, 561, 423, 194, 344};
-  return s;
-}
+constexpr auto kQuickItems = joinRows(kQuickItemsHead, kGeneral, kQuickItemsTail);
 
-Schema quickItems() {
-  Schema s;
-  s.folder = "items\\4\\";
-  fields(s, {
-                kName,
-                {"Quick Items Type", Codec::Name, Kind::Free},
-                {"Unknown1", Codec::Raw},
-                {"Quick Items Material Type", Codec::Name, Kind::Free},
-                {"Unknown2", Codec::Raw},
-            });
-  generalRows(s);
-  fields(s, {
-                {"QItem ID (генер. автом.)", Codec::Int32},
-                {"Graphics Data Level", Codec::Int32},
-                {"Quick Items Damage", Codec::Float32},
-                {"Unknown3", Codec::Raw},
-                {"Quick Items Spell", Codec::Name, Kind::Free},
-                {"Unknown4", Codec::Raw},
-                {"Unknown5", Codec::Raw},
-            });
-  s.typeIds.push_back(typeIds(2, 17, {"dangersensor", "wand", "scroll"}, {0, 5, 8}));
-  s.size = {597, 541, 561, 462, 194, 361};
-  return s;
-}
+constexpr RowDef kQuestItems[] = {
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Unknown1 (предп. ItemType)", fieldAt(2), Codec::Name, CheckKind::None},
+    {"Unknown2 (предп. Item Type ID)", fieldAt(3), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Unknown3 (предп. Material)", fieldAt(4), Codec::Name, CheckKind::None},
+    {"Unknown4", fieldAt(5), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Graphics Data Texture Type Index", fieldAt(6), Codec::Int32},
+    {"Graphics Data Texture Type Index2", fieldAt(7), Codec::Int32},
+    {"Unknown5 (предп. General Price)", fieldAt(8), Codec::Float32},
+    {"Unknown6 (предп. General Weight)", fieldAt(9), Codec::Float32},
+    {"Unknown7 (предп. General Size)", fieldAt(10), Codec::Float32},
+    {"Unknown8 (предп. General Mana)", fieldAt(11), Codec::Float32},
+    {"Unknown9 (предп. General Slots)", fieldAt(12), Codec::Int32},
+    {"Unknown10 (предп. General Durability)", fieldAt(13), Codec::Float32},
+    {"Unknown11 (предп. General Components)", fieldAt(14), Codec::Int32},
+    {"Shop Info", fieldAt(15), Codec::Bitset30},
+    {"Unknown12 (пр. General Deconstructable)", fieldAt(16), Codec::Bool},
+    {"Quest Items ScriptID", fieldAt(17), Codec::Int32},
+    {"Quest Items Zones   (LIST)", fieldAt(18), Codec::NameList},
+};
 
-Schema questItems() {
-  Schema s;
-  s.folder = "items\\5\\";
-  fields(s, {
-                kName,
-                {"Unknown1 (предп. ItemType)", Codec::Name, Kind::Free},
-                {"Unknown2 (предп. Item Type ID)", Codec::Raw},
-                {"Unknown3 (предп. Material)", Codec::Name, Kind::Free},
-                {"Unknown4", Codec::Raw},
-                {"Graphics Data Texture Type Index", Codec::Int32},
-                {"Graphics Data Texture Type Index2", Codec::Int32},
-                {"Unknown5 (предп. General Price)", Codec::Float32},
-                {"Unknown6 (предп. General Weight)", Codec::Float32},
-                {"Unknown7 (предп. General Size)", Codec::Float32},
-                {"Unknown8 (предп. General Mana)", Codec::Float32},
-                {"Unknown9 (предп. General Slots)", Codec::Int32},
-                {"Unknown10 (предп. General Durability)", Codec::Float32},
-                {"Unknown11 (предп. General Components)", Codec::Int32},
-                {"Shop Info", Codec::Bitset30},
-                {"Unknown12 (пр. General Deconstructable)", Codec::Bool},
-                {"Quest Items ScriptID", Codec::Int32},
-                {"Quest Items Zones   (LIST)", Codec::NameList},
-            });
-  s.size = {597, 445, 561, 367, 209, 346};
-  return s;
-}
+constexpr RowDef kLootItems[] = {
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Loot Type", fieldAt(2), Codec::Name, CheckKind::None},
+    {"Unknown1", fieldAt(3), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Unknown2 (предп. Material)", fieldAt(4), Codec::Name, CheckKind::None},
+    {"Unknown3", fieldAt(5), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Graphics Data Texture Type Index", fieldAt(6), Codec::Int32},
+    {"Graphics Data Texture Type Index2", fieldAt(7), Codec::Int32},
+    {"General Price", fieldAt(8), Codec::Float32},
+    {"General Weight", fieldAt(9), Codec::Float32},
+    {"General Size", fieldAt(10), Codec::Float32},
+    {"Unknown4 (предп. Ganeral Mana)", fieldAt(11), Codec::Float32},
+    {"Unknown5 (предп. General Slots)", fieldAt(12), Codec::Int32},
+    {"Unknown6 (предп. General Durability)", fieldAt(13), Codec::Float32},
+    {"Unknown7 (предп. General Components)", fieldAt(14), Codec::Int32},
+    {"ShopInfo", fieldAt(15), Codec::Bitset30},
+    {"Unknown8 (пр. GeneralDeconstructable)", fieldAt(16), Codec::Bool},
+    {"Loot Type ID", fieldAt(17), Codec::Int32},
+    {"Unknown9", fieldAt(18), Codec::Int32},
+    {"Unknown10", fieldAt(19), Codec::Int32},
+};
 
-Schema lootItems() {
-  Schema s;
-  s.folder = "items\\6\\";
-  fields(s, {
-                kName,
-                {"Loot Type", Codec::Name, Kind::Free},
-                {"Unknown1", Codec::Raw},
-                {"Unknown2 (предп. Material)", Codec::Name, Kind::Free},
-                {"Unknown3", Codec::Raw},
-                {"Graphics Data Texture Type Index", Codec::Int32},
-                {"Graphics Data Texture Type Index2", Codec::Int32},
-                {"General Price", Codec::Float32},
-                {"General Weight", Codec::Float32},
-                {"General Size", Codec::Float32},
-                {"Unknown4 (предп. Ganeral Mana)", Codec::Float32},
-                {"Unknown5 (предп. General Slots)", Codec::Int32},
-                {"Unknown6 (предп. General Durability)", Codec::Float32},
-                {"Unknown7 (предп. General Components)", Codec::Int32},
-                {"ShopInfo", Codec::Bitset30},
-                {"Unknown8 (пр. GeneralDeconstructable)", Codec::Bool},
-                {"Loot Type ID", Codec::Int32},
-                {"Unknown9", Codec::Int32},
-                {"Unknown10", Codec::Int32},
-            });
-  s.typeIds.push_back(typeIds(2, 17, {"treasure", "material", "instruction"}));
-  s.size = {597, 467, 561, 387, 203, 352};
-  return s;
-}
+constexpr RecordNumberDef kMaterialIndex = {"Unknown1 (точно UnsLong)", -1,
+                                            "Значение этого поля должно быть равно номеру записи-1. В данном случае "};
+
+constexpr TypeId kWeaponIds[] = {{"sword", 0}, {"axe", 1},    {"dagger", 2},  {"spear", 3},
+                                 {"hammer", 4}, {"bow", 5},   {"crossbow", 6}};
+constexpr TypeIdDef kWeaponId[] = {{"Weapon Type", "Weapon ID (генер-ся автоматически)", kWeaponIds}};
+constexpr MinMaxDef kWeaponDamage[] = {{"Weapon Damage Min", "Weapon Damage Max", 10}};
+
+constexpr TypeId kArmorIds[] = {{"helm", 0},  {"plate", 1}, {"leggings", 2}, {"shirt", 3},
+                                {"pants", 4}, {"boots", 5}, {"gloves", 6}};
+constexpr TypeIdDef kArmorId[] = {{"Armor Type", "Armor ID (генер-ся автоматически)", kArmorIds}};
+
+constexpr TypeId kQuickItemIds[] = {{"dangersensor", 0}, {"wand", 5}, {"scroll", 8}};
+constexpr TypeIdDef kQuickItemId[] = {{"Quick Items Type", "QItem ID (генер. автом.)", kQuickItemIds}};
+
+constexpr TypeId kLootIds[] = {{"treasure", 0}, {"material", 1}, {"instruction", 2}};
+constexpr TypeIdDef kLootId[] = {{"Loot Type", "Loot Type ID", kLootIds}};
 
 }  // namespace
 
-const Schema& itemsMaterials() {
-  static const Schema s = materials();
-  return s;
-}
-const Schema& itemsWeapons() {
-  static const Schema s = weapons();
-  return s;
-}
-const Schema& itemsArmors() {
-  static const Schema s = armors();
-  return s;
-}
-const Schema& itemsQuickItems() {
-  static const Schema s = quickItems();
-  return s;
-}
-const Schema& itemsQuestItems() {
-  static const Schema s = questItems();
-  return s;
-}
-const Schema& itemsLootItems() {
-  static const Schema s = lootItems();
-  return s;
-}
+extern const SchemaDef itemsMaterials = {.rows = kMaterials, .recordNumber = &kMaterialIndex};
+extern const SchemaDef itemsWeapons = {.rows = kWeapons, .typeIds = kWeaponId, .minMax = kWeaponDamage};
+extern const SchemaDef itemsArmors = {.rows = kArmors, .typeIds = kArmorId};
+extern const SchemaDef itemsQuickItems = {.rows = kQuickItems, .typeIds = kQuickItemId};
+extern const SchemaDef itemsQuestItems = {.rows = kQuestItems};
+extern const SchemaDef itemsLootItems = {.rows = kLootItems, .typeIds = kLootId};
 
 }  // namespace kessik::schemas

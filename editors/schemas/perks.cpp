@@ -1,66 +1,47 @@
 // perks.pdb: Skills (1) and Perks (2). Every field is a single value except
-// the skills' base attributes, a name list written as items of type 1.
+// the skills' base attributes, a name list written as items of type 1. A
+// perk's skill number follows its skill's name.
 #include "editors/engine/schema.h"
-
-#include "util/cp1251.h"
 
 namespace kessik::schemas {
 namespace {
 
-// Name, code and texture index open both sections.
-Schema perksSchema(int section) {
-  Schema s;
-  s.folder = "perks\\" + std::to_string(section) + "\\";
-  s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
-  s.rows.push_back(makeRow("Code", fieldAt(2), Codec::Name, CheckKind::None));
-  s.rows.push_back(makeRow("Texture Type Index", fieldAt(3), Codec::Int32));
-  return s;
-}
+constexpr RowDef kSkills[] = {
+    // name, place, codec, check, button
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Code", fieldAt(2), Codec::Name, CheckKind::None},
+    {"Texture Type Index", fieldAt(3), Codec::Int32},
+    {"Base Attributes   (LIST)", fieldAt(4), Codec::NameList},
+};
 
-Schema skills() {
-  Schema s = perksSchema(1);
-  s.rows.push_back(makeRow("Base Attributes   (LIST)", fieldAt(4), Codec::NameList));
-  s.size = {597, 181, 561, 101, 194, 361};
-  return s;
-}
+constexpr RowDef kPerks[] = {
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Code", fieldAt(2), Codec::Name, CheckKind::None},
+    {"Texture Type Index", fieldAt(3), Codec::Int32},
+    {"Perk", fieldAt(4), Codec::Name, CheckKind::None},
+    {"Skill", fieldAt(5), Codec::Name, CheckKind::None},
+    {"Skill ID (генер. автоматич.)", fieldAt(6), Codec::Int32},
+    {"Unknown1", fieldAt(7), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"SL", fieldAt(8), Codec::Int32},
+    {"Str", fieldAt(9), Codec::Float32},
+    {"Dex", fieldAt(10), Codec::Float32},
+    {"Int", fieldAt(11), Codec::Float32},
+    {"Cost", fieldAt(12), Codec::Int32},
+    {"Modifier", fieldAt(13), Codec::Int32},
+    {"Mult", fieldAt(14), Codec::Int32},
+    {"Add", fieldAt(15), Codec::Int32},
+    {"Active", fieldAt(16), Codec::Bool},
+    {"Perk Exclusive", fieldAt(17), Codec::Int32},
+};
 
-Schema perks() {
-  Schema s = perksSchema(2);
-  s.rows.push_back(makeRow("Perk", fieldAt(4), Codec::Name, CheckKind::None));
-  s.rows.push_back(makeRow("Skill", fieldAt(5), Codec::Name, CheckKind::None));
-  s.rows.push_back(makeRow(ru("Skill ID (генер. автоматич.)"), fieldAt(6), Codec::Int32));
-  s.rows.push_back(makeRawRow("Unknown1", 7));
-  s.rows.push_back(makeRow("SL", fieldAt(8), Codec::Int32));
-  s.rows.push_back(makeRow("Str", fieldAt(9), Codec::Float32));
-  s.rows.push_back(makeRow("Dex", fieldAt(10), Codec::Float32));
-  s.rows.push_back(makeRow("Int", fieldAt(11), Codec::Float32));
-  s.rows.push_back(makeRow("Cost", fieldAt(12), Codec::Int32));
-  s.rows.push_back(makeRow("Modifier", fieldAt(13), Codec::Int32));
-  s.rows.push_back(makeRow("Mult", fieldAt(14), Codec::Int32));
-  s.rows.push_back(makeRow("Add", fieldAt(15), Codec::Int32));
-  s.rows.push_back(makeRow("Active", fieldAt(16), Codec::Bool));
-  s.rows.push_back(makeRow("Perk Exclusive", fieldAt(17), Codec::Int32));
-  // The skill's number follows its name (rows 5 -> 6).
-  s.typeIds.push_back(TypeIdRule{4, 5,
-                                 {{"melee", 0},
-                                  {"archery", 1},
-                                  {"elemental", 3},
-                                  {"sense", 4},
-                                  {"astral", 5},
-                                  {"none", 2147483647}}});
-  s.size = {597, 428, 561, 348, 194, 361};
-  return s;
-}
+constexpr TypeId kSkillIds[] = {
+    {"melee", 0}, {"archery", 1}, {"elemental", 3}, {"sense", 4}, {"astral", 5}, {"none", 2147483647},
+};
+constexpr TypeIdDef kSkillNumber[] = {{"Skill", "Skill ID (генер. автоматич.)", kSkillIds}};
 
 }  // namespace
 
-const Schema& perksSkills() {
-  static const Schema s = skills();
-  return s;
-}
-const Schema& perksPerks() {
-  static const Schema s = perks();
-  return s;
-}
+extern const SchemaDef perksSkills = {.rows = kSkills};
+extern const SchemaDef perksPerks = {.rows = kPerks, .typeIds = kSkillNumber};
 
 }  // namespace kessik::schemas

@@ -1,54 +1,34 @@
 // prints.db: Blood Prints (1), Foot Prints (2), Fire Prints (3). Every
 // weather group is one field of three items: the opacity (float32), the
 // lifetime and the fadeout (ticks15), written with the type bytes 1, 2, 3.
+// Foot Prints has a third group; the other two sections have the first seven
+// rows of its table.
 #include "editors/engine/schema.h"
-
-#include "util/cp1251.h"
 
 namespace kessik::schemas {
 namespace {
 
-void addGroup(Schema& s, int field, const char* title) {
-  std::string t = ru(title);
-  Row opacity = makeRow(t + " Opacity", itemAt(field, 1), Codec::Float32);
-  opacity.itemType = 1;
-  Row lifetime = makeRow(t + " Lifetime", itemAt(field, 2), Codec::Ticks15);
-  lifetime.itemType = 2;
-  Row fadeout = makeRow(t + " Fadeout", itemAt(field, 3), Codec::Ticks15);
-  fadeout.itemType = 3;
-  s.rows.push_back(opacity);
-  s.rows.push_back(lifetime);
-  s.rows.push_back(fadeout);
-}
+constexpr RowDef kRows[] = {
+    // name, place, codec, check, button, item type
+    {"TerrainType", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Clear Weather Opacity", itemAt(2, 1), Codec::Float32},
+    {"Clear Weather Lifetime", itemAt(2, 2), Codec::Ticks15, CheckKind::Codec, RowButton::None, 2},
+    {"Clear Weather Fadeout", itemAt(2, 3), Codec::Ticks15, CheckKind::Codec, RowButton::None, 3},
+    {"Weather Precipitation Opacity", itemAt(3, 1), Codec::Float32},
+    {"Weather Precipitation Lifetime", itemAt(3, 2), Codec::Ticks15, CheckKind::Codec, RowButton::None, 2},
+    {"Weather Precipitation Fadeout", itemAt(3, 3), Codec::Ticks15, CheckKind::Codec, RowButton::None, 3},
+    // Foot Prints only
+    {"Unknown1 Opacity", itemAt(4, 1), Codec::Float32},
+    {"Unknown1 Lifetime", itemAt(4, 2), Codec::Ticks15, CheckKind::Codec, RowButton::None, 2},
+    {"Unknown1 Fadeout", itemAt(4, 3), Codec::Ticks15, CheckKind::Codec, RowButton::None, 3},
+};
 
-Schema printsSchema(int section) {
-  Schema s;
-  s.folder = "prints\\" + std::to_string(section) + "\\";
-  s.rows.push_back(makeRow("TerrainType", fieldAt(1), Codec::Name, CheckKind::Mask));
-  addGroup(s, 2, "Clear Weather");
-  addGroup(s, 3, "Weather Precipitation");
-  if (section == 2) {
-    addGroup(s, 4, "Unknown1");
-    s.size = {597, 299, 561, 216, 180, 375};
-  } else {
-    s.size = {597, 246, 561, 161, 180, 375};
-  }
-  return s;
-}
+constexpr std::span<const RowDef> kTwoGroups = std::span(kRows).first(7);
 
 }  // namespace
 
-const Schema& bloodPrints() {
-  static const Schema s = printsSchema(1);
-  return s;
-}
-const Schema& footPrints() {
-  static const Schema s = printsSchema(2);
-  return s;
-}
-const Schema& firePrints() {
-  static const Schema s = printsSchema(3);
-  return s;
-}
+extern const SchemaDef bloodPrints = {.rows = kTwoGroups};
+extern const SchemaDef footPrints = {.rows = kRows};
+extern const SchemaDef firePrints = {.rows = kTwoGroups};
 
 }  // namespace kessik::schemas

@@ -1,59 +1,43 @@
 // quests.qdb (single-player only): Quests (1) and Briefings (2). Raw fields
 // are kept in slots and changed only through the raw value dialog; name lists
-// are written as items of type 1.
+// are written as items of type 1. A quest holds its own record number; any
+// number of quests may be called "dummy", every other mask is unique.
 #include "editors/engine/schema.h"
-
-#include "util/cp1251.h"
 
 namespace kessik::schemas {
 namespace {
 
-Schema quests() {
-  Schema s;
-  s.folder = "quests\\1\\";
-  s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
-  s.rows.push_back(makeRow("Experience", fieldAt(2), Codec::Float32));
-  s.rows.push_back(makeRawRow("Unknown1", 3));
-  s.rows.push_back(makeRow("Zone Numer", fieldAt(4), Codec::Int32));
-  s.rows.push_back(makeRow("Comment", fieldAt(5), Codec::Name, CheckKind::None));
-  s.rows.push_back(makeRow("Money", fieldAt(6), Codec::Float32));
-  s.rows.push_back(makeRow("RecordNum", fieldAt(7), Codec::Int32));
-  s.rows.push_back(makeRawRow("Unknown2", 8));
-  // Any number of quests may be called "dummy"; every other mask is unique.
-  s.freeMask = "dummy";
-  s.recordNumber =
-      RecordNumberRule{6, 0, ru("Значение этого поля должно быть равно номеру записи. В данном случае ")};
-  s.size = {597, 257, 561, 176, 209, 346};
-  return s;
-}
+constexpr RowDef kQuests[] = {
+    // name, place, codec, check, button
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Experience", fieldAt(2), Codec::Float32},
+    {"Unknown1", fieldAt(3), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Zone Numer", fieldAt(4), Codec::Int32},
+    {"Comment", fieldAt(5), Codec::Name, CheckKind::None},
+    {"Money", fieldAt(6), Codec::Float32},
+    {"RecordNum", fieldAt(7), Codec::Int32},
+    {"Unknown2", fieldAt(8), Codec::Raw, CheckKind::None, RowButton::Raw},
+};
 
-Schema briefings() {
-  Schema s;
-  s.folder = "quests\\2\\";
-  s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
-  s.rows.push_back(makeRawRow("Unknown1", 2));
-  s.rows.push_back(makeRow("Money", fieldAt(3), Codec::Float32));
-  s.rows.push_back(makeRow("Give Items    (LIST)", fieldAt(4), Codec::NameList));
-  s.rows.push_back(makeRow("Comment", fieldAt(5), Codec::Name, CheckKind::None));
-  s.rows.push_back(makeRow("Take Items   (LIST)", fieldAt(6), Codec::NameList));
-  s.rows.push_back(makeRow("GiveQuests   (LIST)", fieldAt(7), Codec::NameList));
-  s.rows.push_back(makeRow("GiveQuests2   (LIST)", fieldAt(8), Codec::NameList));
-  s.rows.push_back(makeRow("OpenZones   (LIST)", fieldAt(9), Codec::NameList));
-  s.rows.push_back(makeRow("Unknown6   (LIST)", fieldAt(10), Codec::NameList));
-  s.rows.push_back(makeRow("BonusNumer", fieldAt(11), Codec::Int32));
-  s.size = {597, 308, 561, 231, 209, 346};
-  return s;
-}
+constexpr RowDef kBriefings[] = {
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Unknown1", fieldAt(2), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Money", fieldAt(3), Codec::Float32},
+    {"Give Items    (LIST)", fieldAt(4), Codec::NameList},
+    {"Comment", fieldAt(5), Codec::Name, CheckKind::None},
+    {"Take Items   (LIST)", fieldAt(6), Codec::NameList},
+    {"GiveQuests   (LIST)", fieldAt(7), Codec::NameList},
+    {"GiveQuests2   (LIST)", fieldAt(8), Codec::NameList},
+    {"OpenZones   (LIST)", fieldAt(9), Codec::NameList},
+    {"Unknown6   (LIST)", fieldAt(10), Codec::NameList},
+    {"BonusNumer", fieldAt(11), Codec::Int32},
+};
+
+constexpr RecordNumberDef kOwnNumber = {"RecordNum", 0, "Значение этого поля должно быть равно номеру записи. В данном случае "};
 
 }  // namespace
 
-const Schema& questsQuests() {
-  static const Schema s = quests();
-  return s;
-}
-const Schema& questsBriefings() {
-  static const Schema s = briefings();
-  return s;
-}
+extern const SchemaDef questsQuests = {.rows = kQuests, .freeMask = "dummy", .recordNumber = &kOwnNumber};
+extern const SchemaDef questsBriefings = {.rows = kBriefings};
 
 }  // namespace kessik::schemas

@@ -17,32 +17,10 @@
 namespace kessik {
 namespace {
 
-// What a schema may add to the generic samples: masks that suit its
-// records (UTF-8), and the type bytes of its fields (field n gets entry
-// n - 1; fields past the table, or all when it is empty, get their number).
-struct SampleHint {
-  const char* database;  // the first name of the schema folder ("prints"), or the
-                         // whole folder ("items\\2\\") for one section
-  std::vector<const char*> masks;
-  std::vector<std::uint8_t> fieldTypes;
-};
-
+// What the section's row in the registry adds to the generic samples.
 const SampleHint* hintOf(const Schema& schema) {
-  static const std::vector<SampleHint> hints = {
-      {"prints", {"Grass", "Sand", "Snow"}, {}},
-      {"levers", {"Lever01", "GateSwitch", "WellWinch"}, {}},
-      {"items\\1\\", {"Iron", "Steel", "Leather"}, {}},
-      {"items\\2\\", {"ShortSword", "BattleAxe", "Dagger"}, {}},
-      {"items\\3\\", {"IronHelm", "ChainPlate", "LeatherLeggings"}, {}},
-      {"items\\4\\", {"DangerSensor", "FireWand", "HealScroll"}, {}},
-      {"items\\5\\", {"OldKey", "SealedLetter", "Amulet"}, {}},
-      {"items\\6\\", {"GoldCoins", "IronOre", "Manual"}, {}},
-      {"spells", {"Fireball", "Heal", "Shield"}, {}},
-  };
-  const std::string database = schema.folder.substr(0, schema.folder.find('\\'));
-  for (const auto& h : hints)
-    if (database == h.database || schema.folder == h.database) return &h;
-  return nullptr;
+  const SectionEntry* section = sectionOf(schema);
+  return section ? &section->sample : nullptr;
 }
 
 std::string withoutBlanks(const std::string& s) {
@@ -65,15 +43,10 @@ std::string shown(const Row& row, const std::string& text) {
   return e.ok ? decode(row.codec, e.bytes, row.labels) : text;
 }
 
-// The slot of a row whose cell is a description: a few zero bytes for a raw
-// value, two sounds for a sound list, so that the sound list editor has
-// something to show.
+// The slot of a row whose cell is a description: the codec's sample bytes.
 ByteString sampleSlot(const Row& row) {
-  if (row.codec == Codec::Raw) return ByteString(4, '\0');
-  if (row.codec == Codec::SoundList)
-    return encodeSoundList({{"sound\\sample1.wav", 0, "Sample sound", "S1"},
-                            {"sound\\sample2.wav", 1, "Another sample sound", "S2"}});
-  return ByteString();
+  const CodecEntry& codec = codecEntry(row.codec);
+  return codec.describes ? ByteString(codec.sample({})) : ByteString();
 }
 
 const MinMaxRule* minMaxOf(const Schema& schema, int row) {
@@ -92,44 +65,10 @@ const TypeIdRule* typeRuleOf(const Schema& schema, int row) {
 // A plausible text of a row's codec for record k; numbers differ from row
 // to row too.
 std::string codecSample(const Row& row, int k, int rowIndex) {
-  const std::string base = sampleWord(row.name);
-  switch (row.codec) {
-    case Codec::Name:
-      return base + std::to_string(k);
-    case Codec::Int32:
-    case Codec::Ticks15:
-    case Codec::Ticks15f:
-      return std::to_string(10 * k + 5 * (rowIndex % 3));
-    case Codec::Int32Label: {
-      std::int32_t v = k;
-      if (row.labels && !row.labels->empty()) v = (*row.labels)[(k - 1) % row.labels->size()].value;
-      return std::to_string(v);
-    }
-    case Codec::Float32: {
-      static const char* const values[] = {"0,25", "0,5", "0,75"};
-      return values[(k - 1) % 3];
-    }
-    case Codec::Byte:
-      return std::to_string(k);
-    case Codec::Bool:
-      return k % 2 ? "1" : "0";
-    case Codec::Bitset30: {
-      static const char* const values[] = {"1", "1,3", "2"};
-      return values[(k - 1) % 3];
-    }
-    case Codec::NameList:
-      return base + std::to_string(k) + "," + base + std::to_string(k + 1);
-    case Codec::Code4:
-      return "SMP" + std::to_string(k % 10);
-    case Codec::Char1:
-      return std::string(1, static_cast<char>('A' + (k - 1) % 26));
-    case Codec::Code4List:
-      return "SMP" + std::to_string(k % 10) + ",SMP" + std::to_string((k + 1) % 10);
-    case Codec::Raw:
-    case Codec::SoundList:
-      return decode(row.codec, sampleSlot(row));
-  }
-  return std::string();
+  const CodecEntry& codec = codecEntry(row.codec);
+  const std::string word = sampleWord(row.name);
+  const std::string sample = codec.sample({word, k, rowIndex, row.labels});
+  return codec.describes ? decode(row.codec, sample) : sample;
 }
 
 // A skeleton record: fields 1 .. the highest field a row names, each empty.

@@ -1,8 +1,8 @@
 // Sample records and a sample workspace, so that a newcomer can open every
 // section editor on the first start. The values come from each row's codec,
 // labels and checks, so a schema gets samples without code of its own; a
-// schema may add a hint (masks that suit the section, texts for some rows)
-// in the hint table of sample.cpp.
+// section may add a hint (masks that suit it) in its row of the registry,
+// editors/schemas/sections.def.
 //
 //   auto rec = sampleRecord(schema, 2);                // record 2 of 3
 //   SampleReport r = writeSampleWorkspace("C:\\kessik\\");

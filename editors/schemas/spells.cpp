@@ -17,105 +17,70 @@ const LabelTable kModifierTypes = {{0, "     RANGE"},    {1, "     TARGETS"}, {2
                                    {3, "     EFFECT"},   {4, "     DURATION"}, {5, "     MANA"},
                                    {6, "     FILTER"},   {7, "     ITEM"}};
 
-Row typeIdRow(int field, const LabelTable& labels) {
-  Row r = makeRow("TypeID", fieldAt(field), Codec::Int32Label);
-  r.labels = &labels;
-  r.button = RowButton::Chooser;
-  return r;
-}
+constexpr RowDef kPrototypes[] = {
+    // name, place, codec, check, button, item type, labels
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Code", fieldAt(2), Codec::Name, CheckKind::None},
+    {"SubType", fieldAt(3), Codec::Name, CheckKind::None},
+    {"Price", fieldAt(4), Codec::Float32},
+    {"TypeID", fieldAt(5), Codec::Int32Label, CheckKind::Codec, RowButton::Chooser, 1, &kPrototypeTypes},
+    {"Mana", fieldAt(6), Codec::Float32},
+    {"Slots", fieldAt(7), Codec::Int32},
+    {"Speed", fieldAt(8), Codec::Float32},
+    {"Range", fieldAt(9), Codec::Float32},
+    {"Area", fieldAt(10), Codec::Float32},
+    {"Effect", fieldAt(11), Codec::Float32},
+    {"Target", fieldAt(12), Codec::Char1},
+    {"Num Targets", fieldAt(13), Codec::Int32},
+    {"Duration", fieldAt(14), Codec::Int32},
+    {"Actions", fieldAt(15), Codec::Int32},
+    {"Require Trace", fieldAt(16), Codec::Int32},
+    {"Built-in Mods", fieldAt(17), Codec::Code4List},
+    {"Special Mods", fieldAt(18), Codec::Code4List},
+    {"Texture Type Index", fieldAt(19), Codec::Int32},
+    {"Unknown1", fieldAt(20), Codec::Int32},
+    {"Range Mod", bytesAt(21, 1, 1), Codec::Bool},
+    {"Targets Mod", bytesAt(21, 2, 2), Codec::Bool},
+    {"Area Mod", bytesAt(21, 3, 3), Codec::Bool},
+    {"Effect Mod", bytesAt(21, 4, 4), Codec::Bool},
+    {"Duration Mod", bytesAt(21, 5, 5), Codec::Bool},
+    {"Complex", fieldAt(22), Codec::Int32},
+    {"ShopInfo", fieldAt(23), Codec::Bitset30},
+    {"Unknown2", fieldAt(24), Codec::Float32},
+    {"Unknown3", fieldAt(25), Codec::Float32},
+    {"Unknown4", fieldAt(26), Codec::Float32},
+    {"Unknown5", fieldAt(27), Codec::Float32},
+    {"Unknown6", fieldAt(28), Codec::Float32},
+};
 
-Schema makePrototypes() {
-  Schema s;
-  s.folder = "spells\\1\\";
-  s.size = {598, 561, 561, 480, 194, 344};
-  auto add = [&](const char* name, Place place, Codec codec, CheckKind check = CheckKind::Codec) {
-    s.rows.push_back(makeRow(name, place, codec, check));
-  };
-  add("Name", fieldAt(1), Codec::Name, CheckKind::Mask);
-  add("Code", fieldAt(2), Codec::Name, CheckKind::None);
-  add("SubType", fieldAt(3), Codec::Name, CheckKind::None);
-  add("Price", fieldAt(4), Codec::Float32);
-  s.rows.push_back(typeIdRow(5, kPrototypeTypes));
-  add("Mana", fieldAt(6), Codec::Float32);
-  add("Slots", fieldAt(7), Codec::Int32);
-  add("Speed", fieldAt(8), Codec::Float32);
-  add("Range", fieldAt(9), Codec::Float32);
-  add("Area", fieldAt(10), Codec::Float32);
-  add("Effect", fieldAt(11), Codec::Float32);
-  add("Target", fieldAt(12), Codec::Char1);
-  add("Num Targets", fieldAt(13), Codec::Int32);
-  add("Duration", fieldAt(14), Codec::Int32);
-  add("Actions", fieldAt(15), Codec::Int32);
-  add("Require Trace", fieldAt(16), Codec::Int32);
-  add("Built-in Mods", fieldAt(17), Codec::Code4List);
-  add("Special Mods", fieldAt(18), Codec::Code4List);
-  add("Texture Type Index", fieldAt(19), Codec::Int32);
-  add("Unknown1", fieldAt(20), Codec::Int32);
-  // The five modifier flags: one byte each, packed in field 21 in row order.
-  const char* flags[] = {"Range Mod", "Targets Mod", "Area Mod", "Effect Mod", "Duration Mod"};
-  for (int i = 0; i < 5; ++i) add(flags[i], bytesAt(21, i + 1, i + 1), Codec::Bool);
-  add("Complex", fieldAt(22), Codec::Int32);
-  add("ShopInfo", fieldAt(23), Codec::Bitset30);
-  for (int i = 2; i <= 6; ++i) {
-    std::string name = "Unknown" + std::to_string(i);
-    add(name.c_str(), fieldAt(22 + i), Codec::Float32);
-  }
-  return s;
-}
-
-Schema makeModifiers() {
-  Schema s;
-  s.folder = "spells\\2\\";
-  s.size = {598, 280, 561, 196, 194, 361};
-  s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
-  s.rows.push_back(makeRow("Code", fieldAt(2), Codec::Code4));
-  s.rows.push_back(makeRow("Price", fieldAt(3), Codec::Float32));
-  s.rows.push_back(typeIdRow(4, kModifierTypes));
-  s.rows.push_back(makeRow("Mana", fieldAt(5), Codec::Float32));
-  s.rows.push_back(makeRow("Value", fieldAt(6), Codec::Float32));
-  s.rows.push_back(makeRow("Complex", fieldAt(7), Codec::Int32));
-  s.rows.push_back(makeRow("Shop", fieldAt(8), Codec::Name, CheckKind::None));
-  s.rows.push_back(makeRow("ShopInfo", fieldAt(9), Codec::Bitset30));
-  return s;
-}
+constexpr RowDef kModifiers[] = {
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Code", fieldAt(2), Codec::Code4},
+    {"Price", fieldAt(3), Codec::Float32},
+    {"TypeID", fieldAt(4), Codec::Int32Label, CheckKind::Codec, RowButton::Chooser, 1, &kModifierTypes},
+    {"Mana", fieldAt(5), Codec::Float32},
+    {"Value", fieldAt(6), Codec::Float32},
+    {"Complex", fieldAt(7), Codec::Int32},
+    {"Shop", fieldAt(8), Codec::Name, CheckKind::None},
+    {"ShopInfo", fieldAt(9), Codec::Bitset30},
+};
 
 // S_Spells, S_Armors, S_Weapons: a prototype, two name lists, a power text
-// and the shops. Masks may repeat; the LMP S_Armors window is 2 pixels taller.
-Schema shopList(int section) {
-  Schema s;
-  s.folder = "spells\\" + std::to_string(section) + "\\";
-  s.size = {598, 199, 561, 120, 194, 361};
-  if (section == 4) s.sizeFor.push_back({"TSpellsSdbR4F", {598, 201, 561, 120, 194, 361}});
-  s.masks = MaskRule::Repeatable;
-  s.rows.push_back(makeRow("Prototype", fieldAt(1), Codec::Name, CheckKind::Mask));
-  s.rows.push_back(makeRow("Required", fieldAt(2), Codec::NameList));
-  s.rows.push_back(makeRow("Optional", fieldAt(3), Codec::NameList));
-  s.rows.push_back(makeRow("Power", fieldAt(4), Codec::Name, CheckKind::None));
-  s.rows.push_back(makeRow("ShopInfo", fieldAt(5), Codec::Bitset30));
-  return s;
-}
+// and the shops.
+constexpr RowDef kShopList[] = {
+    {"Prototype", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Required", fieldAt(2), Codec::NameList},
+    {"Optional", fieldAt(3), Codec::NameList},
+    {"Power", fieldAt(4), Codec::Name, CheckKind::None},
+    {"ShopInfo", fieldAt(5), Codec::Bitset30},
+};
 
 }  // namespace
 
-const Schema& spellsPrototypes() {
-  static const Schema s = makePrototypes();
-  return s;
-}
-const Schema& spellsModifiers() {
-  static const Schema s = makeModifiers();
-  return s;
-}
-const Schema& spellsSSpells() {
-  static const Schema s = shopList(3);
-  return s;
-}
-const Schema& spellsSArmors() {
-  static const Schema s = shopList(4);
-  return s;
-}
-const Schema& spellsSWeapons() {
-  static const Schema s = shopList(5);
-  return s;
-}
+extern const SchemaDef spellsPrototypes = {.rows = kPrototypes};
+extern const SchemaDef spellsModifiers = {.rows = kModifiers};
+extern const SchemaDef spellsSSpells = {.rows = kShopList, .masks = MaskRule::Repeatable};
+extern const SchemaDef spellsSArmors = {.rows = kShopList, .masks = MaskRule::Repeatable};
+extern const SchemaDef spellsSWeapons = {.rows = kShopList, .masks = MaskRule::Repeatable};
 
 }  // namespace kessik::schemas

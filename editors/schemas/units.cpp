@@ -6,249 +6,236 @@
 // their rows. Hit locations and loot groups are four items written with the
 // type bytes 0, 1, 2, 3; step sounds are sixteen name items of type 1. The
 // race type and the weapon types are numbers with labels, picked in the value
-// chooser; only their code is stored.
+// chooser; only their code is stored. A monster's maximum damage is stored
+// as its spread over the minimum.
 #include "editors/engine/schema.h"
-
-#include <initializer_list>
-
-#include "util/cp1251.h"
 
 namespace kessik::schemas {
 namespace {
 
-const char* const kFolder[] = {"", "units\\1\\", "units\\2\\", "units\\3\\", "units\\4\\"};
+const LabelTable kRaceTypes = {{50, "     HUMAN"}, {51, "     MONSTER"}, {52, "     ANIMAL"}};
 
-Row row(const char* name, Place place, Codec codec, CheckKind check = CheckKind::Codec) {
-  return makeRow(ru(name), place, codec, check);
-}
+const LabelTable kWeaponTypes = {
+    {0, "     SWORD"},   {1, "     AXE"},     {2, "     DAGGER"},  {3, "     SPEAR"},  {4, "     HAMMER"},
+    {5, "     BOW"},     {8, "     HANDS"},   {9, "     HANDS1"},  {10, "     HANDS2"}, {11, "     HANDS3"},
+    {12, "     HANDS4"}, {13, "     HANDS5"}, {14, "     HANDS6"}, {15, "     HANDS7"}, {16, "     MAGIC"},
+};
 
-// A name that any text may hold.
-Row freeName(const char* name, Place place) { return row(name, place, Codec::Name, CheckKind::None); }
+constexpr RowDef kHitLocations[] = {
+    // name, place, codec, check, button, item type, labels
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Physical Piercing", bytesAt(2, 1, 4), Codec::Float32},
+    {"Physical Shashing", bytesAt(2, 5, 8), Codec::Float32},
+    {"Physical Bludgeoning", bytesAt(2, 9, 12), Codec::Float32},
+    {"Elemental Termal", bytesAt(2, 13, 16), Codec::Float32},
+    {"Elemental Chemic", bytesAt(2, 17, 20), Codec::Float32},
+    {"Elemental Electric", bytesAt(2, 21, 24), Codec::Float32},
+    {"Other General", bytesAt(2, 25, 28), Codec::Float32},
+    {"Physical Piercing2", bytesAt(3, 1, 4), Codec::Float32},
+    {"Physical Shashing2", bytesAt(3, 5, 8), Codec::Float32},
+    {"Physical Bludgeoning2", bytesAt(3, 9, 12), Codec::Float32},
+    {"Elemental Termal2", bytesAt(3, 13, 16), Codec::Float32},
+    {"Elemental Chemic2", bytesAt(3, 17, 20), Codec::Float32},
+    {"Elemental Electric2", bytesAt(3, 21, 24), Codec::Float32},
+    {"Other General2", bytesAt(3, 25, 28), Codec::Float32},
+    {"Unknown1 (UnsLong)", fieldAt(4), Codec::Int32},
+    {"Unknown2 (UnsLong)", fieldAt(5), Codec::Int32},
+};
 
-Row item(const char* name, int field, int k, Codec codec, std::uint8_t type,
-         CheckKind check = CheckKind::Codec) {
-  Row r = row(name, itemAt(field, k), codec, check);
-  r.itemType = type;
-  return r;
-}
+constexpr RowDef kRaceModels[] = {
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"TypeID", fieldAt(2), Codec::Int32Label, CheckKind::Codec, RowButton::Chooser, 1, &kRaceTypes},
+    {"Regenerate Health", fieldAt(3), Codec::Float32},
+    {"Regenerate Mana", fieldAt(4), Codec::Float32},
+    {"SecondaryLanguage", fieldAt(5), Codec::Int32},
+    {"SecondaryLocomotion", fieldAt(6), Codec::Int32},
+    {"Secondary Vision arc", fieldAt(7), Codec::Float32},
+    {"Speed Run", bytesAt(8, 1, 4), Codec::Float32},
+    {"Speed Walk", bytesAt(8, 5, 8), Codec::Float32},
+    {"Speed Sneak", bytesAt(8, 9, 12), Codec::Float32},
+    {"Speed Crawl", bytesAt(8, 13, 16), Codec::Float32},
+    {"AttackDistance", fieldAt(9), Codec::Float32},
+    {"AI Class Stay", fieldAt(10), Codec::Int32},
+    {"AI Class Lie", fieldAt(11), Codec::Int32},
+    {"Attack Piercing", bytesAt(12, 1, 4), Codec::Float32},
+    {"Attack Slashing", bytesAt(12, 5, 8), Codec::Float32},
+    {"Attack Bludgeoning", bytesAt(12, 9, 12), Codec::Float32},
+    {"Attack Termal", bytesAt(12, 13, 16), Codec::Float32},
+    {"Attack Chemic", bytesAt(12, 17, 20), Codec::Float32},
+    {"Attack Electric", bytesAt(12, 21, 24), Codec::Float32},
+    {"Attack General", bytesAt(12, 25, 28), Codec::Float32},
+    {"HL HeadType", itemAt(13, 1), Codec::Name, CheckKind::None, RowButton::None, 0},
+    {"Unknown1", itemAt(13, 2), Codec::Int32},
+    {"HL Head Weigth", itemAt(13, 3), Codec::Float32, CheckKind::Codec, RowButton::None, 2},
+    {"HL Head Vitality", itemAt(13, 4), Codec::Float32, CheckKind::Codec, RowButton::None, 3},
+    {"HL TorsoType", itemAt(14, 1), Codec::Name, CheckKind::None, RowButton::None, 0},
+    {"Unknown2", itemAt(14, 2), Codec::Int32},
+    {"HL Torso Weigth", itemAt(14, 3), Codec::Float32, CheckKind::Codec, RowButton::None, 2},
+    {"HL Torso Vitality", itemAt(14, 4), Codec::Float32, CheckKind::Codec, RowButton::None, 3},
+    {"HL Rigth Arm Type", itemAt(15, 1), Codec::Name, CheckKind::None, RowButton::None, 0},
+    {"Unknown3", itemAt(15, 2), Codec::Int32},
+    {"HL Rigth Arm Weigth", itemAt(15, 3), Codec::Float32, CheckKind::Codec, RowButton::None, 2},
+    {"HL Rigth Arm Vitality", itemAt(15, 4), Codec::Float32, CheckKind::Codec, RowButton::None, 3},
+    {"HL Left Arm Type", itemAt(16, 1), Codec::Name, CheckKind::None, RowButton::None, 0},
+    {"Unknown4", itemAt(16, 2), Codec::Int32},
+    {"HL Left Arm Weigth", itemAt(16, 3), Codec::Float32, CheckKind::Codec, RowButton::None, 2},
+    {"HL Left Arm Vitality", itemAt(16, 4), Codec::Float32, CheckKind::Codec, RowButton::None, 3},
+    {"HL Rigth Leg Type", itemAt(17, 1), Codec::Name, CheckKind::None, RowButton::None, 0},
+    {"Unknown5", itemAt(17, 2), Codec::Int32},
+    {"HL Rigth Leg Weigth", itemAt(17, 3), Codec::Float32, CheckKind::Codec, RowButton::None, 2},
+    {"HL Rigth Leg Vitality", itemAt(17, 4), Codec::Float32, CheckKind::Codec, RowButton::None, 3},
+    {"HL Left Leg Type", itemAt(18, 1), Codec::Name, CheckKind::None, RowButton::None, 0},
+    {"Unknown6", itemAt(18, 2), Codec::Int32},
+    {"HL Left Leg Weigth", itemAt(18, 3), Codec::Float32, CheckKind::Codec, RowButton::None, 2},
+    {"HL Left Leg Vitality", itemAt(18, 4), Codec::Float32, CheckKind::Codec, RowButton::None, 3},
+    {"Graphics data Mask name", fieldAt(19), Codec::Name, CheckKind::None},
+    {"Graphics data Primary textures", fieldAt(20), Codec::NameList},
+    {"Graphics data Secondary textures", fieldAt(21), Codec::NameList},
+    {"Graphic data Model Shift", fieldAt(22), Codec::Float32},
+    {"Sounds data SFX Path", fieldAt(23), Codec::Name, CheckKind::None},
+    {"Sounds data Steps grass", itemAt(24, 1), Codec::Name, CheckKind::None},
+    {"Sounds data Steps ground", itemAt(24, 2), Codec::Name, CheckKind::None},
+    {"Sounds data Steps stone", itemAt(24, 3), Codec::Name, CheckKind::None},
+    {"Sounds data Steps sand", itemAt(24, 4), Codec::Name, CheckKind::None},
+    {"Sounds data Steps rock", itemAt(24, 5), Codec::Name, CheckKind::None},
+    {"Sounds data Steps field", itemAt(24, 6), Codec::Name, CheckKind::None},
+    {"Sounds data Steps water", itemAt(24, 7), Codec::Name, CheckKind::None},
+    {"Sounds data Steps road", itemAt(24, 8), Codec::Name, CheckKind::None},
+    {"Sounds data Steps UNKNOWN", itemAt(24, 9), Codec::Name, CheckKind::None},
+    {"Sounds data Steps snow", itemAt(24, 10), Codec::Name, CheckKind::None},
+    {"Sounds data Steps ice", itemAt(24, 11), Codec::Name, CheckKind::None},
+    {"Sounds data Steps drygrass", itemAt(24, 12), Codec::Name, CheckKind::None},
+    {"Sounds data Steps snowballs", itemAt(24, 13), Codec::Name, CheckKind::None},
+    {"Sounds data Steps lava", itemAt(24, 14), Codec::Name, CheckKind::None},
+    {"Sounds data Steps swamp", itemAt(24, 15), Codec::Name, CheckKind::None},
+    {"Sounds data Steps highrock", itemAt(24, 16), Codec::Name, CheckKind::None},
+    {"Animation Speed Attack", bytesAt(25, 1, 4), Codec::Float32},
+    {"Animation Speed Cast", bytesAt(25, 5, 8), Codec::Float32},
+    {"Animation Speed Hit", bytesAt(25, 9, 12), Codec::Float32},
+    {"Animation Speed Death", bytesAt(25, 13, 16), Codec::Float32},
+    {"Animation Speed Cross", bytesAt(25, 17, 20), Codec::Float32},
+    {"Animation Speed Special", bytesAt(25, 21, 24), Codec::Float32},
+    {"Sounds Probability Idle", fieldAt(26), Codec::Int32},
+    {"Sounds Probability Attack", fieldAt(27), Codec::Int32},
+    {"Defence Piercing", bytesAt(28, 1, 4), Codec::Float32},
+    {"Defence Slashing", bytesAt(28, 5, 8), Codec::Float32},
+    {"Defence Bludgeoning", bytesAt(28, 9, 12), Codec::Float32},
+    {"Defence Termal", bytesAt(28, 13, 16), Codec::Float32},
+    {"Defence Chemic", bytesAt(28, 17, 20), Codec::Float32},
+    {"Defence Electric", bytesAt(28, 21, 24), Codec::Float32},
+    {"Defence General", bytesAt(28, 25, 28), Codec::Float32},
+    {"Graphics data Blood type", fieldAt(29), Codec::Int32},
+    {"Graphics data Cast Type", fieldAt(30), Codec::Int32},
+    {"Graphics data Footprint Type", fieldAt(31), Codec::Int32},
+    {"Graphics data Leg Segments", fieldAt(32), Codec::Int32},
+    {"Graphics data Native Skin Type", fieldAt(33), Codec::Name, CheckKind::None},
+    {"Graphics data First Step Right", fieldAt(34), Codec::Bool},
+    {"Graphics data HeadHeight", fieldAt(35), Codec::Float32},
+    {"Unknown7", fieldAt(36), Codec::Int32},
+    {"Unknown8", fieldAt(37), Codec::Int32},
+    {"Unknown9", fieldAt(38), Codec::Int32},
+    {"Unknown10", fieldAt(39), Codec::Int32},
+};
 
-// Values of one width packed one after another in a field, in row order.
-void packed(Schema& s, int field, Codec codec, std::initializer_list<const char*> names) {
-  const int width = static_cast<int>(fixedWidth(codec));
-  int from = 1;
-  for (const char* n : names) {
-    s.rows.push_back(row(n, bytesAt(field, from, from + width - 1), codec));
-    from += width;
-  }
-}
+constexpr RowDef kMonsters[] = {
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Base Race", fieldAt(2), Codec::Name, CheckKind::None},
+    {"Unknown1", fieldAt(3), Codec::Int32},
+    {"Graphics Data Skin Index", fieldAt(4), Codec::Int32},
+    {"Graphics Data Hair", fieldAt(5), Codec::Int32},
+    {"Graphics Data Complection X", fieldAt(6), Codec::Float32},
+    {"Graphics Data Complection Y", fieldAt(7), Codec::Float32},
+    {"Graphics Data Complection Z", fieldAt(8), Codec::Float32},
+    {"Unknown2 (BOOL)", fieldAt(9), Codec::Name, CheckKind::None},
+    {"Stats Health", fieldAt(10), Codec::Float32},
+    {"Stats Mana", fieldAt(11), Codec::Float32},
+    {"Stats Absorbtion", fieldAt(12), Codec::Float32},
+    {"Tuning Actions", fieldAt(13), Codec::Float32},
+    {"Tunig Move", fieldAt(14), Codec::Float32},
+    {"Attack Range", fieldAt(15), Codec::Float32},
+    {"Stats To hit", fieldAt(16), Codec::Float32},
+    {"Stats Parry", fieldAt(17), Codec::Float32},
+    {"Tuning Weapon Weight", fieldAt(18), Codec::Float32},
+    {"Attack Weapon Type ID", fieldAt(19), Codec::Int32Label, CheckKind::Codec, RowButton::Chooser, 1, &kWeaponTypes},
+    {"Stats Damage Min", fieldAt(20), Codec::Float32},
+    {"Stats Damage Max", fieldAt(21), Codec::Float32},
+    {"Skills General", fieldAt(22), Codec::Float32},
+    {"Skills Steal", fieldAt(23), Codec::Float32},
+    {"Skills Tame", fieldAt(24), Codec::Float32},
+    {"Skills Peripheral", fieldAt(25), Codec::Float32},
+    {"Senses Sight", bytesAt(26, 1, 4), Codec::Float32},
+    {"Senses Infra", bytesAt(26, 5, 8), Codec::Float32},
+    {"Senses Senselife", bytesAt(26, 9, 12), Codec::Float32},
+    {"Senses Hearing", bytesAt(26, 13, 16), Codec::Float32},
+    {"Senses Smell", bytesAt(26, 17, 20), Codec::Float32},
+    {"Senses Tracking", bytesAt(26, 21, 24), Codec::Float32},
+    {"Detections Sight", bytesAt(27, 1, 4), Codec::Float32},
+    {"Detections Infra", bytesAt(27, 5, 8), Codec::Float32},
+    {"Detections Senselife", bytesAt(27, 9, 12), Codec::Float32},
+    {"Detections Hearing", bytesAt(27, 13, 16), Codec::Float32},
+    {"Detections Smell", bytesAt(27, 17, 20), Codec::Float32},
+    {"Detections Tracking", bytesAt(27, 21, 24), Codec::Float32},
+    {"Common loot Probability", itemAt(28, 1), Codec::Float32, CheckKind::Codec, RowButton::None, 0},
+    {"Common loot Mask", itemAt(28, 2), Codec::Int32},
+    {"Common loot Min", itemAt(28, 3), Codec::Float32, CheckKind::Codec, RowButton::None, 2},
+    {"Common loot Max", itemAt(28, 4), Codec::Float32, CheckKind::Codec, RowButton::None, 3},
+    {"Rare loot Probability", itemAt(29, 1), Codec::Float32, CheckKind::Codec, RowButton::None, 0},
+    {"Rare loot Mask", itemAt(29, 2), Codec::Int32},
+    {"Rare loot Min", itemAt(29, 3), Codec::Float32, CheckKind::Codec, RowButton::None, 2},
+    {"Rare loot Max", itemAt(29, 4), Codec::Float32, CheckKind::Codec, RowButton::None, 3},
+    {"Items", fieldAt(30), Codec::NameList},
+    {"Skills Elemental", bytesAt(31, 1, 4), Codec::Float32},
+    {"Skills Senses", bytesAt(31, 5, 8), Codec::Float32},
+    {"Skills Astral", bytesAt(31, 9, 12), Codec::Float32},
+    {"Spells", fieldAt(32), Codec::NameList},
+    {"Equipment Wears", fieldAt(33), Codec::NameList},
+    {"Equipment Weapon №1", fieldAt(34), Codec::Name, CheckKind::None},
+    {"Graphics Data Info Window Scale", fieldAt(35), Codec::Float32},
+    {"Graphics Data Altitude", fieldAt(36), Codec::Float32},
+    {"Tuning To hit Random", fieldAt(37), Codec::Float32},
+    {"Graphics Data Dialog Camera Distance", fieldAt(38), Codec::Float32},
+    {"Graphics Data Dialog Camera Height", fieldAt(39), Codec::Float32},
+    {"Attack Real Weapon Type ID", fieldAt(40), Codec::Int32Label, CheckKind::Codec, RowButton::Chooser, 1, &kWeaponTypes},
+    {"Graphics Data Detonation", fieldAt(41), Codec::Float32},
+    {"Base Level", fieldAt(42), Codec::Int32},
+    {"Equipment Weapon №2", fieldAt(43), Codec::Name, CheckKind::None},
+    {"Stats Exp", fieldAt(44), Codec::Float32},
+};
 
-void whole(Schema& s, int field, Codec codec, const char* name) { s.rows.push_back(row(name, fieldAt(field), codec)); }
+constexpr RowDef kNpcs[] = {
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"Unknown1", fieldAt(2), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Exp", fieldAt(3), Codec::Float32},
+    {"Strength", fieldAt(4), Codec::Float32},
+    {"Dexterity", fieldAt(5), Codec::Float32},
+    {"Intelligence", fieldAt(6), Codec::Float32},
+    {"Science (Ловкость рук тут!)", bytesAt(7, 1, 1), Codec::Byte},
+    {"Stealing", bytesAt(7, 2, 2), Codec::Byte},
+    {"Tame", bytesAt(7, 3, 3), Codec::Byte},
+    {"Melee", bytesAt(8, 1, 1), Codec::Byte},
+    {"Archery", bytesAt(8, 2, 2), Codec::Byte},
+    {"Backstab", bytesAt(8, 3, 3), Codec::Byte},
+    {"Elemental", bytesAt(8, 4, 4), Codec::Byte},
+    {"Senses", bytesAt(8, 5, 5), Codec::Byte},
+    {"Astral", bytesAt(8, 6, 6), Codec::Byte},
+    {"Stealth", bytesAt(8, 7, 7), Codec::Byte},
+    {"Awareness", bytesAt(8, 8, 8), Codec::Byte},
+    {"Perks", fieldAt(9), Codec::NameList},
+    {"Weapons", fieldAt(10), Codec::NameList},
+    {"QItems", fieldAt(11), Codec::NameList},
+    {"Spells", fieldAt(12), Codec::NameList},
+    {"Exp To Distribute", fieldAt(13), Codec::Float32},
+    {"Money", fieldAt(14), Codec::Int32},
+    {"Unknown2", fieldAt(15), Codec::Byte},
+};
 
-// Consecutive whole fields of one codec, from `field` on.
-void wholes(Schema& s, int field, Codec codec, std::initializer_list<const char*> names) {
-  for (const char* n : names) whole(s, field++, codec, n);
-}
-
-Row chooserRow(const char* name, int field, const LabelTable& labels) {
-  Row r = row(name, fieldAt(field), Codec::Int32Label);
-  r.labels = &labels;
-  r.button = RowButton::Chooser;
-  return r;
-}
-
-Schema withMask(int section) {
-  Schema s;
-  s.folder = kFolder[section];
-  s.rows.push_back(row("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
-  return s;
-}
-
-// ---------------------------------------------------------------------------
-// Hit Locations: two runs of seven resistances, then two numbers.
-
-Schema hitLocationsSchema() {
-  Schema s = withMask(1);
-  packed(s, 2, Codec::Float32,
-         {"Physical Piercing", "Physical Shashing", "Physical Bludgeoning", "Elemental Termal", "Elemental Chemic",
-          "Elemental Electric", "Other General"});
-  packed(s, 3, Codec::Float32,
-         {"Physical Piercing2", "Physical Shashing2", "Physical Bludgeoning2", "Elemental Termal2",
-          "Elemental Chemic2", "Elemental Electric2", "Other General2"});
-  wholes(s, 4, Codec::Int32, {"Unknown1 (UnsLong)", "Unknown2 (UnsLong)"});
-  s.size = {597, 431, 561, 350, 194, 361};                       // LMP
-  s.sizeFor = {{"TSinglUnitsUdbR1F", {597, 429, 561, 348, 194, 361}}};  // two pixels lower
-  return s;
-}
-
-// ---------------------------------------------------------------------------
-// Race Models
-
-const LabelTable& raceTypes() {
-  static const LabelTable t = {{50, "     HUMAN"}, {51, "     MONSTER"}, {52, "     ANIMAL"}};
-  return t;
-}
-
-Schema raceModelsSchema() {
-  Schema s = withMask(2);
-  s.rows.push_back(chooserRow("TypeID", 2, raceTypes()));
-  wholes(s, 3, Codec::Float32, {"Regenerate Health", "Regenerate Mana"});
-  wholes(s, 5, Codec::Int32, {"SecondaryLanguage", "SecondaryLocomotion"});
-  whole(s, 7, Codec::Float32, "Secondary Vision arc");
-  packed(s, 8, Codec::Float32, {"Speed Run", "Speed Walk", "Speed Sneak", "Speed Crawl"});
-  whole(s, 9, Codec::Float32, "AttackDistance");
-  wholes(s, 10, Codec::Int32, {"AI Class Stay", "AI Class Lie"});
-  packed(s, 12, Codec::Float32,
-         {"Attack Piercing", "Attack Slashing", "Attack Bludgeoning", "Attack Termal", "Attack Chemic",
-          "Attack Electric", "Attack General"});
-
-  // Six hit locations: the type, a number, the weight and the vitality.
-  struct Part {
-    const char* type;
-    const char* unknown;
-    const char* weight;
-    const char* vitality;
-  };
-  static const Part parts[] = {
-      {"HL HeadType", "Unknown1", "HL Head Weigth", "HL Head Vitality"},
-      {"HL TorsoType", "Unknown2", "HL Torso Weigth", "HL Torso Vitality"},
-      {"HL Rigth Arm Type", "Unknown3", "HL Rigth Arm Weigth", "HL Rigth Arm Vitality"},
-      {"HL Left Arm Type", "Unknown4", "HL Left Arm Weigth", "HL Left Arm Vitality"},
-      {"HL Rigth Leg Type", "Unknown5", "HL Rigth Leg Weigth", "HL Rigth Leg Vitality"},
-      {"HL Left Leg Type", "Unknown6", "HL Left Leg Weigth", "HL Left Leg Vitality"},
-  };
-  int field = 13;
-  for (const Part& p : parts) {
-    s.rows.push_back(item(p.type, field, 1, Codec::Name, 0, CheckKind::None));
-    s.rows.push_back(item(p.unknown, field, 2, Codec::Int32, 1));
-    s.rows.push_back(item(p.weight, field, 3, Codec::Float32, 2));
-    s.rows.push_back(item(p.vitality, field, 4, Codec::Float32, 3));
-    ++field;
-  }
-
-  s.rows.push_back(freeName("Graphics data Mask name", fieldAt(19)));
-  wholes(s, 20, Codec::NameList, {"Graphics data Primary textures", "Graphics data Secondary textures"});
-  whole(s, 22, Codec::Float32, "Graphic data Model Shift");
-  s.rows.push_back(freeName("Sounds data SFX Path", fieldAt(23)));
-  static const char* const grounds[] = {"grass", "ground", "stone", "sand",  "rock",      "field", "water",
-                                        "road",  "UNKNOWN", "snow", "ice",  "drygrass", "snowballs", "lava",
-                                        "swamp", "highrock"};
-  int k = 1;
-  for (const char* g : grounds) {
-    const std::string name = std::string("Sounds data Steps ") + g;
-    s.rows.push_back(item(name.c_str(), 24, k++, Codec::Name, 1, CheckKind::None));
-  }
-  packed(s, 25, Codec::Float32,
-         {"Animation Speed Attack", "Animation Speed Cast", "Animation Speed Hit", "Animation Speed Death",
-          "Animation Speed Cross", "Animation Speed Special"});
-  wholes(s, 26, Codec::Int32, {"Sounds Probability Idle", "Sounds Probability Attack"});
-  packed(s, 28, Codec::Float32,
-         {"Defence Piercing", "Defence Slashing", "Defence Bludgeoning", "Defence Termal", "Defence Chemic",
-          "Defence Electric", "Defence General"});
-  wholes(s, 29, Codec::Int32,
-         {"Graphics data Blood type", "Graphics data Cast Type", "Graphics data Footprint Type",
-          "Graphics data Leg Segments"});
-  s.rows.push_back(freeName("Graphics data Native Skin Type", fieldAt(33)));
-  whole(s, 34, Codec::Bool, "Graphics data First Step Right");
-  whole(s, 35, Codec::Float32, "Graphics data HeadHeight");
-  wholes(s, 36, Codec::Int32, {"Unknown7", "Unknown8", "Unknown9", "Unknown10"});
-  s.size = {598, 539, 561, 460, 194, 344};
-  return s;
-}
-
-// ---------------------------------------------------------------------------
-// Monsters Prototypes
-
-const LabelTable& weaponTypes() {
-  static const LabelTable t = {
-      {0, "     SWORD"},   {1, "     AXE"},     {2, "     DAGGER"},  {3, "     SPEAR"},  {4, "     HAMMER"},
-      {5, "     BOW"},     {8, "     HANDS"},   {9, "     HANDS1"},  {10, "     HANDS2"}, {11, "     HANDS3"},
-      {12, "     HANDS4"}, {13, "     HANDS5"}, {14, "     HANDS6"}, {15, "     HANDS7"}, {16, "     MAGIC"},
-  };
-  return t;
-}
-
-// Probability, mask, minimum and maximum as four items of types 0 to 3.
-void loot(Schema& s, int field, const char* title) {
-  const std::string t = title;
-  s.rows.push_back(item((t + " Probability").c_str(), field, 1, Codec::Float32, 0));
-  s.rows.push_back(item((t + " Mask").c_str(), field, 2, Codec::Int32, 1));
-  s.rows.push_back(item((t + " Min").c_str(), field, 3, Codec::Float32, 2));
-  s.rows.push_back(item((t + " Max").c_str(), field, 4, Codec::Float32, 3));
-}
-
-Schema monstersSchema() {
-  Schema s = withMask(3);
-  s.rows.push_back(freeName("Base Race", fieldAt(2)));
-  wholes(s, 3, Codec::Int32, {"Unknown1", "Graphics Data Skin Index", "Graphics Data Hair"});
-  wholes(s, 6, Codec::Float32,
-         {"Graphics Data Complection X", "Graphics Data Complection Y", "Graphics Data Complection Z"});
-  s.rows.push_back(freeName("Unknown2 (BOOL)", fieldAt(9)));
-  wholes(s, 10, Codec::Float32,
-         {"Stats Health", "Stats Mana", "Stats Absorbtion", "Tuning Actions", "Tunig Move", "Attack Range",
-          "Stats To hit", "Stats Parry", "Tuning Weapon Weight"});
-  s.rows.push_back(chooserRow("Attack Weapon Type ID", 19, weaponTypes()));
-  // The maximum is stored as its spread over the minimum.
-  wholes(s, 20, Codec::Float32, {"Stats Damage Min", "Stats Damage Max"});
-  s.minMax.push_back(MinMaxRule{static_cast<int>(s.rows.size()) - 2, static_cast<int>(s.rows.size()) - 1, 1});
-  wholes(s, 22, Codec::Float32, {"Skills General", "Skills Steal", "Skills Tame", "Skills Peripheral"});
-  packed(s, 26, Codec::Float32,
-         {"Senses Sight", "Senses Infra", "Senses Senselife", "Senses Hearing", "Senses Smell", "Senses Tracking"});
-  packed(s, 27, Codec::Float32,
-         {"Detections Sight", "Detections Infra", "Detections Senselife", "Detections Hearing", "Detections Smell",
-          "Detections Tracking"});
-  loot(s, 28, "Common loot");
-  loot(s, 29, "Rare loot");
-  whole(s, 30, Codec::NameList, "Items");
-  packed(s, 31, Codec::Float32, {"Skills Elemental", "Skills Senses", "Skills Astral"});
-  wholes(s, 32, Codec::NameList, {"Spells", "Equipment Wears"});
-  s.rows.push_back(freeName("Equipment Weapon №1", fieldAt(34)));
-  wholes(s, 35, Codec::Float32,
-         {"Graphics Data Info Window Scale", "Graphics Data Altitude", "Tuning To hit Random",
-          "Graphics Data Dialog Camera Distance", "Graphics Data Dialog Camera Height"});
-  s.rows.push_back(chooserRow("Attack Real Weapon Type ID", 40, weaponTypes()));
-  whole(s, 41, Codec::Float32, "Graphics Data Detonation");
-  whole(s, 42, Codec::Int32, "Base Level");
-  s.rows.push_back(freeName("Equipment Weapon №2", fieldAt(43)));
-  whole(s, 44, Codec::Float32, "Stats Exp");
-  s.size = {598, 539, 561, 460, 194, 344};
-  return s;
-}
-
-// ---------------------------------------------------------------------------
-// NPCs
-
-Schema npcsSchema() {
-  Schema s = withMask(4);
-  s.rows.push_back(makeRawRow("Unknown1", 2));
-  wholes(s, 3, Codec::Float32, {"Exp", "Strength", "Dexterity", "Intelligence"});
-  packed(s, 7, Codec::Byte, {"Science (Ловкость рук тут!)", "Stealing", "Tame"});
-  packed(s, 8, Codec::Byte,
-         {"Melee", "Archery", "Backstab", "Elemental", "Senses", "Astral", "Stealth", "Awareness"});
-  wholes(s, 9, Codec::NameList, {"Perks", "Weapons", "QItems", "Spells"});
-  whole(s, 13, Codec::Float32, "Exp To Distribute");
-  whole(s, 14, Codec::Int32, "Money");
-  whole(s, 15, Codec::Byte, "Unknown2");
-  s.size = {598, 561, 561, 480, 194, 361};
-  return s;
-}
+constexpr MinMaxDef kMonsterDamage[] = {{"Stats Damage Min", "Stats Damage Max", 1}};
 
 }  // namespace
 
-const Schema& unitsHitLocations() {
-  static const Schema s = hitLocationsSchema();
-  return s;
-}
-const Schema& unitsRaceModels() {
-  static const Schema s = raceModelsSchema();
-  return s;
-}
-const Schema& unitsMonstersPrototypes() {
-  static const Schema s = monstersSchema();
-  return s;
-}
-const Schema& unitsNpcs() {
-  static const Schema s = npcsSchema();
-  return s;
-}
+extern const SchemaDef unitsHitLocations = {.rows = kHitLocations};
+extern const SchemaDef unitsRaceModels = {.rows = kRaceModels};
+extern const SchemaDef unitsMonstersPrototypes = {.rows = kMonsters, .minMax = kMonsterDamage};
+extern const SchemaDef unitsNpcs = {.rows = kNpcs};
 
 }  // namespace kessik::schemas

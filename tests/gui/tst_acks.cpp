@@ -2,8 +2,6 @@
 // the lists' bytes outside the table, and change them only through the sound
 // list editor behind the row button.
 #include <QComboBox>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -12,7 +10,6 @@
 
 #include <deque>
 
-#include "app/main_form.h"
 #include "app/window_startup.h"
 #include "core/codecs.h"
 #include "editors/dialog_hooks.h"
@@ -49,7 +46,6 @@ std::string acksRecord(const std::string& mask, const std::vector<std::string>& 
 }
 
 QByteArray qb(const std::string& s) { return QByteArray::fromStdString(s); }
-QString count(int n) { return QString::fromStdString(cp1251ToUtf8(SoundCountText(n == 3 ? kThree : n == 1 ? kOne : ""))); }
 
 }  // namespace
 
@@ -90,44 +86,6 @@ class TstAcks : public QObject {
     QCoreApplication::processEvents();
     script.reset();
     drive.reset();
-  }
-
-  void everyWindowFromItsMenuItem() {
-    const struct {
-      const char* menu;
-      const char* className;
-      const char* folder;
-      int fields;
-      const char* caption;
-      QSize client;
-    } windows[] = {
-        {"AcksMenu1", "TSinglAcksDbR1F", "src/acks/1/", 36, "Acks.db : Answers (SINGL)", {598, 561}},
-        {"AcksMenu2", "TSinglAcksDbR2F", "src/acks/2/", 6, "Acks.db : Cryes (SINGL)", {598, 227}},
-        {"AcksMenu3", "TSinglAcksDbR3F", "src/acks/3/", 3, "Acks.db : Others (SINGL)", {598, 167}},
-    };
-    TMainForm f;
-    f.show();
-    for (const auto& c : windows) {
-      drive->write(QString(c.folder) + "0000001.zap", qb(acksRecord("Orc", {kThree, "", kOne}, c.fields)));
-      QAction* a = f.item(c.menu);
-      QVERIFY2(a && a->isEnabled(), c.menu);
-      a->trigger();
-      QVERIFY(a->isChecked());
-      auto* editor = f.mdiArea()->findChild<SectionEditor*>(c.className);
-      QVERIFY2(editor, c.className);
-      QCOMPARE(editor->windowTitle(), qru(c.caption));
-      QCOMPARE(editor->size(), c.client);
-      w = editor;
-      QCOMPARE(table()->rowCount(), c.fields);
-      pickFile(0);
-      QCOMPARE(cell(0), QString("Orc"));
-      QCOMPARE(cell(1), count(3));
-      QCOMPARE(cell(2), count(0));
-      if (c.fields > 3) QCOMPARE(cell(3), count(1));
-      a->trigger();
-      QTRY_COMPARE(f.mdiArea()->subWindowList().size(), 0);
-    }
-    QVERIFY((*script)->messages.empty());
   }
 
   void soundRowsChangeOnlyThroughTheSoundListEditor() {

@@ -1,7 +1,7 @@
-// The levers.ldb, items.idb, perks.pdb and quests.qdb editors in the real main
-// window: every window from its menu item over a sample workspace, and the section rules as the
-// user meets them (the number slot of levers, the split name, Materials'
-// record index through create, delete and sort, IDs from type names).
+// The levers.ldb and items.idb editors in the real main window over a sample
+// workspace: the section rules as the user meets them (the number slot of
+// levers, the split name, Materials' record index through create, delete and
+// sort, IDs from type names).
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -27,11 +27,6 @@ using namespace kessik;
 using guitest::Drive;
 
 namespace {
-
-bool ours(const WindowEntry& e) {
-  return e.database == "levers.ldb" || e.database == "items.idb" || e.database == "perks.pdb" ||
-         e.database == "quests.qdb";
-}
 
 QString rel(const std::string& windowsPath) {  // "C:\a\b" -> "a/b"
   QString s = toQ(windowsPath.substr(3));
@@ -93,91 +88,6 @@ class TstLeversItems : public QObject {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     script_.reset();
     drive_.reset();
-  }
-
-  // Every window from its menu item: caption, sizes, row names, the row
-  // button only on button rows of a loaded record, and "Сохранить" without
-  // an edit keeps the record's bytes.
-  void everyWindowFromItsMenuItem() {
-    int opened = 0;
-    for (const WindowEntry& e : windowTable()) {
-      if (!ours(e)) continue;
-      const Schema* schema = findSchema(e.schemaFolder);
-      QVERIFY2(schema, e.className.c_str());
-      QVERIFY2(open(e.className), e.className.c_str());
-      ++opened;
-      QVERIFY(main_->item(toQ(e.menuName))->isChecked());
-      QCOMPARE(w_->objectName(), toQ(e.className));
-      auto* sub = qobject_cast<QMdiSubWindow*>(w_->parentWidget());
-      QVERIFY(sub);
-      QCOMPARE(sub->windowTitle(), toQ(e.caption));
-      const WindowSize& size = schema->sizeOf(e.className);
-      QCOMPARE(w_->size(), QSize(size.clientWidth, size.clientHeight));
-      QCOMPARE(table()->size(), QSize(size.tableWidth, size.tableHeight));
-      QCOMPARE(table()->columnWidth(0), size.column1);
-      QCOMPARE(table()->columnWidth(1), size.column2);
-      QCOMPARE(table()->rowCount(), static_cast<int>(schema->rows.size()));
-      // Every name in its column (or its tool tip), first column read-only.
-      const int margin = table()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table()) + 1;
-      for (int r = 0; r < table()->rowCount(); ++r) {
-        QTableWidgetItem* name = table()->item(r, 0);
-        QCOMPARE(name->text(), toQ(schema->rows[r].name));
-        QVERIFY(!(name->flags() & Qt::ItemIsEditable));
-        // In the table's own font; a name longer than its column is cut
-        // short and shows whole as a tool tip.
-        QVERIFY(!name->data(Qt::FontRole).isValid());
-        QVERIFY2(QFontMetrics(table()->font()).horizontalAdvance(name->text()) <= size.column1 - 2 * margin ||
-                     name->toolTip() == name->text(),
-                 schema->rows[r].name.c_str());
-      }
-      QCOMPARE(ed_.items("FilesBox").size(), kSampleRecords);
-
-      for (int r = 0; r < table()->rowCount(); ++r) {
-        table()->setCurrentCell(r, 1);
-        QVERIFY(!ed_.rowButtonShown());
-      }
-      const std::string before = ish(2);
-      pickFile(1);
-      for (int r = 0; r < table()->rowCount(); ++r) {
-        table()->setCurrentCell(r, 1);
-        const bool shown = ed_.rowButtonShown();
-        QCOMPARE(shown, schema->rows[r].button != RowButton::None);
-      }
-      ed_.click("SaveBut");
-      QVERIFY2(messages().empty(), e.className.c_str());
-      QCOMPARE(ish(2), before);
-
-      // Saved as a template and made into a new record: the same bytes but
-      // for the mask (and, in Materials, the record's own index).
-      const std::string shab = w_->ShabPath + "copy.zap";
-      dialogs_.templateSaves = {shab};
-      ed_.click("ZashablonitBut");
-      dialogs_.prompts = {std::string("Copied")};
-      dialogs_.templates = {shab};
-      ed_.click("CreateBut");
-      QVERIFY2(messages().empty(), (e.className + ": " + (messages().empty() ? "" : messages()[0])).c_str());
-      QCOMPARE(ed_.items("FilesBox").size(), kSampleRecords + 1);
-      TZapisBaziZm made, original;
-      made.Parse(ish(kSampleRecords + 1));
-      original.Parse(before);
-      QCOMPARE(maskOf(made), std::string("Copied"));
-      QCOMPARE(made.FieldCount, original.FieldCount);
-      for (int f = 2; f <= made.FieldCount; ++f) {
-        if (schema->recordNumber && f == schema->rows[schema->recordNumber->row].place.field) continue;
-        QVERIFY2(made.GetField(f) == original.GetField(f), e.className.c_str());
-      }
-      (*script_)->answers = {Answer::Yes};
-      ed_.click("DeleteBut");
-      QCOMPARE(messages(), std::vector<std::string>{"Действительно хотите удалить эту запись?"});
-      (*script_)->messages.clear();
-      QCOMPARE(ed_.items("FilesBox").size(), kSampleRecords);
-      QVERIFY(!drive_->exists(rel(w_->IshPath + recordFileName(kSampleRecords + 1))));
-
-      main_->item(toQ(e.menuName))->trigger();  // closes it again
-      QTRY_VERIFY(!main_->sectionEditor(e.className));
-      QVERIFY(!main_->item(toQ(e.menuName))->isChecked());
-    }
-    QCOMPARE(opened, 20);
   }
 
   void leversNumberSlotAndSplitName() {

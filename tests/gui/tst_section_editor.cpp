@@ -546,8 +546,14 @@ class TstSectionEditor : public QObject {
     static Schema s = [] {
       Schema t = *findSchema("prints\\1\\");
       t.rows.resize(1);
-      t.rows.push_back(makeRawRow("Raw", 2));
-      t.rows.push_back(makeSoundRow("Sounds", 3));
+      Row raw = makeRow("Raw", fieldAt(2), Codec::Raw, CheckKind::None);
+      raw.button = RowButton::Raw;
+      raw.slot = true;
+      Row sounds = makeRow("Sounds", fieldAt(3), Codec::SoundList, CheckKind::None);
+      sounds.button = RowButton::SoundList;
+      sounds.slot = true;
+      t.rows.push_back(raw);
+      t.rows.push_back(sounds);
       return t;
     }();
     const std::string record =

@@ -1,17 +1,13 @@
-// The spells.sdb editor windows: each opened from its menu item in the main
-// window, and the Spell Prototypes, Spell Modifiers and S_ list windows used
-// end to end on record files built byte by byte here.
+// The spells.sdb editor windows: Spell Prototypes, Spell Modifiers and the S_
+// list windows used end to end on record files built byte by byte here.
 #include <QComboBox>
 #include <QHeaderView>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
 
-#include "app/main_form.h"
 #include "core/database.h"
 #include "dbfixtures.h"
 #include "editortest.h"
@@ -96,69 +92,6 @@ class TstSpellsEditors : public QObject {
     QCoreApplication::processEvents();
     script_.reset();
     drive_.reset();
-  }
-
-  void everyWindowFromItsMenuItem() {
-    struct Window {
-      const char* className;
-      const char* menu;
-      const char* caption;
-      QSize size;
-      int tableHeight, column2;
-      int rows;
-    };
-    const Window windows[] = {
-        {"TSinglSpellsSdbR1F", "SpellsMenu1", "Spells.sdb : Spell Prototypes (SINGL)", {598, 561}, 480, 344, 32},
-        {"TSinglSpellsSdbR2F", "SpellsMenu2", "Spells.sdb : Spell Modifiers (SINGL)", {598, 280}, 196, 361, 9},
-        {"TSinglSpellsSdbR3F", "SpellsMenu3", "Spells.sdb : S_Spells (SINGL)", {598, 199}, 120, 361, 5},
-        {"TSinglSpellsSdbR4F", "SpellsMenu4", "Spells.sdb : S_Armors (SINGL)", {598, 199}, 120, 361, 5},
-        {"TSinglSpellsSdbR5F", "SpellsMenu5", "Spells.sdb : S_Weapons (SINGL)", {598, 199}, 120, 361, 5},
-        {"TSpellsSdbR1F", "LmpSpellsMenu1", "Spells.sdb : Spell Prototypes (LMP)", {598, 561}, 480, 344, 32},
-        {"TSpellsSdbR2F", "LmpSpellsMenu2", "Spells.sdb : Spell Modifiers (LMP)", {598, 280}, 196, 361, 9},
-        {"TSpellsSdbR3F", "LmpSpellsMenu3", "Spells.sdb : S_Spells (LMP)", {598, 199}, 120, 361, 5},
-        {"TSpellsSdbR4F", "LmpSpellsMenu4", "Spells.sdb : S_Armors (LMP)", {598, 201}, 120, 361, 5},
-        {"TSpellsSdbR5F", "LmpSpellsMenu5", "Spells.sdb : S_Weapons (LMP)", {598, 199}, 120, 361, 5},
-    };
-    TMainForm f;
-    f.show();
-    for (const auto& win : windows) {
-      const WindowEntry& e = *findWindow(win.className);
-      QCOMPARE(e.menuName, std::string(win.menu));
-      QCOMPARE(e.caption, std::string(win.caption));
-      const std::string root = e.game == Game::Singl ? singl_ : lmp_;
-      const std::string record = e.section == 1   ? prototype("P")
-                                 : e.section == 2 ? modifier("M", 1)
-                                                  : shopEntry("S", "Power");
-      writeHost(recordPath(root, e.schemaFolder, 1), record);
-
-      QAction* a = f.item(win.menu);
-      QVERIFY2(a && a->isEnabled(), win.menu);
-      a->trigger();
-      QVERIFY2(a->isChecked(), win.menu);
-      QCOMPARE(f.mdiArea()->subWindowList().size(), 1);
-      QCOMPARE(f.mdiArea()->subWindowList().front()->windowTitle(), toQ(e.caption));
-      w_ = f.sectionEditor(win.className);
-      ed_.w = w_;
-      QVERIFY2(w_, win.className);
-      QCOMPARE(w_->objectName(), QString(win.className));
-      QCOMPARE(w_->size(), win.size);
-      QCOMPARE(table()->size(), QSize(561, win.tableHeight));
-      QCOMPARE(table()->columnWidth(0), 194);
-      QCOMPARE(table()->columnWidth(1), win.column2);
-      QCOMPARE(table()->rowCount(), win.rows);
-      QCOMPARE(settings().SourcesRoot, root);
-
-      // The record loads and saves back unchanged.
-      ed_.pick("FilesBox", 0);
-      QCOMPARE(cell(0), toQ(e.section <= 2 ? (e.section == 1 ? "P" : "M") : "S"));
-      ed_.click("SaveBut");
-      QVERIFY2((*script_)->messages.empty(), win.className);
-      QCOMPARE(readHost(recordPath(root, e.schemaFolder, 1)), record);
-
-      a->trigger();
-      QVERIFY(!a->isChecked());
-      QTRY_COMPARE(f.mdiArea()->subWindowList().size(), 0);
-    }
   }
 
   void prototypesEndToEnd() {

@@ -1,12 +1,7 @@
-// The eight units.udb editor windows: each opened from its menu item in the
-// main window, with its class name, caption and sizes, a record shown and
-// saved unchanged; and the row buttons of Race Models (type chooser),
-// Monsters Prototypes (two weapon choosers) and NPCs (raw value), on real
-// record files with scripted dialogs.
-#include <QAction>
+// The units.udb editor windows: the row buttons of Race Models (type
+// chooser), Monsters Prototypes (two weapon choosers) and NPCs (raw value),
+// on real record files with scripted dialogs.
 #include <QComboBox>
-#include <QFontMetrics>
-#include <QMdiArea>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -15,7 +10,6 @@
 #include <deque>
 #include <memory>
 
-#include "app/main_form.h"
 #include "core/database.h"
 #include "core/record.h"
 #include "dbfixtures.h"
@@ -102,75 +96,6 @@ class TstUnitsEditors : public QObject {
     QCoreApplication::processEvents();
     script_.reset();
     drive_.reset();
-  }
-
-  void everyWindowOpensFromItsMenuItem() {
-    const SampleReport samples = writeSampleWorkspace("C:\\");
-    QVERIFY(samples.problems.empty());
-    TMainForm f;
-    f.show();
-    struct Expected {
-      const char* className;
-      const char* menu;
-      const char* caption;
-      QSize client, table;
-      int column1, column2;
-    };
-    const Expected windows[] = {
-        {"TSinglUnitsUdbR1F", "UnitsMenu1", "Units.udb : Hit Locations (SINGL)", {597, 429}, {561, 348}, 194, 361},
-        {"TSinglUnitsUdbR2F", "UnitsMenu2", "Units.udb : Race Models (SINGL)", {598, 539}, {561, 460}, 194, 344},
-        {"TSinglUnitsUdbR3F", "UnitsMenu3", "Units.udb : Monsters Prototypes (SINGL)", {598, 539}, {561, 460}, 194, 344},
-        {"TSinglUnitsUdbR4F", "UnitsMenu4", "Units.udb : NPCs (SINGL)", {598, 561}, {561, 480}, 194, 361},
-        {"TUnitsUdbR1F", "LmpUnitsMenu1", "Units.udb : Hit Locations (LMP)", {597, 431}, {561, 350}, 194, 361},
-        {"TUnitsUdbR2F", "LmpUnitsMenu2", "Units.udb : Race Models (LMP)", {598, 539}, {561, 460}, 194, 344},
-        {"TUnitsUdbR3F", "LmpUnitsMenu3", "Units.udb : Monsters Prototypes (LMP)", {598, 539}, {561, 460}, 194, 344},
-        {"TUnitsUdbR4F", "LmpUnitsMenu4", "Units.udb : NPCs (LMP)", {598, 561}, {561, 480}, 194, 361},
-    };
-    for (const Expected& e : windows) {
-      const WindowEntry& entry = *findWindow(e.className);
-      QAction* item = f.item(e.menu);
-      QVERIFY2(item && item->isEnabled(), e.menu);
-      item->trigger();
-      QVERIFY(item->isChecked());
-      w_ = qobject_cast<SectionEditor*>(f.sectionEditor(e.className));
-      QVERIFY2(w_, e.className);
-      QCOMPARE(w_->objectName(), q(e.className));
-      QCOMPARE(w_->windowTitle(), q(e.caption));
-      QCOMPARE(w_->size(), e.client);
-      QCOMPARE(table()->size(), e.table);
-      QCOMPARE(table()->columnWidth(0), e.column1);
-      QCOMPARE(table()->columnWidth(1), e.column2);
-      const Schema& schema = *findSchema(entry.schemaFolder);
-      QCOMPARE(table()->rowCount(), static_cast<int>(schema.rows.size()));
-      QCOMPARE(w_->IshPath, (entry.game == Game::Singl ? kSingl : kLmp) + schema.folder);
-      QCOMPARE(child<QComboBox>("FilesBox")->count(), kSampleRecords);
-      // Every field name is shown whole, or cut short with the whole name
-      // in its tool tip.
-      for (int r = 0; r < table()->rowCount(); ++r) {
-        QTableWidgetItem* name = table()->item(r, 0);
-        const QFont font = name->data(Qt::FontRole).isValid() ? name->font() : table()->font();
-        const bool fits = QFontMetrics(font).horizontalAdvance(name->text()) + 8 <= e.column1;
-        QVERIFY2(fits || name->toolTip() == name->text(), qPrintable(name->text()));
-      }
-
-      // Record 2 shown whole, saved without an edit: the file stays as it was.
-      const std::string path = w_->IshPath + recordFileName(2);
-      const std::string before = readHost(path);
-      pickFile(1);
-      for (int r = 1; r <= table()->rowCount(); ++r) {
-        QVERIFY2(!cell(r).startsWith(q("<не прочитано")), qPrintable(table()->item(r - 1, 0)->text()));
-        // Raw cells show a description and are changed through their button only.
-        const bool typed = !showsDescription(w_->schema().rows[r - 1].codec);
-        QCOMPARE(bool(table()->item(r - 1, 1)->flags() & Qt::ItemIsEditable), typed);
-      }
-      QTest::mouseClick(child<QPushButton>("SaveBut"), Qt::LeftButton);
-      QCOMPARE((*script_)->messages.size(), std::size_t(0));
-      QCOMPARE(readHost(path), before);
-
-      item->trigger();
-      QVERIFY(!item->isChecked());
-      QTRY_VERIFY(!f.sectionEditor(e.className));
-    }
   }
 
   void raceModelTypeFromTheChooser() {

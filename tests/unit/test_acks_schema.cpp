@@ -37,55 +37,6 @@ class AcksSheet : public TempDrive {};
 
 }  // namespace
 
-TEST(AcksSchema, RowsFoldersAndSizes) {
-  const struct {
-    const char* folder;
-    std::size_t rows;
-    WindowSize size;
-    std::vector<std::string> names;  // a few rows by index
-  } cases[] = {
-      {"acks\\1\\", 36, {598, 561, 561, 480, 194, 344}, {"Name", "SelectVoice", "MoveVoice"}},
-      {"acks\\2\\", 6, {598, 227, 561, 138, 194, 361},
-       {"Name", "AgressVoice", "SuspectVoice", "KillVoice", "RestVoice", "InAgressVoice"}},
-      {"acks\\3\\", 3, {598, 167, 561, 83, 194, 361}, {"Name", "TalkVoice", "RestVoice"}},
-  };
-  for (const auto& c : cases) {
-    const Schema* s = findSchema(c.folder);
-    ASSERT_TRUE(s) << c.folder;
-    EXPECT_EQ(s->folder, c.folder);
-    ASSERT_EQ(s->rows.size(), c.rows);
-    EXPECT_EQ(s->size.clientWidth, c.size.clientWidth);
-    EXPECT_EQ(s->size.clientHeight, c.size.clientHeight);
-    EXPECT_EQ(s->size.tableWidth, c.size.tableWidth);
-    EXPECT_EQ(s->size.tableHeight, c.size.tableHeight);
-    EXPECT_EQ(s->size.column1, c.size.column1);
-    EXPECT_EQ(s->size.column2, c.size.column2);
-    EXPECT_EQ(s->masks, MaskRule::Unique);
-    for (std::size_t i = 0; i < c.names.size(); ++i) EXPECT_EQ(s->rows[i].name, c.names[i]);
-    EXPECT_EQ(s->rows[0].check, CheckKind::Mask);
-    EXPECT_EQ(s->rows[0].codec, Codec::Name);
-    for (std::size_t i = 1; i < s->rows.size(); ++i) {
-      const Row& r = s->rows[i];
-      EXPECT_EQ(r.place.where, Where::Field);
-      EXPECT_EQ(r.place.field, static_cast<int>(i) + 1);
-      EXPECT_EQ(r.codec, Codec::SoundList);
-      EXPECT_EQ(r.button, RowButton::SoundList);
-      EXPECT_TRUE(r.slot);
-    }
-  }
-  // The Answers rows in full, row 25 being a sound row like its neighbours.
-  const char* answers[] = {"Name",          "SelectVoice",   "MoveVoice",     "AttackVoice",   "CastVoice",
-                           "LootVoice",     "UseObjVoice",   "StealVoice",    "FollowVoice",   "UsePotVoice",
-                           "ChPosVoice",    "NoWayVoice",    "CntChPosVoice", "NoPathVoice",   "CantCastVoice",
-                           "CantTeleVoice", "SkiFailVoice",  "NoTargetVoice", "ComplSpVoice",  "DecToAttVoice",
-                           "OutStamVoice",  "ArmCripVoice",  "LegCripVoice",  "BoredVoice",    "Unknown1",
-                           "OverloadVoice", "InjuredVoice",  "BigAttVoice",   "ArmorCriVoice", "WeapCripVoice",
-                           "AttInDefVoice", "WaitFollVoice", "ScenarioVoice", "StealEmpVoice", "ShopYesVoice",
-                           "ShopNoVoice"};
-  const Schema& a = *findSchema("acks\\1\\");
-  for (int i = 0; i < 36; ++i) EXPECT_EQ(a.rows[i].name, answers[i]) << i;
-}
-
 TEST(AcksSchema, SoundRowsShowTheCountAndWriteTheirSlots) {
   const Schema& s = *findSchema("acks\\3\\");
   const std::string original = othersRecord("Orc", kThree, kOdd);

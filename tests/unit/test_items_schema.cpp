@@ -133,60 +133,6 @@ class ItemsSchema : public TempDrive {};
 
 }  // namespace
 
-TEST(ItemsSchemaShape, RowsFieldsButtonsAndSizes) {
-  struct Case {
-    const char* folder;
-    std::size_t rows;
-    int fields;
-    std::vector<int> rawRows;  // 1-based
-    WindowSize size;
-    std::vector<std::pair<int, const char*>> names;  // a few rows, 1-based
-  };
-  const Case cases[] = {
-      {"items\\1\\", 20, 14, {19}, {597, 489, 561, 405, 183, 372},
-       {{4, "Unknown1 (точно UnsLong)"}, {18, "Absorption General"}, {19, "Unknown2 (редактир. кнопкой)"}}},
-      {"items\\2\\", 32, 26, {5, 18, 29, 30}, {597, 503, 561, 423, 194, 344},
-       {{3, "Weapon ID (генер-ся автоматически)"}, {21, "Weapon Damage Max"}, {32, "Defence bonus"}}},
-      {"items\\3\\", 38, 22, {5, 37, 38}, {597, 503, 561, 423, 194, 344},
-       {{3, "Armor ID (генер-ся автоматически)"}, {25, "Unknown2"}, {34, "Unknown3"}, {36, "Graphics Data Wear Order"}}},
-      {"items\\4\\", 23, 23, {3, 5, 20, 22, 23}, {597, 541, 561, 462, 194, 361},
-       {{17, "QItem ID (генер. автом.)"}, {21, "Quick Items Spell"}}},
-      {"items\\5\\", 18, 18, {3, 5}, {597, 445, 561, 367, 209, 346},
-       {{3, "Unknown2 (предп. Item Type ID)"}, {16, "Unknown12 (пр. General Deconstructable)"},
-        {18, "Quest Items Zones   (LIST)"}}},
-      {"items\\6\\", 19, 19, {3, 5}, {597, 467, 561, 387, 203, 352},
-       {{11, "Unknown4 (предп. Ganeral Mana)"}, {16, "Unknown8 (пр. GeneralDeconstructable)"}, {19, "Unknown10"}}},
-  };
-  for (const Case& c : cases) {
-    const Schema* s = findSchema(c.folder);
-    ASSERT_TRUE(s) << c.folder;
-    EXPECT_EQ(s->folder, c.folder);
-    ASSERT_EQ(s->rows.size(), c.rows) << c.folder;
-    std::vector<int> all;
-    for (int n = 1; n <= c.fields; ++n) all.push_back(n);
-    EXPECT_EQ(s->writtenFields(), all) << c.folder;
-    std::vector<int> buttons;
-    for (std::size_t i = 0; i < s->rows.size(); ++i) {
-      if (s->rows[i].button == RowButton::None) continue;
-      buttons.push_back(static_cast<int>(i) + 1);
-      EXPECT_EQ(s->rows[i].button, RowButton::Raw);
-      EXPECT_TRUE(s->rows[i].slot);
-      EXPECT_EQ(s->rows[i].codec, Codec::Raw);
-    }
-    EXPECT_EQ(buttons, c.rawRows) << c.folder;
-    for (const char* cls : {"TSinglItemsIdbR", "TItemsIdbR"}) {
-      const WindowSize& w = s->sizeOf(cls + std::string(1, c.folder[6]) + "F");
-      EXPECT_EQ(std::vector<int>({w.clientWidth, w.clientHeight, w.tableWidth, w.tableHeight, w.column1, w.column2}),
-                std::vector<int>({c.size.clientWidth, c.size.clientHeight, c.size.tableWidth, c.size.tableHeight,
-                                  c.size.column1, c.size.column2}))
-          << c.folder;
-    }
-    for (const auto& [row, name] : c.names) EXPECT_EQ(s->rows[row - 1].name, cp(name)) << c.folder << " " << row;
-    EXPECT_EQ(s->rows[0].check, CheckKind::Mask);
-    EXPECT_FALSE(s->masksMayRepeat());
-  }
-}
-
 TEST_F(ItemsSchema, EveryCellOfAHandBuiltRecordAndTheSameBytesBack) {
   for (const Layout& l : layouts()) {
     const Schema& s = *findSchema(l.folder);

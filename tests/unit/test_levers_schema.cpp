@@ -41,27 +41,6 @@ class LeversSchema : public TempDrive {};
 
 }  // namespace
 
-TEST(LeversSchemaShape, RowsSizesAndButtons) {
-  const Schema& s = levers();
-  ASSERT_EQ(s.rows.size(), 12u);
-  const char* names[] = {"Name",       "Place1 (1)", "Place1 (2)",   "Place2 (1)",
-                         "Place2 (2)", "Unknown1 (UnsLong - предп)", "Scale", "Switch Time",
-                         "Material",   "Switch Sound", "Lever Description (Name)", "Lever Description (Desc)"};
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(s.rows[i].name, cp(names[i])) << i;
-  EXPECT_EQ(s.writtenFields(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(s.rows[i].button != RowButton::None, i == 5) << i;
-  EXPECT_FALSE(s.masksMayRepeat());
-
-  const WindowSize& lmp = s.sizeOf("TLmpLeversF");
-  const WindowSize& singl = s.sizeOf("TLeversF");
-  EXPECT_EQ(std::vector<int>({lmp.clientWidth, lmp.clientHeight, lmp.tableWidth, lmp.tableHeight, lmp.column1,
-                              lmp.column2}),
-            std::vector<int>({597, 341, 561, 257, 180, 375}));
-  EXPECT_EQ(std::vector<int>({singl.clientWidth, singl.clientHeight, singl.tableWidth, singl.tableHeight,
-                              singl.column1, singl.column2}),
-            std::vector<int>({588, 346, 561, 257, 180, 375}));
-}
-
 TEST_F(LeversSchema, ShowsEveryCellAndWritesTheRecordBackByteForByte) {
   const Schema& s = levers();
   TZapisBaziZm z = parsed(leverRecord());

@@ -57,38 +57,6 @@ class PerksQuestsSchema : public TempDrive {};
 
 }  // namespace
 
-TEST(PerksQuestsSchemaShape, RowsSizesAndRules) {
-  struct Case {
-    const char* folder;
-    std::size_t rows;
-    WindowSize size;
-    std::vector<std::pair<int, const char*>> names;  // a few rows (0-based) whose names have blanks
-  };
-  const Case cases[] = {
-      {"perks\\1\\", 4, {597, 181, 561, 101, 194, 361}, {{3, "Base Attributes   (LIST)"}}},
-      {"perks\\2\\", 17, {597, 428, 561, 348, 194, 361}, {{5, "Skill ID (генер. автоматич.)"}, {16, "Perk Exclusive"}}},
-      {"quests\\1\\", 8, {597, 257, 561, 176, 209, 346}, {{3, "Zone Numer"}, {6, "RecordNum"}}},
-      {"quests\\2\\", 11, {597, 308, 561, 231, 209, 346},
-       {{3, "Give Items    (LIST)"}, {5, "Take Items   (LIST)"}, {7, "GiveQuests2   (LIST)"}, {9, "Unknown6   (LIST)"}}},
-  };
-  for (const auto& c : cases) {
-    const Schema* s = findSchema(c.folder);
-    ASSERT_TRUE(s) << c.folder;
-    EXPECT_EQ(s->folder, c.folder);
-    EXPECT_EQ(s->rows.size(), c.rows) << c.folder;
-    const WindowSize& w = s->size;
-    EXPECT_EQ(std::vector<int>({w.clientWidth, w.clientHeight, w.tableWidth, w.tableHeight, w.column1, w.column2}),
-              std::vector<int>({c.size.clientWidth, c.size.clientHeight, c.size.tableWidth, c.size.tableHeight,
-                                c.size.column1, c.size.column2}))
-        << c.folder;
-    for (const auto& [row, name] : c.names) EXPECT_EQ(s->rows[row].name, cp(name)) << c.folder;
-  }
-  EXPECT_FALSE(findSchema("perks\\1\\")->hasButtonRows());
-  EXPECT_TRUE(findSchema("perks\\2\\")->hasButtonRows());
-  EXPECT_TRUE(findSchema("quests\\1\\")->masksMayRepeat());
-  EXPECT_FALSE(findSchema("quests\\2\\")->masksMayRepeat());
-}
-
 TEST_F(PerksQuestsSchema, SkillNumberFollowsTheSkillName) {
   struct Case {
     const char* skill;

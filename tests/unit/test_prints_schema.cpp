@@ -33,38 +33,6 @@ class PrintsSchema : public TempDrive {};
 
 }  // namespace
 
-TEST(PrintsSchemaShape, RowsFoldersAndSizes) {
-  const Schema* blood = findSchema("prints\\1\\");
-  const Schema* foot = findSchema("prints\\2\\");
-  const Schema* fire = findSchema("prints\\3\\");
-  ASSERT_TRUE(blood && foot && fire);
-  EXPECT_EQ(findSchema("prints\\4\\"), nullptr);
-  ASSERT_EQ(blood->rows.size(), 7u);
-  ASSERT_EQ(foot->rows.size(), 10u);
-  EXPECT_EQ(fire->rows.size(), 7u);
-  const char* names[] = {"TerrainType",
-                         "Clear Weather Opacity",
-                         "Clear Weather Lifetime",
-                         "Clear Weather Fadeout",
-                         "Weather Precipitation Opacity",
-                         "Weather Precipitation Lifetime",
-                         "Weather Precipitation Fadeout",
-                         "Unknown1 Opacity",
-                         "Unknown1 Lifetime",
-                         "Unknown1 Fadeout"};
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(foot->rows[i].name, names[i]);
-  EXPECT_EQ(blood->folder, "prints\\1\\");
-  EXPECT_EQ(blood->size.clientWidth, 597);
-  EXPECT_EQ(blood->size.clientHeight, 246);
-  EXPECT_EQ(blood->size.tableHeight, 161);
-  EXPECT_EQ(foot->size.clientHeight, 299);
-  EXPECT_EQ(foot->size.tableHeight, 216);
-  EXPECT_EQ(blood->size.column1, 180);
-  EXPECT_EQ(blood->size.column2, 375);
-  EXPECT_FALSE(blood->hasButtonRows());
-  EXPECT_FALSE(blood->masksMayRepeat());
-}
-
 TEST_F(PrintsSchema, ShowsAndWritesBackValues) {
   const Schema& s = *findSchema("prints\\1\\");
   TZapisBaziZm z = parsed(printsRecord("Swamp"));

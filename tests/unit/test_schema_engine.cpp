@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <stdexcept>
 
 #include "editors/engine/schema.h"
 #include "editors/schemas/registry.h"
@@ -25,38 +26,29 @@ const LabelTable kKinds = {{50, "     HUMAN"}, {51, "     MONSTER"}};
 //  2 float, field 2 bytes 5-8   7 max, field 7 (x10)            12 raw, field 11 (slot)
 //  3 number with slot, field 3  8 name part, field 8 (24)       13 index, field 12 (record number - 1)
 //  4 type name, field 4         9 description, field 8
+constexpr RowDef kRows[] = {
+    {"Name", fieldAt(1), Codec::Name, CheckKind::Mask},
+    {"A", bytesAt(2, 1, 4), Codec::Float32},
+    {"B", bytesAt(2, 5, 8), Codec::Float32},
+    {"Unknown", fieldAt(3), Codec::Int32, CheckKind::Codec, RowButton::Raw},
+    {"Type", fieldAt(4), Codec::Name, CheckKind::None},
+    {"ID", fieldAt(5), Codec::Int32},
+    {"Min", fieldAt(6), Codec::Float32},
+    {"Max", fieldAt(7), Codec::Float32},
+    {"Name part", namePartOf(8, 24), Codec::Name, CheckKind::MaxLen, RowButton::None, 1, nullptr, 24},
+    {"Desc", descPartOf(8, 24), Codec::Name, CheckKind::None},
+    {"List", fieldAt(9), Codec::NameList},
+    {"Kind", fieldAt(10), Codec::Int32Label, CheckKind::Codec, RowButton::Chooser, 1, &kKinds},
+    {"Raw", fieldAt(11), Codec::Raw, CheckKind::None, RowButton::Raw},
+    {"Index", fieldAt(12), Codec::Int32},
+};
+constexpr TypeId kIds[] = {{"sword", 0}, {"bow", 5}};
+constexpr TypeIdDef kTypeIds[] = {{"Type", "ID", kIds}};
+constexpr MinMaxDef kMinMax[] = {{"Min", "Max", 10}};
+constexpr RecordNumberDef kIndex = {"Index", -1, "Index must be "};
+
 Schema makeSchema() {
-  Schema s;
-  s.folder = "test\\1\\";
-  s.rows.push_back(makeRow("Name", fieldAt(1), Codec::Name, CheckKind::Mask));
-  s.rows.push_back(makeRow("A", bytesAt(2, 1, 4), Codec::Float32));
-  s.rows.push_back(makeRow("B", bytesAt(2, 5, 8), Codec::Float32));
-  Row slotted = makeRow("Unknown", fieldAt(3), Codec::Int32);
-  slotted.slot = true;
-  slotted.button = RowButton::Raw;
-  s.rows.push_back(slotted);
-  s.rows.push_back(makeRow("Type", fieldAt(4), Codec::Name, CheckKind::None));
-  s.rows.push_back(makeRow("ID", fieldAt(5), Codec::Int32));
-  s.rows.push_back(makeRow("Min", fieldAt(6), Codec::Float32));
-  s.rows.push_back(makeRow("Max", fieldAt(7), Codec::Float32));
-  Row name = makeRow("Name part", namePartOf(8, 24), Codec::Name, CheckKind::MaxLen);
-  name.maxLen = 24;
-  s.rows.push_back(name);
-  s.rows.push_back(makeRow("Desc", descPartOf(8, 24), Codec::Name, CheckKind::None));
-  s.rows.push_back(makeRow("List", fieldAt(9), Codec::NameList));
-  Row kind = makeRow("Kind", fieldAt(10), Codec::Int32Label);
-  kind.labels = &kKinds;
-  kind.button = RowButton::Chooser;
-  s.rows.push_back(kind);
-  Row raw = makeRow("Raw", fieldAt(11), Codec::Raw, CheckKind::None);
-  raw.slot = true;
-  raw.button = RowButton::Raw;
-  s.rows.push_back(raw);
-  s.rows.push_back(makeRow("Index", fieldAt(12), Codec::Int32));
-  s.typeIds.push_back({4, 5, {{"sword", 0}, {"bow", 5}}});
-  s.minMax.push_back({6, 7, 10});
-  s.recordNumber = RecordNumberRule{13, -1, "Index must be "};
-  return s;
+  return buildSchema({.rows = kRows, .typeIds = kTypeIds, .minMax = kMinMax, .recordNumber = &kIndex}, "test\\1\\");
 }
 
 std::vector<std::pair<int, std::string>> fullFields() {
@@ -88,6 +80,27 @@ class SchemaEngine : public TempDrive {
 };
 
 }  // namespace
+
+TEST(SchemaDeclaration, RulesFindTheirRowsByName) {
+  const Schema s = makeSchema();
+  EXPECT_EQ(s.folder, "test\\1\\");
+  ASSERT_EQ(s.rows.size(), std::size(kRows));
+  EXPECT_TRUE(s.rows[3].slot && s.rows[12].slot);  // the rows with a raw button
+  EXPECT_FALSE(s.rows[11].slot);
+  ASSERT_EQ(s.typeIds.size(), 1u);
+  EXPECT_EQ(std::pair(s.typeIds[0].typeRow, s.typeIds[0].idRow), std::pair(4, 5));
+  ASSERT_EQ(s.minMax.size(), 1u);
+  EXPECT_EQ(std::pair(s.minMax[0].minRow, s.minMax[0].maxRow), std::pair(6, 7));
+  ASSERT_TRUE(s.recordNumber);
+  EXPECT_EQ(s.recordNumber->row, 13);
+  EXPECT_EQ(buildSchema({.rows = kRows, .freeMask = "dummy"}, "x\\").freeMask, "dummy");
+
+  // A rule that names no row, and two rows of one name, are refused.
+  constexpr MinMaxDef kNoSuchRow[] = {{"Min", "Maximum", 10}};
+  EXPECT_THROW(buildSchema({.rows = kRows, .minMax = kNoSuchRow}, "x\\"), std::logic_error);
+  constexpr RowDef kTwice[] = {{"Name", fieldAt(1), Codec::Name, CheckKind::Mask}, {"Name", fieldAt(2), Codec::Int32}};
+  EXPECT_THROW(buildSchema({.rows = kTwice}, "x\\"), std::logic_error);
+}
 
 TEST_F(SchemaEngine, DecodesEveryKindOfPlace) {
   TZapisBaziZm z = parsed(recordOf(fullFields()));

@@ -161,68 +161,6 @@ class SpellsSchema : public TempDrive {};
 
 }  // namespace
 
-TEST(SpellsSchemaShape, RowsSizesAndRules) {
-  const Schema* proto = findSchema("spells\\1\\");
-  const Schema* mods = findSchema("spells\\2\\");
-  ASSERT_TRUE(proto && mods);
-  EXPECT_EQ(findSchema("spells\\6\\"), nullptr);
-
-  const char* protoNames[] = {"Name", "Code", "SubType", "Price", "TypeID", "Mana", "Slots", "Speed", "Range",
-                              "Area", "Effect", "Target", "Num Targets", "Duration", "Actions", "Require Trace",
-                              "Built-in Mods", "Special Mods", "Texture Type Index", "Unknown1", "Range Mod",
-                              "Targets Mod", "Area Mod", "Effect Mod", "Duration Mod", "Complex", "ShopInfo",
-                              "Unknown2", "Unknown3", "Unknown4", "Unknown5", "Unknown6"};
-  ASSERT_EQ(proto->rows.size(), 32u);
-  for (int i = 0; i < 32; ++i) EXPECT_EQ(proto->rows[i].name, protoNames[i]) << i;
-  std::vector<int> upTo28;
-  for (int n = 1; n <= 28; ++n) upTo28.push_back(n);
-  EXPECT_EQ(proto->writtenFields(), upTo28);
-
-  const char* modNames[] = {"Name", "Code", "Price", "TypeID", "Mana", "Value", "Complex", "Shop", "ShopInfo"};
-  ASSERT_EQ(mods->rows.size(), 9u);
-  for (int i = 0; i < 9; ++i) EXPECT_EQ(mods->rows[i].name, modNames[i]) << i;
-  EXPECT_EQ(mods->writtenFields(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
-
-  // One button row each, the TypeID row with the value chooser.
-  for (const auto& [s, row] : {std::pair{proto, 4}, std::pair{mods, 3}}) {
-    for (int i = 0; i < static_cast<int>(s->rows.size()); ++i)
-      EXPECT_EQ(s->rows[i].button, i == row ? RowButton::Chooser : RowButton::None) << s->folder << i;
-    EXPECT_FALSE(s->masksMayRepeat());
-  }
-
-  struct Size {
-    const char* folder;
-    const char* className;
-    WindowSize size;
-  };
-  const Size sizes[] = {
-      {"spells\\1\\", "TSinglSpellsSdbR1F", {598, 561, 561, 480, 194, 344}},
-      {"spells\\1\\", "TSpellsSdbR1F", {598, 561, 561, 480, 194, 344}},
-      {"spells\\2\\", "TSpellsSdbR2F", {598, 280, 561, 196, 194, 361}},
-      {"spells\\3\\", "TSpellsSdbR3F", {598, 199, 561, 120, 194, 361}},
-      {"spells\\4\\", "TSinglSpellsSdbR4F", {598, 199, 561, 120, 194, 361}},
-      {"spells\\4\\", "TSpellsSdbR4F", {598, 201, 561, 120, 194, 361}},
-      {"spells\\5\\", "TSpellsSdbR5F", {598, 199, 561, 120, 194, 361}},
-  };
-  for (const auto& z : sizes) {
-    const WindowSize& w = findSchema(z.folder)->sizeOf(z.className);
-    EXPECT_EQ(std::vector<int>({w.clientWidth, w.clientHeight, w.tableWidth, w.tableHeight, w.column1, w.column2}),
-              std::vector<int>({z.size.clientWidth, z.size.clientHeight, z.size.tableWidth, z.size.tableHeight,
-                                z.size.column1, z.size.column2}))
-        << z.className;
-  }
-
-  for (const char* f : {"spells\\3\\", "spells\\4\\", "spells\\5\\"}) {
-    const Schema& s = *findSchema(f);
-    ASSERT_EQ(s.rows.size(), 5u);
-    const char* names[] = {"Prototype", "Required", "Optional", "Power", "ShopInfo"};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(s.rows[i].name, names[i]);
-    EXPECT_EQ(s.masks, MaskRule::Repeatable);
-    EXPECT_FALSE(s.hasButtonRows());
-    EXPECT_EQ(s.writtenFields(), (std::vector<int>{1, 2, 3, 4, 5}));
-  }
-}
-
 TEST_F(SpellsSchema, PrototypesShowEveryRowAndKeepUntouchedBytes) {
   const Schema& s = *findSchema("spells\\1\\");
   TZapisBaziZm z = parsed(recordOf(prototypeFields()));

@@ -291,45 +291,6 @@ class UnitsSchema : public TempDrive {};
 
 // ---------------------------------------------------------------------------
 
-TEST(UnitsSchemaShape, FoldersRowsButtonsAndSizes) {
-  struct Case {
-    int section;
-    std::size_t rows;
-    std::vector<int> buttonRows;  // from 1
-    std::string className;
-    WindowSize size;
-  };
-  const Case cases[] = {
-      {1, 17, {}, "TUnitsUdbR1F", {597, 431, 561, 350, 194, 361}},
-      {1, 17, {}, "TSinglUnitsUdbR1F", {597, 429, 561, 348, 194, 361}},
-      {2, 92, {2}, "TUnitsUdbR2F", {598, 539, 561, 460, 194, 344}},
-      {2, 92, {2}, "TSinglUnitsUdbR2F", {598, 539, 561, 460, 194, 344}},
-      {3, 62, {19, 58}, "TUnitsUdbR3F", {598, 539, 561, 460, 194, 344}},
-      {3, 62, {19, 58}, "TSinglUnitsUdbR3F", {598, 539, 561, 460, 194, 344}},
-      {4, 24, {2}, "TUnitsUdbR4F", {598, 561, 561, 480, 194, 361}},
-      {4, 24, {2}, "TSinglUnitsUdbR4F", {598, 561, 561, 480, 194, 361}},
-  };
-  for (const Case& c : cases) {
-    const Schema& s = schemaOf(c.section);
-    EXPECT_EQ(s.folder, "units\\" + std::to_string(c.section) + "\\");
-    ASSERT_EQ(s.rows.size(), c.rows) << c.className;
-    std::vector<int> buttons;
-    for (std::size_t r = 0; r < s.rows.size(); ++r)
-      if (s.rows[r].button != RowButton::None) buttons.push_back(static_cast<int>(r) + 1);
-    EXPECT_EQ(buttons, c.buttonRows) << c.className;
-    EXPECT_FALSE(s.masksMayRepeat());
-    const WindowSize& w = s.sizeOf(c.className);
-    EXPECT_EQ(std::vector<int>({w.clientWidth, w.clientHeight, w.tableWidth, w.tableHeight, w.column1, w.column2}),
-              std::vector<int>({c.size.clientWidth, c.size.clientHeight, c.size.tableWidth, c.size.tableHeight,
-                                c.size.column1, c.size.column2}))
-        << c.className;
-  }
-  EXPECT_EQ(findSchema("units\\5\\"), nullptr);
-  EXPECT_EQ(schemaOf(4).rows[6].name, cp("Science (Ловкость рук тут!)"));
-  EXPECT_EQ(schemaOf(3).rows[51].name, cp("Equipment Weapon №1"));
-  EXPECT_EQ(schemaOf(3).rows[60].name, cp("Equipment Weapon №2"));
-}
-
 TEST_F(UnitsSchema, EveryCellShownAndEveryByteWrittenBack) {
   struct Case {
     const char* what;

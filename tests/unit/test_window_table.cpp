@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "editors/schemas/registry.h"
 #include "editors/schemas/window_table.h"
 
 using namespace kessik;
@@ -61,6 +62,8 @@ TEST(WindowTable, NamesFoldersAndCaptionsAgree) {
   EXPECT_EQ(findWindow("TUnitsUdbR3F")->menuCaption, "MonstersPrototypes");
   EXPECT_EQ(findWindow("TSinglItemsIdbR4F")->menuName, "ItemsMenu4");
   EXPECT_EQ(findWindow("TNoSuchF"), nullptr);
+  for (const char* unknown : {"prints\\4\\", "spells\\6\\", "units\\5\\", "prints\\1", ""})
+    EXPECT_EQ(findSchema(unknown), nullptr) << unknown;
   // The multiplayer game has no acks.db and no quests.qdb windows.
   for (const auto& e : windowTable()) {
     if (e.game != Game::Lmp) continue;
