@@ -278,7 +278,7 @@ int main(int argc, char** argv) {
   if (sections) {
     // --- import and export: a Foot Prints section of 100,000 records ---------
     const int records = 100000;
-    const Schema& schema = *findSchema("prints\\2\\");
+    const Schema& schema = findSection("prints.db", 2)->schema;
     const fs::path section = dir / "prints" / "2";
     const fs::path plain = dir / "plain";
     fs::create_directories(section);

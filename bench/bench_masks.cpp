@@ -81,8 +81,9 @@ int main(int argc, char** argv) {
   const std::string bytes = printsRecord("same");
   for (int k = 1; k <= records; ++k) std::ofstream(folder / recordFileName(k), std::ios::binary) << bytes;
 
-  const Schema& schema = *findSchema("prints\\1\\");
-  const Figures scan = measure(runs, [&] { scanSection(schema, "C:\\src\\prints\\1\\"); });
+  const SectionEntry& section = *findSection("prints.db", 1);
+  const Schema& schema = section.schema;
+  const Figures scan = measure(runs, [&] { scanSection(schema, "C:\\src\\" + section.folder); });
   script->clear();
   std::size_t messages = 0;
   const Figures open = measure(runs, [&] {

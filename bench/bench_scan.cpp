@@ -86,8 +86,9 @@ int main(int argc, char** argv) {
   for (int k = 1; k <= kRecords; ++k)
     std::ofstream(folder / recordFileName(k), std::ios::binary) << printsRecord(k);
 
-  const Schema& schema = *findSchema("prints\\1\\");
-  const std::string ish = "C:\\src\\prints\\1\\";
+  const SectionEntry& section = *findSection("prints.db", 1);
+  const Schema& schema = section.schema;
+  const std::string ish = "C:\\src\\" + section.folder;
   std::size_t listed = 0;
   const double scan = medianMs([&] { listed = scanSection(schema, ish)->size(); });
 
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
   const double rewrite = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 
   // Race Models: sample records, each with its own mask.
-  const Schema& race = *findSchema("units\\2\\");
+  const Schema& race = findSection("units.udb", 2)->schema;
   const fs::path raceFolder = root / "src" / "units" / "2";
   fs::create_directories(raceFolder);
   std::size_t raceBytes = 0;

@@ -56,8 +56,9 @@ bool benchSection(const fs::path& dir, const std::string& win, int records) {
   fs::remove_all(dir);
   fs::create_directories(dir / "prints" / "2");
   fs::create_directories(dir / "plain");
-  const Schema& schema = *findSchema("prints\\2\\");
-  const std::string ish = win + "\\prints\\2\\";
+  const SectionEntry& entry = *findSection("prints.db", 2);
+  const Schema& schema = entry.schema;
+  const std::string ish = win + "\\" + entry.folder;
   for (int k = 1; k <= records; ++k) {
     TFileInString f;
     f.Assign(sampleRecord(schema, k).bytes);

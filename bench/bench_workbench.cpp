@@ -78,18 +78,21 @@ int main(int argc, char** argv) {
   s.ProgramDir = "C:\\";
   s.IniFilePath = "C:\\Kessik.ini";
 
-  const Schema& weapons = *findSchema("items\\2\\");
-  const Schema& prints = *findSchema("prints\\1\\");
+  const SectionEntry& weaponsSection = *findSection("items.idb", 2);
+  const SectionEntry& printsSection = *findSection("prints.db", 1);
+  const Schema& weapons = weaponsSection.schema;
+  const Schema& prints = printsSection.schema;
+  auto under = [](const std::string& root, const SectionEntry& e) { return root + e.folder; };
   const WindowEntry& entry = *findWindow("TSinglItemsIdbR2F");
   std::printf("writing the trees...\n");
-  writeSection("C:\\small\\items\\2\\", weapons, 5000);
+  writeSection(under("C:\\small\\", weaponsSection), weapons, 5000);
   // The large tree: 100,000 records over both games, 50,000 of them in one
   // Weapons section.
-  writeSection("C:\\big\\single\\items\\2\\", weapons, 50000);
-  writeSection("C:\\big\\single\\prints\\1\\", prints, 20000);
-  writeSection("C:\\big\\multi\\items\\2\\", weapons, 20000);
-  writeSection("C:\\big\\multi\\prints\\1\\", prints, 10000);
-  writeSection("C:\\huge\\items\\2\\", weapons, 100000);
+  writeSection(under("C:\\big\\single\\", weaponsSection), weapons, 50000);
+  writeSection(under("C:\\big\\single\\", printsSection), prints, 20000);
+  writeSection(under("C:\\big\\multi\\", weaponsSection), weapons, 20000);
+  writeSection(under("C:\\big\\multi\\", printsSection), prints, 10000);
+  writeSection(under("C:\\huge\\", weaponsSection), weapons, 100000);
 
   auto openTable = [&](const char* root) {
     s.DatabaseResIsh = root;

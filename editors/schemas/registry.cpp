@@ -94,6 +94,12 @@ const Schema* findSchema(const std::string& schemaFolder) {
   return nullptr;
 }
 
+const SectionEntry* findSection(const std::string& database, int number) {
+  for (const SectionEntry& s : sections())
+    if (s.database == database && s.number == number) return &s;
+  return nullptr;
+}
+
 const SectionEntry* sectionOf(const Schema& schema) {
   for (const SectionEntry& s : sections())
     if (s.folder == schema.folder) return &s;

@@ -35,6 +35,9 @@ const std::vector<SectionEntry>& sections();
 // The schema of a section folder, or nullptr when no section has it.
 const Schema* findSchema(const std::string& schemaFolder);
 
+// The section of a database file and number; nullptr when none is listed.
+const SectionEntry* findSection(const std::string& database, int number);
+
 // The section whose folder the schema has; nullptr when none has it.
 const SectionEntry* sectionOf(const Schema& schema);
 
