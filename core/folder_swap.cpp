@@ -39,8 +39,7 @@ bool removeTree(const fs::path& p) {
   if (!fs::exists(st)) return true;
   if (platform::isLink(p)) return platform::removeLink(p);  // a link as itself, never entered
   if (!fs::is_directory(st)) return fs::remove(p, ec);
-  auto win = platform::fromHost(p);
-  return win && removeWholeFolder(*win);
+  return platform::removeFolderTree(p);
 }
 
 namespace {

@@ -49,6 +49,10 @@ bool isReadOnly(const std::filesystem::path& host);
 bool isLink(const std::filesystem::path& host);
 // Removes a link itself (a link to a folder too), never what it points to.
 bool removeLink(const std::filesystem::path& host);
+// Removes a folder the program made for itself with everything in it, names
+// beginning with "." and read-only files too; a link inside is removed as a
+// link, never entered. True when the folder is gone.
+bool removeFolderTree(const std::filesystem::path& folder);
 
 enum class ReadStatus { Ok, Missing, CannotOpen };
 // Reads a whole regular file; sharing reads and writes with others.

@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/host.h"
@@ -175,6 +177,44 @@ bool isLink(const fs::path& host) {
 }
 
 bool removeLink(const fs::path& host) { return isLink(host) && ::unlink(host.c_str()) == 0; }
+
+namespace {
+
+// Everything in the open folder, by names resolved against it (one call per
+// entry where the folder listing tells its kind). Takes the descriptor.
+bool emptyFolderAt(int fd) {
+  DIR* dir = ::fdopendir(fd);
+  if (!dir) {
+    ::close(fd);
+    return false;
+  }
+  bool ok = true;
+  while (dirent* e = ::readdir(dir)) {
+    const char* name = e->d_name;
+    if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+    bool folder = e->d_type == DT_DIR;
+    if (e->d_type == DT_UNKNOWN) {
+      struct stat st;
+      folder = ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    }
+    if (folder) {
+      const int inner = ::openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      ok = inner >= 0 && emptyFolderAt(inner) && ::unlinkat(fd, name, AT_REMOVEDIR) == 0 && ok;
+    } else {
+      ok = ::unlinkat(fd, name, 0) == 0 && ok;
+    }
+  }
+  ::closedir(dir);
+  return ok;
+}
+
+}  // namespace
+
+bool removeFolderTree(const fs::path& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  return emptyFolderAt(fd) && ::rmdir(folder.c_str()) == 0;
+}
 
 ReadStatus readWholeFile(const fs::path& host, std::string& data) {
   data.clear();

@@ -105,6 +105,31 @@ HANDLE openForReading(const fs::path& host, ReadStatus& status) {
 
 }  // namespace
 
+bool removeFolderTree(const fs::path& folder) {
+  DWORD a = GetFileAttributesW(folder.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  bool ok = true;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((folder / L"*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const fs::path entry = folder / name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        ok = removeLink(entry) && ok;
+      } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        ok = removeFolderTree(entry) && ok;
+      } else {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ok = DeleteFileW(entry.c_str()) && ok;
+      }
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  return RemoveDirectoryW(folder.c_str()) && ok;
+}
+
 ReadStatus readWholeFile(const fs::path& host, std::string& data) {
   data.clear();
   ReadStatus status;
