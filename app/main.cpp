@@ -27,6 +27,7 @@
 using namespace kessik;
 
 int main(int argc, char** argv) {
+  preferRussianDates();
   QApplication app(argc, argv);
   // The title names the program in the task bar and captions the message
   // boxes that have no caption of their own; tool tips are always on.

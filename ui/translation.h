@@ -14,6 +14,11 @@ namespace kessik {
 // changed, when neither holds it: Qt's texts then stay English.
 bool installQtTranslation(QCoreApplication& app);
 
+// Dates in Qt's widgets (the file dialogs' lists) in Russian too, unless the
+// user's environment chose their language. Called before the application
+// object is made.
+void preferRussianDates();
+
 // Where the translation was looked for, in that order.
 QStringList qtTranslationFolders();
 
