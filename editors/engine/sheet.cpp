@@ -409,9 +409,8 @@ bool columnIgnored(const Schema& schema, const RecordView& view, int row) {
 }
 
 struct Pending {
-  int index = 0;          // record list index
-  RecordView view;        // the imported texts
-  std::string finalMask;  // the mask the record will have
+  int index = 0;                   // record list index
+  std::vector<std::string> texts;  // the imported texts, one per row
 };
 
 }  // namespace
@@ -547,7 +546,7 @@ void importSheet(const Schema& schema, const std::string& ishPath, std::string_v
     const SheetRecord& rec = (*records)[index];
     Pending p;
     p.index = index;
-    p.view = rec.view;
+    p.texts = rec.view.texts;
     bool valuesOk = true, marked = false;
     for (int r = 0; r < rowCount; ++r) {
       if (columnIgnored(schema, rec.view, r)) continue;
@@ -575,39 +574,48 @@ void importSheet(const Schema& schema, const std::string& ishPath, std::string_v
           continue;
         }
       }
-      p.view.texts[r] = std::move(*text);
+      p.texts[r] = std::move(*text);
     }
-    if (!valuesOk || marked || p.view.texts == rec.view.texts) continue;
+    if (!valuesOk || marked || p.texts == rec.view.texts) continue;
     pending.push_back(std::move(p));
   }
+  // The sheet's texts are all in `pending` now.
+  csv = CsvParse{};
 
   // The masks as the section will stand after the import.
   ZapListT finalList;
   for (SheetRecord& r : *records) finalList.push_back({r.file, maskOf(r.record)});
   for (Pending& p : pending) {
-    if (p.view.readable[0]) finalList[p.index].mask = p.view.texts[0];
+    if ((*records)[p.index].view.readable[0]) finalList[p.index].mask = p.texts[0];
   }
 
   const MaskCounts masks(finalList);
 
   // Check and rebuild every changed record, as "Сохранить" does.
   std::vector<RecordBytes> writes;
+  // Each record is let go once its new bytes are built: at most one
+  // section's records and the new bytes are held at a time.
   for (Pending& p : pending) {
-    const SheetRecord& rec = (*records)[p.index];
+    SheetRecord& rec = (*records)[p.index];
+    RecordView view = std::move(rec.view);
+    view.texts = std::move(p.texts);
     CheckContext context;
     context.recordIndex = p.index;
     context.maskAllowed = [&](const std::string& mask) { return masks.allowed(schema, mask, p.index); };
-    auto failures = checkRows(schema, p.view, context);
+    auto failures = checkRows(schema, view, context);
     for (const RowFailure& f : failures) problem(rec.file, schema.rows[f.row].name, f.message);
-    if (!failures.empty()) continue;
-    TZapisBaziZm record = rec.record;
-    BuildResult built = encodeRecord(schema, p.view, record);
-    if (!built.ok) {
-      problem(rec.file, schema.rows[built.row >= 0 ? built.row : 0].name, built.error);
-      continue;
+    if (failures.empty()) {
+      TZapisBaziZm& record = rec.record;
+      BuildResult built = encodeRecord(schema, view, record);
+      if (!built.ok)
+        problem(rec.file, schema.rows[built.row >= 0 ? built.row : 0].name, built.error);
+      else if (record.Bytes != rec.bytes)
+        writes.push_back({rec.file, std::move(record.Bytes)});
     }
-    if (record.Bytes != rec.bytes) writes.push_back({rec.file, record.Bytes});
+    rec.record = TZapisBaziZm();
+    rec.bytes = ByteString();
   }
+  pending = {};
   std::stable_sort(out.problems.begin(), out.problems.end(), [&](const SheetProblem& a, const SheetProblem& b) {
     auto order = [&](const SheetProblem& s) {
       auto it = indexOf.find(s.file);
