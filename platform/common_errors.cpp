@@ -83,4 +83,10 @@ std::string failureSentence(FileDeed deed, std::string_view path, const SystemEr
   return ru("Не удалось ") + ru(verb) + ru(" файл «") + std::string(path) + ru("»: ") + reasonText(error) + ".";
 }
 
+std::string failureLine(FileDeed deed, std::string_view path, const SystemError& error) {
+  std::string line(1, '\n');
+  line += failureSentence(deed, path, error);
+  return line;
+}
+
 }  // namespace kessik::platform

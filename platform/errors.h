@@ -60,8 +60,6 @@ enum class FileDeed : std::uint8_t { Open, Read, Write, Create };
 // "Не удалось записать файл «PATH»: на диске нет места." (cp1251).
 std::string failureSentence(FileDeed deed, std::string_view path, const SystemError& error);
 // The same as a second line to a message's first: "\n" + the sentence.
-inline std::string failureLine(FileDeed deed, std::string_view path, const SystemError& error) {
-  return "\n" + failureSentence(deed, path, error);
-}
+std::string failureLine(FileDeed deed, std::string_view path, const SystemError& error);
 
 }  // namespace kessik::platform

@@ -17,8 +17,7 @@ SystemError hostError(unsigned long code) {
     case ERROR_ACCESS_DENIED:
     case ERROR_PRIVILEGE_NOT_HELD: return {Failure::AccessDenied, n};
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_QUOTA_EXCEEDED: return {Failure::DiskFull, n};
+    case ERROR_HANDLE_DISK_FULL: return {Failure::DiskFull, n};
     case ERROR_WRITE_PROTECT: return {Failure::ReadOnlyDisk, n};
     case ERROR_DIRECTORY: return {Failure::NotFolder, n};
     case ERROR_TOO_MANY_OPEN_FILES: return {Failure::TooManyOpen, n};
