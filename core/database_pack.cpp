@@ -318,16 +318,17 @@ bool packInto(const std::string& folder, const std::string& file, Progress& prog
   progress.setLine1(file);
   progress.setStage(ru("Генерация новой базы и запись ее на диск..."));
   progress.setMaximum(std::max<std::uint64_t>(maximum, 1));
-  auto saveFailed = [&] {
-    messageBoxEx("Error, Saving" + file, "Error", Icon::Error);
+  auto saveFailed = [&](const platform::SystemError& why) {
+    messageBoxEx("Error, Saving" + file + platform::failureLine(platform::FileDeed::Write, file, why), "Error",
+                 Icon::Error);
     return false;
   };
   const std::string fileFolder = folderPart(file);
   if (!fileFolder.empty()) createFolderTree(fileFolder);
   auto hostFile = platform::toHost(file);
-  if (!hostFile) return saveFailed();
+  if (!hostFile) return saveFailed(platform::failureOf(platform::Failure::NoDrive));
   platform::ReplacingFile out(*hostFile);
-  if (!out.isOpen()) return saveFailed();
+  if (!out.isOpen()) return saveFailed(out.error());
   PackedOutput packed(out);
 
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -386,7 +387,7 @@ bool packInto(const std::string& folder, const std::string& file, Progress& prog
                                      ru("-го в базу не попали."));
   }
   packed.close();
-  if (!packed.ok() || !out.write(kDatabaseTrailer) || !out.commit()) return saveFailed();
+  if (!packed.ok() || !out.write(kDatabaseTrailer) || !out.commit()) return saveFailed(out.error());
   progress.setPosition(std::max<std::uint64_t>(maximum, 1));
   return true;
 }

@@ -15,6 +15,7 @@ bool TFileInString::LoadFromFile(std::string_view path) {
   readFailed_ = false;
   auto host = platform::toHost(path);
   auto status = host ? platform::readWholeFile(*host, data_) : platform::ReadStatus::Missing;
+  const platform::SystemError why = platform::lastFailure();
   if (status == platform::ReadStatus::Missing) {
     messageBox(ru("Ошибка! Типа не могу открыть файл, т.к. открывать то нечего. Проверьте пути."));
     return false;
@@ -23,7 +24,8 @@ bool TFileInString::LoadFromFile(std::string_view path) {
   if (status == platform::ReadStatus::CannotOpen) {
     data_.clear();
     readFailed_ = true;
-    messageBoxEx("Error, loading" + std::string(path), "Error", Icon::Error);
+    messageBoxEx("Error, loading" + std::string(path) + platform::failureLine(platform::FileDeed::Read, path, why),
+                 "Error", Icon::Error);
   }
   return true;
 }
@@ -38,7 +40,9 @@ bool TFileInString::SaveToFile(std::string_view path) {
   if (!folder.empty()) createFolderTree(folder);
   auto host = platform::toHost(path);
   if (!host || !platform::writeFileReplacing(*host, data_)) {
-    messageBoxEx("Error, Saving" + std::string(path), "Error", Icon::Error);
+    const auto why = host ? platform::lastFailure() : platform::failureOf(platform::Failure::NoDrive);
+    messageBoxEx("Error, Saving" + std::string(path) + platform::failureLine(platform::FileDeed::Write, path, why),
+                 "Error", Icon::Error);
     return false;
   }
   if (!data_.empty()) loaded_ = true;

@@ -67,6 +67,11 @@ class TreeCopier {
   std::uint64_t done_ = 0;
 };
 
+// The second line of "Error, Saving": the file and why it failed.
+std::string saveFailureLine(const std::string& file, const platform::ReplacingFile& out) {
+  return platform::failureLine(platform::FileDeed::Write, file, out.error());
+}
+
 // One by one, each replaced whole and synced.
 SectionSave saveOneByOne(const std::string& folder, const fs::path& host, const std::vector<RecordBytes>& files,
                          Progress& progress) {
@@ -77,14 +82,15 @@ SectionSave saveOneByOne(const std::string& folder, const fs::path& host, const 
   for (const RecordBytes& f : files) {
     auto file = std::make_unique<platform::ReplacingFile>(host / platform::toHost(folder + f.file)->filename());
     if (!file->isOpen() || !file->write(f.bytes) || !file->flush()) {
-      messageBoxEx("Error, Saving" + folder + f.file, "Error", Icon::Error);
+      messageBoxEx("Error, Saving" + folder + f.file + saveFailureLine(folder + f.file, *file), "Error", Icon::Error);
       return r;
     }
     staged.push_back(std::move(file));
   }
   for (std::size_t i = 0; i < staged.size(); ++i) {
     if (!staged[i]->commit()) {
-      messageBoxEx("Error, Saving" + folder + files[i].file, "Error", Icon::Error);
+      messageBoxEx("Error, Saving" + folder + files[i].file + saveFailureLine(folder + files[i].file, *staged[i]),
+                   "Error", Icon::Error);
       return r;
     }
     crashPoint("import-record");

@@ -11,17 +11,25 @@ constexpr std::size_t kWritePiece = 1 << 20;
 
 }  // namespace
 
+bool ReplacingFile::fail(const SystemError& reason) {
+  if (error_.reason == Failure::None) error_ = reason;
+  noteFailure(error_);
+  return false;
+}
+
 bool ReplacingFile::flush() {
   if (!failed_ && !pending_.empty()) {
+    // writeOut notes why it failed.
     failed_ = !writeOut(pending_);
+    if (failed_) fail(lastFailure());
     written_ += pending_.size();
   }
   pending_.clear();
-  return !failed_;
+  return failed_ ? fail(error_) : true;
 }
 
 bool ReplacingFile::write(std::string_view data) {
-  if (handle_ == -1 || failed_) return false;
+  if (handle_ == -1 || failed_) return fail(error_);
   if (pending_.size() + data.size() <= kWritePiece) {
     pending_ += data;
     return true;
@@ -30,20 +38,22 @@ bool ReplacingFile::write(std::string_view data) {
   if (data.size() >= kWritePiece) {
     failed_ = !writeOut(data);
     written_ += data.size();
-    return !failed_;
+    return failed_ ? fail(lastFailure()) : true;
   }
   pending_ += data;
   return true;
 }
 
 bool ReplacingFile::writeAt(std::uint64_t offset, std::string_view data) {
-  if (handle_ == -1 || failed_ || offset + data.size() > size()) return false;
+  if (handle_ == -1 || failed_) return fail(error_);
+  // A place past the end is a fault of the caller's, not of the disk.
+  if (offset + data.size() > size()) return false;
   // The part already written out, then the part still waiting.
   if (offset < written_) {
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(data.size(), written_ - offset));
     if (!writeOutAt(offset, data.substr(0, n))) {
       failed_ = true;
-      return false;
+      return fail(lastFailure());
     }
     data.remove_prefix(n);
     offset += n;
@@ -54,6 +64,7 @@ bool ReplacingFile::writeAt(std::uint64_t offset, std::string_view data) {
 
 bool writeFileReplacing(const std::filesystem::path& host, std::string_view data) {
   ReplacingFile file(host);
+  // Each call that fails notes its reason.
   return file.isOpen() && file.write(data) && file.commit();
 }
 

@@ -1,9 +1,11 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 
+#include "platform/errors.h"
 #include "platform/host.h"
 #include "util/cp1251.h"
 #include "util/notify.h"
@@ -179,35 +181,47 @@ bool removeWholeFolder(std::string_view folder) {
 
 namespace {
 
+// The stream's failure with its reason: e is errno as the failed call left it.
+bool streamFailed(int e, const std::string& first, platform::FileDeed deed, const std::string& path) {
+  messageBoxEx(first + platform::failureLine(deed, path, platform::errnoError(e)), "", Icon::Error);
+  return false;
+}
+
 bool copyForMove(const fs::path& src, const std::string& srcWin, const fs::path& dst, const std::string& dstWin) {
+  using platform::FileDeed;
+  errno = 0;
   std::ifstream in(src, std::ios::binary);
   if (!in) {
-    messageBoxEx("Cannot open file " + srcWin, "", Icon::Error);
-    return false;
+    const int e = errno;
+    return streamFailed(e, "Cannot open file " + srcWin, FileDeed::Open, srcWin);
   }
   std::error_code ec;
   if (dst.has_parent_path()) fs::create_directories(dst.parent_path(), ec);
+  errno = 0;
   std::ofstream out(dst, std::ios::binary | std::ios::trunc);
   if (!out) {
-    messageBoxEx("Cannot create file " + dstWin, "", Icon::Error);
-    return false;
+    const int e = errno;
+    return streamFailed(e, "Cannot create file " + dstWin, FileDeed::Create, dstWin);
   }
   char buf[1 << 16];
   while (in) {
+    errno = 0;
     in.read(buf, sizeof buf);
     if (in.bad()) {
-      messageBoxEx("Stream read error", "", Icon::Error);
-      return false;
+      const int e = errno;
+      return streamFailed(e, "Stream read error", FileDeed::Read, srcWin);
     }
+    errno = 0;
     if (in.gcount() > 0 && !out.write(buf, in.gcount())) {
-      messageBoxEx("Stream write error", "", Icon::Error);
-      return false;
+      const int e = errno;
+      return streamFailed(e, "Stream write error", FileDeed::Write, dstWin);
     }
   }
+  errno = 0;
   out.close();
   if (!out) {
-    messageBoxEx("Stream write error", "", Icon::Error);
-    return false;
+    const int e = errno;
+    return streamFailed(e, "Stream write error", FileDeed::Write, dstWin);
   }
   auto t = fs::last_write_time(src, ec);
   if (!ec) fs::last_write_time(dst, t, ec);

@@ -50,7 +50,8 @@ bool deleteFolderTree(std::string_view folder, bool removeFolderItself);
 // links, never entered. True when the folder is gone.
 bool removeWholeFolder(std::string_view folder);
 // Rename, or copy-and-delete when the rename fails; the copy's errors are
-// shown ("Cannot open file %s", ...). True on success.
+// shown ("Cannot open file %s", ...), with a second line that names the file
+// and the reason. True on success.
 bool moveFile(std::string_view source, std::string_view destination);
 bool deleteFile(std::string_view path);
 // Fails when the new name exists.

@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/errors.h"
+
 namespace kessik::platform {
 
 // The host path of a Windows path; nothing when its drive is not mapped (the
@@ -54,6 +56,8 @@ bool removeLink(const std::filesystem::path& host);
 // link, never entered. True when the folder is gone.
 bool removeFolderTree(const std::filesystem::path& folder);
 
+// Missing and CannotOpen note their reason (lastFailure); a read that fails
+// part way is CannotOpen, never a short Ok.
 enum class ReadStatus { Ok, Missing, CannotOpen };
 // Reads a whole regular file; sharing reads and writes with others.
 ReadStatus readWholeFile(const std::filesystem::path& host, std::string& data);
@@ -74,7 +78,8 @@ bool writeFileReplacing(const std::filesystem::path& host, std::string_view data
 // one that a live writer holds is never touched (a writer holds its
 // temporary file from the moment it is made until it is renamed; where the
 // file system cannot lock files, none is removed). Without a successful
-// commit() the temporary file is removed when the object goes.
+// commit() the temporary file is removed when the object goes. Every call
+// that fails notes the reason of the first failure (error(), lastFailure).
 class ReplacingFile {
  public:
   explicit ReplacingFile(const std::filesystem::path& target);
@@ -95,8 +100,11 @@ class ReplacingFile {
   // Flushes, closes and renames over the target; false (and the temporary
   // removed) when anything failed.
   bool commit();
+  // Why the first call that failed failed.
+  SystemError error() const { return error_; }
 
  private:
+  bool fail(const SystemError& reason);  // keeps the first reason, notes it; false
   bool writeOut(std::string_view data);  // straight to the temporary file, at its end
   bool writeOutAt(std::uint64_t offset, std::string_view data);  // below written_
   void discard();
@@ -105,6 +113,7 @@ class ReplacingFile {
   std::intptr_t handle_ = -1;
   unsigned mode_ = 0644;
   bool failed_ = false;
+  SystemError error_;
   std::uint64_t written_ = 0;  // bytes written out to the temporary file
   std::string pending_;        // written out in large pieces
 };

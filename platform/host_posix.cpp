@@ -216,27 +216,43 @@ bool removeFolderTree(const fs::path& folder) {
   return emptyFolderAt(fd) && ::rmdir(folder.c_str()) == 0;
 }
 
+namespace {
+
+// Closes a file whose reading failed, after noting why (the close may change
+// errno); what was read of it is dropped.
+ReadStatus closedFailing(int fd, const SystemError& why, ReadStatus status, std::string* data = nullptr) {
+  noteFailure(why);
+  ::close(fd);
+  if (data) data->clear();
+  return status;
+}
+
+}  // namespace
+
 ReadStatus readWholeFile(const fs::path& host, std::string& data) {
   data.clear();
   // One path lookup per file: open first, then ask the open file what it is.
   // O_NONBLOCK: a FIFO in a source tree must not hang the program.
   int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
+    noteFailure(lastHostError());
     struct stat st;
     bool missing = errno == ENOENT || errno == ENOTDIR || ::stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode);
     return missing ? ReadStatus::Missing : ReadStatus::CannotOpen;
   }
   struct stat fst;
-  if (::fstat(fd, &fst) != 0) { ::close(fd); return ReadStatus::CannotOpen; }
-  if (S_ISDIR(fst.st_mode)) { ::close(fd); return ReadStatus::Missing; }
-  if (!S_ISREG(fst.st_mode)) { ::close(fd); return ReadStatus::CannotOpen; }
+  if (::fstat(fd, &fst) != 0) return closedFailing(fd, lastHostError(), ReadStatus::CannotOpen);
+  if (S_ISDIR(fst.st_mode)) return closedFailing(fd, failureOf(Failure::IsFolder), ReadStatus::Missing);
+  if (!S_ISREG(fst.st_mode)) return closedFailing(fd, failureOf(Failure::NotAFile), ReadStatus::CannotOpen);
   std::size_t want = static_cast<std::size_t>(fst.st_size);
   data.resize(want);
   std::size_t got = 0;
   while (got < want) {
     ssize_t n = ::read(fd, data.data() + got, want - got);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    // Half a file is no file: a read error fails the whole read.
+    if (n < 0) return closedFailing(fd, lastHostError(), ReadStatus::CannotOpen, &data);
+    if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
   // A file that grows while read gets its new bytes too; one that shrinks is
@@ -246,7 +262,8 @@ ReadStatus readWholeFile(const fs::path& host, std::string& data) {
     for (;;) {
       ssize_t n = ::read(fd, buf, sizeof buf);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
+      if (n < 0) return closedFailing(fd, lastHostError(), ReadStatus::CannotOpen, &data);
+      if (n == 0) break;
       data.append(buf, static_cast<std::size_t>(n));
     }
   } else {
@@ -259,16 +276,26 @@ ReadStatus readWholeFile(const fs::path& host, std::string& data) {
 ReadStatus readFileHead(const fs::path& host, std::size_t count, std::string& data) {
   data.clear();
   int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::CannotOpen;
+  if (fd < 0) {
+    noteFailure(lastHostError());
+    return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::CannotOpen;
+  }
   struct stat st;
-  ReadStatus status = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ReadStatus::Ok : ReadStatus::CannotOpen;
-  if (status == ReadStatus::Ok) {
+  if (::fstat(fd, &st) != 0) return closedFailing(fd, lastHostError(), ReadStatus::CannotOpen);
+  if (!S_ISREG(st.st_mode))
+    return closedFailing(fd, failureOf(S_ISDIR(st.st_mode) ? Failure::IsFolder : Failure::NotAFile),
+                         ReadStatus::CannotOpen);
+  ReadStatus status = ReadStatus::Ok;
+  {
     data.resize(count);
     std::size_t got = 0;
     while (got < count) {
       ssize_t n = ::read(fd, data.data() + got, count - got);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) status = ReadStatus::CannotOpen;
+      if (n < 0) {
+        noteFailure(lastHostError());
+        status = ReadStatus::CannotOpen;
+      }
       if (n <= 0) break;
       got += static_cast<std::size_t>(n);
     }
@@ -280,11 +307,14 @@ ReadStatus readFileHead(const fs::path& host, std::size_t count, std::string& da
 
 namespace {
 
+// False (the reason noted) when a write fails.
 bool writeAll(int fd, std::string_view data) {
   std::size_t done = 0;
   while (done < data.size()) {
     ssize_t n = ::write(fd, data.data() + done, data.size() - done);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) noteFailure(lastHostError());
+    if (n == 0) noteFailure(failureOf(Failure::IoError));
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
@@ -366,7 +396,10 @@ constexpr int kTemporaryNames = 100;
 ReplacingFile::ReplacingFile(const fs::path& target) : target_(target) {
   struct stat st;
   if (::stat(target.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return;
+    if (S_ISDIR(st.st_mode)) {
+      fail(failureOf(Failure::IsFolder));
+      return;
+    }
     mode_ = st.st_mode & 07777;
   }
   // Leftovers of interrupted writers, up to the first free name.
@@ -380,6 +413,7 @@ ReplacingFile::ReplacingFile(const fs::path& target) : target_(target) {
     int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, (mode_ | S_IWUSR) & 07777);
     if (fd < 0) {
       if (errno == EEXIST) continue;
+      fail(lastHostError());
       return;
     }
     if (!holdNewTemporary(fd, candidate)) {
@@ -390,6 +424,8 @@ ReplacingFile::ReplacingFile(const fs::path& target) : target_(target) {
     handle_ = fd;
     return;
   }
+  // Every temporary name is held by another writer.
+  fail(failureOf(Failure::InUse));
 }
 
 ReplacingFile::~ReplacingFile() { discard(); }
@@ -409,6 +445,8 @@ bool ReplacingFile::writeOutAt(std::uint64_t offset, std::string_view data) {
     ssize_t n = ::pwrite(static_cast<int>(handle_), data.data() + done, data.size() - done,
                          static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) noteFailure(lastHostError());
+    if (n == 0) noteFailure(failureOf(Failure::IoError));
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
@@ -416,7 +454,7 @@ bool ReplacingFile::writeOutAt(std::uint64_t offset, std::string_view data) {
 }
 
 bool ReplacingFile::commit() {
-  if (handle_ == -1) return false;
+  if (handle_ == -1) return fail(error_);
   const int fd = static_cast<int>(handle_);
   bool ok = flush();
   crashPoint("save-temp");
@@ -424,21 +462,24 @@ bool ReplacingFile::commit() {
   if (auto* o = durabilityObserver()) o->wrote(temp_);
   // On the disk before its name is: a power cut never finds the new name on
   // a file whose bytes were lost.
-  if (ok) ok = ::fsync(fd) == 0;
+  if (ok && ::fsync(fd) != 0) ok = fail(lastHostError());
   if (ok) {
     if (auto* o = durabilityObserver()) o->syncedFile(temp_);
   }
   // Renamed while still open, so still held: closing first would let a sweep
   // take the file for a leftover before the rename.
-  if (ok) ok = renameDurably(temp_, target_);
+  if (ok && !renameDurably(temp_, target_)) ok = fail(lastFailure());
   if (!ok) ::unlink(temp_.c_str());
-  ok = ::close(fd) == 0 && ok;
+  if (::close(fd) != 0 && ok) ok = fail(lastHostError());
   handle_ = -1;
-  return ok;
+  return ok ? true : fail(error_);
 }
 
 bool makeFolder(const fs::path& folder) {
-  if (::mkdir(folder.c_str(), 0777) != 0) return false;
+  if (::mkdir(folder.c_str(), 0777) != 0) {
+    noteFailure(lastHostError());
+    return false;
+  }
   if (auto* o = durabilityObserver()) o->madeFolder(folder);
   return true;
 }
@@ -465,7 +506,10 @@ bool syncTree(const fs::path& folder) {
 }
 
 bool renameDurably(const fs::path& from, const fs::path& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  if (::rename(from.c_str(), to.c_str()) != 0) {
+    noteFailure(lastHostError());
+    return false;
+  }
   if (auto* o = durabilityObserver()) o->renamed(from, to);
   // The rename is made: a folder that cannot be synced (a rare I/O error)
   // only leaves it to the file system's own schedule.
@@ -548,9 +592,15 @@ FolderWriter::~FolderWriter() {
 bool FolderWriter::write(const fs::path& name, std::string_view data) {
   int fd = handle_ >= 0 ? ::openat(handle_, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
                         : ::open((folder_ / name).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    noteFailure(lastHostError());
+    return false;
+  }
   bool ok = writeAll(fd, data);
-  ok = ::close(fd) == 0 && ok;
+  if (::close(fd) != 0 && ok) {
+    noteFailure(lastHostError());
+    ok = false;
+  }
   if (auto* o = durabilityObserver()) o->wrote(folder_ / name);
   return ok;
 }
@@ -569,24 +619,28 @@ ReadStatus FolderReader::read(const std::string& name, std::string& data) const 
   // O_NONBLOCK: a FIFO must not hang the program.
   int fd = ::openat(handle_, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
+    noteFailure(lastHostError());
     if (errno == ENOENT || errno == ENOTDIR) return ReadStatus::Missing;
     struct stat st;
     return ::fstatat(handle_, name.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode) ? ReadStatus::Missing
                                                                                : ReadStatus::CannotOpen;
   }
   struct stat st;
+  if (::fstat(fd, &st) != 0) return closedFailing(fd, lastHostError(), ReadStatus::CannotOpen);
+  if (S_ISDIR(st.st_mode)) return closedFailing(fd, failureOf(Failure::IsFolder), ReadStatus::Missing);
+  if (!S_ISREG(st.st_mode)) return closedFailing(fd, failureOf(Failure::NotAFile), ReadStatus::CannotOpen);
   ReadStatus status = ReadStatus::Ok;
-  if (::fstat(fd, &st) != 0) status = ReadStatus::CannotOpen;
-  else if (S_ISDIR(st.st_mode)) status = ReadStatus::Missing;
-  else if (!S_ISREG(st.st_mode)) status = ReadStatus::CannotOpen;
-  if (status == ReadStatus::Ok) {
+  {
     const std::size_t start = data.size(), want = static_cast<std::size_t>(st.st_size);
     data.resize(start + want);
     std::size_t got = 0;
     while (got < want) {
       ssize_t n = ::read(fd, data.data() + start + got, want - got);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) status = ReadStatus::CannotOpen;
+      if (n < 0) {
+        noteFailure(lastHostError());
+        status = ReadStatus::CannotOpen;
+      }
       if (n <= 0) break;
       got += static_cast<std::size_t>(n);
     }

@@ -94,11 +94,13 @@ namespace {
 HANDLE openForReading(const fs::path& host, ReadStatus& status) {
   DWORD a = GetFileAttributesW(host.c_str());
   if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) {
+    noteFailure(a == INVALID_FILE_ATTRIBUTES ? lastHostError() : failureOf(Failure::IsFolder));
     status = ReadStatus::Missing;
     return INVALID_HANDLE_VALUE;
   }
   HANDLE h = CreateFileW(host.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) noteFailure(lastHostError());
   status = h == INVALID_HANDLE_VALUE ? ReadStatus::CannotOpen : ReadStatus::Ok;
   return h;
 }
@@ -136,13 +138,24 @@ ReadStatus readWholeFile(const fs::path& host, std::string& data) {
   HANDLE h = openForReading(host, status);
   if (h == INVALID_HANDLE_VALUE) return status;
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(h, &size)) { CloseHandle(h); return ReadStatus::CannotOpen; }
+  if (!GetFileSizeEx(h, &size)) {
+    noteFailure(lastHostError());
+    CloseHandle(h);
+    return ReadStatus::CannotOpen;
+  }
   data.resize(static_cast<std::size_t>(size.QuadPart));
   std::size_t got = 0;
   while (got < data.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - got, 1u << 30));
     DWORD n = 0;
-    if (!ReadFile(h, data.data() + got, chunk, &n, nullptr) || n == 0) break;
+    // Half a file is no file: a read error fails the whole read.
+    if (!ReadFile(h, data.data() + got, chunk, &n, nullptr)) {
+      noteFailure(lastHostError());
+      CloseHandle(h);
+      data.clear();
+      return ReadStatus::CannotOpen;
+    }
+    if (n == 0) break;
     got += n;
   }
   data.resize(got);
@@ -158,6 +171,7 @@ ReadStatus readFileHead(const fs::path& host, std::size_t count, std::string& da
   data.resize(count);
   DWORD n = 0;
   const bool ok = ReadFile(h, data.data(), static_cast<DWORD>(count), &n, nullptr) != 0;
+  if (!ok) noteFailure(lastHostError());
   data.resize(ok ? n : 0);
   CloseHandle(h);
   return ok ? ReadStatus::Ok : ReadStatus::CannotOpen;
@@ -170,7 +184,14 @@ bool writeHandle(HANDLE h, std::string_view data) {
   while (done < data.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 30));
     DWORD n = 0;
-    if (!WriteFile(h, data.data() + done, chunk, &n, nullptr) || n == 0) return false;
+    if (!WriteFile(h, data.data() + done, chunk, &n, nullptr)) {
+      noteFailure(lastHostError());
+      return false;
+    }
+    if (n == 0) {
+      noteFailure(failureOf(Failure::IoError));
+      return false;
+    }
     done += n;
   }
   return true;
@@ -195,7 +216,10 @@ HANDLE handleOf(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 ReplacingFile::ReplacingFile(const fs::path& target) : target_(target) {
   DWORD a = GetFileAttributesW(target.c_str());
-  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) return;
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) {
+    fail(failureOf(Failure::IsFolder));
+    return;
+  }
   // Leftovers of interrupted writers, up to the first free name. A live
   // writer opened its temporary file without sharing: it cannot be deleted.
   for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
@@ -209,12 +233,15 @@ ReplacingFile::ReplacingFile(const fs::path& target) : target_(target) {
     if (h == INVALID_HANDLE_VALUE) {
       DWORD e = GetLastError();
       if (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS || e == ERROR_SHARING_VIOLATION) continue;
+      fail(hostError(e));
       return;
     }
     temp_ = candidate;
     handle_ = reinterpret_cast<std::intptr_t>(h);
     return;
   }
+  // Every temporary name is held by another writer.
+  fail(failureOf(Failure::InUse));
 }
 
 ReplacingFile::~ReplacingFile() { discard(); }
@@ -234,29 +261,40 @@ bool ReplacingFile::writeOutAt(std::uint64_t offset, std::string_view data) {
   at.QuadPart = static_cast<LONGLONG>(offset);
   end.QuadPart = static_cast<LONGLONG>(written_);
   HANDLE h = handleOf(handle_);
-  const bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && writeHandle(h, data);
-  return SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && ok;
+  if (!SetFilePointerEx(h, at, nullptr, FILE_BEGIN)) {
+    noteFailure(lastHostError());
+    return false;
+  }
+  const bool ok = writeHandle(h, data);
+  if (!SetFilePointerEx(h, end, nullptr, FILE_BEGIN)) {
+    if (ok) noteFailure(lastHostError());
+    return false;
+  }
+  return ok;
 }
 
 bool ReplacingFile::commit() {
-  if (handle_ == -1) return false;
+  if (handle_ == -1) return fail(error_);
   bool ok = flush();
   crashPoint("save-temp");
   if (auto* o = durabilityObserver()) o->wrote(temp_);
   // On the disk before its name is.
-  if (ok) ok = FlushFileBuffers(handleOf(handle_)) != 0;
+  if (ok && !FlushFileBuffers(handleOf(handle_))) ok = fail(lastHostError());
   if (ok) {
     if (auto* o = durabilityObserver()) o->syncedFile(temp_);
   }
-  ok = CloseHandle(handleOf(handle_)) && ok;
+  if (!CloseHandle(handleOf(handle_)) && ok) ok = fail(lastHostError());
   handle_ = -1;
-  if (ok) ok = renameDurably(temp_, target_);
+  if (ok && !renameDurably(temp_, target_)) ok = fail(lastFailure());
   if (!ok) DeleteFileW(temp_.c_str());
-  return ok;
+  return ok ? true : fail(error_);
 }
 
 bool makeFolder(const fs::path& folder) {
-  if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
+  if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+    noteFailure(lastHostError());
+    return false;
+  }
   if (auto* o = durabilityObserver()) o->madeFolder(folder);
   return true;
 }
@@ -300,7 +338,10 @@ bool syncTree(const fs::path& folder) {
 }
 
 bool renameDurably(const fs::path& from, const fs::path& to) {
-  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    noteFailure(lastHostError());
+    return false;
+  }
   if (auto* o = durabilityObserver()) {
     o->renamed(from, to);
     o->syncedFolder(to.parent_path());
@@ -348,9 +389,15 @@ FolderWriter::~FolderWriter() = default;
 bool FolderWriter::write(const fs::path& name, std::string_view data) {
   HANDLE h = CreateFileW((folder_ / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  if (h == INVALID_HANDLE_VALUE) {
+    noteFailure(lastHostError());
+    return false;
+  }
   bool ok = writeHandle(h, data);
-  ok = CloseHandle(h) && ok;
+  if (!CloseHandle(h) && ok) {
+    noteFailure(lastHostError());
+    ok = false;
+  }
   if (auto* o = durabilityObserver()) o->wrote(folder_ / name);
   return ok;
 }

@@ -565,7 +565,9 @@ std::optional<std::string> TTextEdF::readEntryFile(const std::string& path) {
   std::string bytes;
   auto host = platform::toHost(path);
   if (!host || platform::readWholeFile(*host, bytes) != platform::ReadStatus::Ok) {
-    messageBoxEx("Cannot open file " + path, "", Icon::Error);
+    const auto why = host ? platform::lastFailure() : platform::failureOf(platform::Failure::NoDrive);
+    messageBoxEx("Cannot open file " + path + platform::failureLine(platform::FileDeed::Open, path, why), "",
+                 Icon::Error);
     return std::nullopt;
   }
   return bytes;
@@ -592,7 +594,8 @@ void TTextEdF::openPlain(const std::string& name, bool rtfMode) {
   if (!fileExists(path)) return;
   texted::ChunkReader probe;
   if (!probe.open(path)) {
-    messageBoxEx("Cannot open file " + path, "", Icon::Error);
+    messageBoxEx("Cannot open file " + path + platform::failureLine(platform::FileDeed::Open, path, probe.error()),
+                 "", Icon::Error);
     return;
   }
   auto load = std::make_unique<PlainLoad>(probe.size() > kGroupLinesAbove);
@@ -852,12 +855,16 @@ void TTextEdF::SaveButClick() {
     if (!plain) return;
     bytes = std::move(*plain);
   }
-  CurFile = target;
+  // The window's file is the new one only once it is written: a save that
+  // fails leaves the window with its old file and its edits.
   auto host = platform::toHost(target);
   if (!host || !platform::writeFileReplacing(*host, bytes)) {
-    messageBoxEx("Cannot create file " + target, "", Icon::Error);
+    const auto why = host ? platform::lastFailure() : platform::failureOf(platform::Failure::NoDrive);
+    messageBoxEx("Cannot create file " + target + platform::failureLine(platform::FileDeed::Write, target, why), "",
+                 Icon::Error);
     return;
   }
+  CurFile = target;
   UsePathButClick();
 }
 

@@ -197,15 +197,18 @@ int commandExport(const std::vector<std::string>& args) {
     std::optional<platform::ReplacingFile> file;
     if (host) file.emplace(*host);
     if (!file || !file->isOpen()) {
-      say(stderr, "Error, Saving" + *out);
+      const auto why = file ? file->error() : platform::failureOf(platform::Failure::NoDrive);
+      say(stderr, "Error, Saving" + *out + platform::failureLine(platform::FileDeed::Write, *out, why));
       return ExitFailed;
     }
     r = exportSectionCsv(
         *target->schema, target->folder, [&](std::string_view piece) { return file->write(piece); },
         terminalProgress());
-    if (!r.ok) return ExitFailed;
-    if (!file->commit()) {
-      say(stderr, "Error, Saving" + *out);
+    if (!r.ok || !file->commit()) {
+      // A sheet cut short by a write that failed says so; a refusal of the
+      // export itself has said what it had to.
+      if (file->error().reason == platform::Failure::None) return ExitFailed;
+      say(stderr, "Error, Saving" + *out + platform::failureLine(platform::FileDeed::Write, *out, file->error()));
       return ExitFailed;
     }
   }

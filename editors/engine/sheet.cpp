@@ -175,11 +175,14 @@ class SectionRecords {
     file = recordFileName(++number);
     bytes.clear();
     const platform::ReadStatus status = reader_->read(file, bytes);
+    const platform::SystemError why = platform::lastFailure();
     if (status == platform::ReadStatus::Missing) return false;
     naming_.path = ishPath_ + file;
     if (status == platform::ReadStatus::CannotOpen) {
       bytes.clear();
-      messageBoxEx("Error, loading" + ishPath_ + file, "Error", Icon::Error);
+      messageBoxEx("Error, loading" + ishPath_ + file +
+                       platform::failureLine(platform::FileDeed::Read, ishPath_ + file, why),
+                   "Error", Icon::Error);
     }
     record.Parse(bytes, static_cast<std::int64_t>(bytes.size()));
     applyRecordNumber(schema_, record, static_cast<int>(number));

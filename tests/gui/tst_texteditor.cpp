@@ -14,6 +14,10 @@
 
 #include <QMdiSubWindow>
 
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
 #include "app/main_form.h"
 #include "guienv.h"
 #include "texteditor/rich_text.h"
@@ -470,7 +474,50 @@ class TstTextEditor : public QObject {
     sc().answers = {Answer::Yes};
     w->SaveButClick();
     QCOMPARE(sc().messages.size(), size_t(2));
-    QCOMPARE(sc().messages[1].text, std::string("Cannot create file C:\\texts_res\\sub"));
+    QCOMPARE(toQ(sc().messages[1].text),
+             qru("Cannot create file C:\\texts_res\\sub\n"
+                 "Не удалось записать файл «C:\\texts_res\\sub»: это папка."));
+    QCOMPARE(w->CurFile, std::string("C:\\texts_res\\map.txt"));
+  }
+
+  // Saved under a new name into a folder that cannot be written: the window
+  // keeps its file and its edits, and says which file failed and why.
+  void failedSaveAsKeepsTheFileAndTheEdits() {
+    TTextEdF* w = open(1);
+    select(w, "map.txt");
+    w->FileListBoxDblClick();
+    QCOMPARE(w->CurFile, std::string("C:\\texts_res\\map.txt"));
+    w->TextBox->setPlainText(qru("правка"));
+
+    // The folder typed into the path line is gone by the time of saving.
+    w->PathEd->setText("C:\\texts_res\\sub\\");
+    QTest::mouseClick(w->UsePathBut, Qt::LeftButton);
+    QVERIFY(QDir(drive->host("texts_res/sub")).removeRecursively());
+    w->FileNameEd->setText("copy.txt");
+    QTest::mouseClick(w->SaveBut, Qt::LeftButton);
+    QCOMPARE(sc().messages.size(), size_t(1));
+    QCOMPARE(toQ(sc().messages[0].text),
+             qru("Cannot create file C:\\texts_res\\sub\\copy.txt\n"
+                 "Не удалось записать файл «C:\\texts_res\\sub\\copy.txt»: нет такого файла или папки."));
+    QCOMPARE(w->CurFile, std::string("C:\\texts_res\\map.txt"));
+    QCOMPARE(w->TextBox->toPlainText(), qru("правка"));
+    QCOMPARE(drive->read("texts_res/map.txt"), cp("карта"));
+
+#ifndef Q_OS_WIN
+    if (::geteuid() == 0) QSKIP("root writes into read-only folders");
+    // A folder without the right to write.
+    sc().clear();
+    QVERIFY(QDir().mkpath(drive->host("texts_res/sub")));
+    QVERIFY(QFile::setPermissions(drive->host("texts_res/sub"), QFile::ReadOwner | QFile::ExeOwner));
+    QTest::mouseClick(w->SaveBut, Qt::LeftButton);
+    QFile::setPermissions(drive->host("texts_res/sub"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(sc().messages.size(), size_t(1));
+    QCOMPARE(toQ(sc().messages[0].text),
+             qru("Cannot create file C:\\texts_res\\sub\\copy.txt\n"
+                 "Не удалось записать файл «C:\\texts_res\\sub\\copy.txt»: нет доступа."));
+    QCOMPARE(w->CurFile, std::string("C:\\texts_res\\map.txt"));
+    QCOMPARE(w->TextBox->toPlainText(), qru("правка"));
+#endif
   }
 
   void rtfFilesOpenAndSaveAsRtf() {

@@ -184,19 +184,21 @@ TEST_F(Files, BufferLoadAndSave) {
 }
 
 TEST_F(Files, SaveFailureKeepsOldFile) {
-  // A folder in the file's place: refused with the save message, the folder
-  // and what it holds stay.
+  // A folder in the file's place: refused with the save message and its
+  // reason, the folder and what it holds stay.
   writeFile("C:\\dir.zap\\inner.zap", "inner");
   TFileInString over;
   over.Clear();
   over.Append("new");
   EXPECT_FALSE(over.SaveToFile("C:\\dir.zap"));
-  ASSERT_FALSE(notes_.messages.empty());
+  ASSERT_EQ(notes_.messages.size(), 1u);
   EXPECT_EQ(notes_.messages.back().caption, "Error");
-  EXPECT_EQ(notes_.messages.back().text, "Error, SavingC:\\dir.zap");
+  EXPECT_EQ(notes_.messages.back().text,
+            "Error, SavingC:\\dir.zap\n" + cp("Не удалось записать файл «C:\\dir.zap»: это папка."));
   EXPECT_EQ(readFile("C:\\dir.zap\\inner.zap"), "inner");
 
-  // A folder that cannot be written: the old file stays whole.
+  // A folder that cannot be written: the old file stays whole, and the
+  // message says why.
 #ifdef _WIN32
   GTEST_SKIP() << "uses POSIX permissions";
 #else
@@ -206,6 +208,9 @@ TEST_F(Files, SaveFailureKeepsOldFile) {
   fs::permissions(host("C:\\ro"), fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
   EXPECT_FALSE(over.SaveToFile("C:\\ro\\c.zap"));
   EXPECT_EQ(readFile("C:\\ro\\c.zap"), "old");
+  ASSERT_EQ(notes_.messages.size(), 2u);
+  EXPECT_EQ(notes_.messages.back().text,
+            "Error, SavingC:\\ro\\c.zap\n" + cp("Не удалось записать файл «C:\\ro\\c.zap»: нет доступа."));
 }
 
 TEST(TextBuffer, Lines) {
@@ -250,7 +255,8 @@ TEST_F(Files, FifoIsNotWaitedOn) {
   EXPECT_TRUE(buf.LoadFromFile("C:\\pipe.zap"));
   EXPECT_EQ(buf.Size(), 0);
   ASSERT_EQ(notes_.messages.size(), 1u);
-  EXPECT_EQ(notes_.messages[0].text, "Error, loadingC:\\pipe.zap");
+  EXPECT_EQ(notes_.messages[0].text,
+            "Error, loadingC:\\pipe.zap\n" + cp("Не удалось прочитать файл «C:\\pipe.zap»: это не обычный файл."));
 }
 #endif
 

@@ -87,7 +87,9 @@ TEST_F(SectionSaving, AFileThatCannotBeStagedChangesNoRecord) {
       section, {{"0000001.zap", rec(1, 'n')}, {"0000002.zap", rec(2, 'n')}, {"0000004.zap", rec(4, 'n')}});
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.written, 0u);
-  EXPECT_EQ(notes_.texts(), std::vector<std::string>{"Error, SavingC:\\src\\prints\\2\\0000004.zap"});
+  EXPECT_EQ(notes_.texts(), std::vector<std::string>{
+                               "Error, SavingC:\\src\\prints\\2\\0000004.zap\n"
+                               "Не удалось записать файл «C:\\src\\prints\\2\\0000004.zap»: это папка."});
   EXPECT_EQ(tree("C:\\src"), before);
 }
 

@@ -321,7 +321,7 @@ TEST_F(Configuration, FirstRunThatCannotSaveKeepsItsValues) {
   auto texts = notes_.texts();
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0], "Следов ЗМ в реестре нифига не обнаружилось :(");
-  EXPECT_EQ(texts[1], std::string("Error, Saving") + kIni);
+  EXPECT_EQ(texts[1], std::string("Error, Saving") + kIni + "\nНе удалось записать файл «" + kIni + "»: это папка.");
   EXPECT_EQ(settings().ZmPath, "C:\\prog\\TempZm\\");
   EXPECT_EQ(settings().MfWidth, 974);
   EXPECT_EQ(settings().Ver, "1.8.1");
@@ -340,7 +340,7 @@ TEST_F(Configuration, UpgradeThatCannotSaveSaysNothingOfSuccess) {
   fs::permissions(host(kProg), fs::perms::owner_all);
   auto texts = notes_.texts();
   ASSERT_EQ(texts.size(), 1u);
-  EXPECT_EQ(texts[0], std::string("Error, Saving") + kIni);
+  EXPECT_EQ(texts[0], std::string("Error, Saving") + kIni + "\nНе удалось записать файл «" + kIni + "»: нет доступа.");
   EXPECT_EQ(readFile(kIni), "[MainSettings]\r\nVer=1.7.0\r\n");
 }
 

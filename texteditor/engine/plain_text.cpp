@@ -1,6 +1,8 @@
 #include "texteditor/engine/plain_text.h"
 
 #include <array>
+#include <cerrno>
+#include <filesystem>
 #include <memory>
 
 #include "platform/host.h"
@@ -148,13 +150,27 @@ std::size_t appendCp1251(std::u16string_view text, std::string& out) {
 
 bool ChunkReader::open(const std::string& path) {
   const auto host = platform::toHost(path);
-  if (!host) return false;
+  if (!host) {
+    error_ = platform::failureOf(platform::Failure::NoDrive);
+    return false;
+  }
+  errno = 0;
   in_.open(*host, std::ios::binary);
-  if (!in_) return false;
+  if (!in_) {
+    error_ = platform::errnoError(errno);
+    return false;
+  }
+  errno = 0;
   in_.seekg(0, std::ios::end);
   const auto end = in_.tellg();
   in_.seekg(0, std::ios::beg);
-  if (end < 0 || !in_) return false;
+  if (end < 0 || !in_) {
+    // A folder opens as a stream on some hosts and has no end to seek to.
+    error_ = platform::errnoError(errno);
+    std::error_code ec;
+    if (std::filesystem::is_directory(*host, ec)) error_ = platform::failureOf(platform::Failure::IsFolder);
+    return false;
+  }
   size_ = static_cast<std::uint64_t>(end);
   done_ = 0;
   return true;

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/errors.h"
+
 namespace kessik::texted {
 
 // How a line of a plain text file ends.
@@ -80,8 +82,10 @@ std::size_t appendCp1251(std::u16string_view text, std::string& out);
 // is destroyed.
 class ChunkReader {
  public:
-  // path: a Windows path. False when the file cannot be opened.
+  // path: a Windows path. False when the file cannot be opened (error()
+  // says why).
   bool open(const std::string& path);
+  platform::SystemError error() const { return error_; }
   // Up to max bytes into out (replacing it); false when reading failed.
   bool read(std::size_t max, std::string& out);
   bool atEnd() const { return done_ >= size_; }
@@ -91,6 +95,7 @@ class ChunkReader {
  private:
   std::ifstream in_;
   std::uint64_t size_ = 0, done_ = 0;
+  platform::SystemError error_;
 };
 
 }  // namespace kessik::texted
