@@ -23,6 +23,7 @@
 #include "core/node.h"
 #include "core/record.h"
 #include "editors/engine/schema.h"
+#include "platform/host.h"
 
 namespace kessik {
 
@@ -52,13 +53,14 @@ std::optional<std::uint64_t> countRecordFiles(const std::string& folder);
 
 // Reads a record's bytes into the record object as the scan does (the
 // record-number rule applied in memory) and decodes it. Record number k from 1.
-RecordView decodeSnapshotRecord(const Schema& schema, const ByteString& bytes, int k, TZapisBaziZm& record);
+RecordView decodeSnapshotRecord(const Schema& schema, const ByteString& bytes, int k, TZapisBaziZm& record,
+                                DecodeParts parts = DecodeParts::All);
 
 // Reads record k (from 1) of the folder into r; false when the file is
-// missing. Messages go to the notifier in force on this thread. hostFolder,
-// when given, is the folder's host path (worked out once for many records).
+// missing. Messages go to the notifier in force on this thread. reader,
+// when given, is the folder opened once for many records.
 bool readSnapshotRecord(const Schema& schema, const std::string& folder, std::uint64_t k, SnapshotRecord& r,
-                        const std::filesystem::path* hostFolder = nullptr);
+                        const platform::FolderReader* reader = nullptr);
 
 // The threads reading a section or a tree: the cores of the machine, at
 // most four.

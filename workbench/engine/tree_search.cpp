@@ -149,10 +149,13 @@ void TreeSearch::run() {
     const SearchSection& section = sections_[chunk.section];
     const Schema& schema = *section.schema;
     const auto host = platform::toHost(section.folder);
+    std::optional<platform::FolderReader> reader;
+    if (host) reader.emplace(*host);
+    const platform::FolderReader* open = reader && reader->isOpen() ? &*reader : nullptr;
     std::vector<SearchHit> hits;
+    SnapshotRecord r;
     for (std::uint64_t k = chunk.from; k < chunk.to && !cancel_; ++k) {
-      SnapshotRecord r;
-      if (!readSnapshotRecord(schema, section.folder, k + 1, r, host ? &*host : nullptr)) break;
+      if (!readSnapshotRecord(schema, section.folder, k + 1, r, open)) break;
       const std::string& mask = r.readable(0) ? r.texts[0] : r.mask;
       const int rows = query_.masksOnly ? 1 : static_cast<int>(schema.rows.size());
       // Every cell as the editor shows it: descriptions of raw values and
