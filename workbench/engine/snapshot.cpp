@@ -61,6 +61,31 @@ class Collector : public Notifier {
 
 }  // namespace
 
+CellTexts::CellTexts(const std::vector<std::string>& texts) {
+  std::size_t total = 0;
+  for (const std::string& t : texts) total += t.size();
+  joined_.reserve(total);
+  ends_.reserve(texts.size());
+  for (const std::string& t : texts) {
+    joined_ += t;
+    ends_.push_back(static_cast<std::uint32_t>(joined_.size()));
+  }
+}
+
+std::vector<std::string> CellTexts::strings() const {
+  std::vector<std::string> out;
+  out.reserve(size());
+  for (std::size_t i = 0; i < size(); ++i) out.emplace_back((*this)[i]);
+  return out;
+}
+
+bool CellTexts::same(const std::vector<std::string>& texts) const {
+  if (texts.size() != size()) return false;
+  for (std::size_t i = 0; i < size(); ++i)
+    if (texts[i] != (*this)[i]) return false;
+  return true;
+}
+
 int readingThreads() {
   const unsigned cores = std::thread::hardware_concurrency();
   return cores == 0 ? 2 : static_cast<int>(std::min(cores, 4u));
@@ -115,7 +140,7 @@ bool readSnapshotRecord(const Schema& schema, const std::string& folder, std::ui
   RecordView view = decodeSnapshotRecord(schema, r.bytes, static_cast<int>(k), record, DecodeParts::TextsOnly);
   // A record without field 1 is listed as "ERROR", as the scan lists it.
   r.mask = record.FieldCount >= 1 ? maskOf(record) : std::string("ERROR");
-  r.texts = std::move(view.texts);
+  r.texts = CellTexts(view.texts);
   if (std::find(view.readable.begin(), view.readable.end(), false) != view.readable.end()) {
     r.unreadable.assign(view.readable.size(), false);
     for (std::size_t i = 0; i < view.readable.size(); ++i) r.unreadable[i] = !view.readable[i];

@@ -18,6 +18,7 @@
 #include <optional>
 #include <utility>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/node.h"
@@ -27,12 +28,35 @@
 
 namespace kessik {
 
+// The texts of a record's cells, one per schema row, held in one buffer:
+// a section of 100,000 records holds millions of them, and a string each
+// would take several times the memory (and the time to fill it).
+class CellTexts {
+ public:
+  CellTexts() = default;
+  explicit CellTexts(const std::vector<std::string>& texts);
+  std::size_t size() const { return ends_.size(); }
+  std::string_view operator[](std::size_t i) const {
+    const std::uint32_t from = i == 0 ? 0 : ends_[i - 1];
+    return std::string_view(joined_).substr(from, ends_[i] - from);
+  }
+  std::vector<std::string> strings() const;
+  // The same texts, one by one.
+  bool same(const std::vector<std::string>& texts) const;
+  bool operator==(const CellTexts&) const = default;
+  friend bool operator==(const CellTexts& a, const std::vector<std::string>& b) { return a.same(b); }
+
+ private:
+  std::string joined_;
+  std::vector<std::uint32_t> ends_;
+};
+
 // One record of a section as the editor would show it after its scan.
 struct SnapshotRecord {
   std::string file;                // "0000001.zap"
   ByteString bytes;                // the record file as read
   std::string mask;                // field 1 as the editor's scan takes it
-  std::vector<std::string> texts;  // one per schema row
+  CellTexts texts;                 // one per schema row
   std::vector<bool> unreadable;    // rows that could not be read; empty when none
   bool readable(int row) const {
     return unreadable.empty() || !unreadable[static_cast<std::size_t>(row)];
