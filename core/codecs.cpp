@@ -528,16 +528,23 @@ std::string maxLenMessage(std::size_t n) {
          ru(" символов.");
 }
 
+// The descriptions are shown for every raw and sound-list cell of a section
+// table: their words are converted to cp1251 once.
 std::string rawDescription(std::string_view bytes) {
-  bool zeros = bytes.find_first_not_of('\0') == std::string_view::npos;
-  return ru(zeros ? "Поле пустое (все байты нули)." : "Поле НЕ пустое (НЕ все байты нули).") +
-         ru(" Длина поля ") + std::to_string(bytes.size()) + ru(" байтов.");
+  static const std::string empty = ru("Поле пустое (все байты нули). Длина поля ");
+  static const std::string notEmpty = ru("Поле НЕ пустое (НЕ все байты нули). Длина поля ");
+  static const std::string tail = ru(" байтов.");
+  const bool zeros = bytes.find_first_not_of('\0') == std::string_view::npos;
+  return (zeros ? empty : notEmpty) + std::to_string(bytes.size()) + tail;
 }
 
 std::string soundListDescription(std::string_view payload) {
+  static const std::string none = ru("Пусто. Элементов (звуков) в поле нет.");
+  static const std::string head = ru("В поле содержится ");
+  static const std::string tail = ru(" элементов (звуков).");
   std::uint32_t n = countItems(payload);
-  if (n == 0) return ru("Пусто. Элементов (звуков) в поле нет.");
-  return ru("В поле содержится ") + std::to_string(n) + ru(" элементов (звуков).");
+  if (n == 0) return none;
+  return head + std::to_string(n) + tail;
 }
 
 // ---------------------------------------------------------------------------

@@ -182,7 +182,105 @@ std::string formatNumber(double v) {
   return appendComma(sign + text);
 }
 
+namespace {
+
+// The digits of n (< 10^9) into the end of buf; returns where they begin.
+char* writeDigits(char* end, std::uint32_t n) {
+  do {
+    *--end = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n != 0);
+  return end;
+}
+
+// The float32 display of the usual values straight from the bits, the text
+// formatFloat32() below gives: a whole number below 10^15, or a number below
+// 2^23 with a fraction (every float with a fraction is) whose seven decimals
+// cannot be changed by the rounding to 15 significant digits. Nothing for
+// the rest, which take the long way.
+std::optional<std::string> quickFloat32(float x) {
+  const bool negative = std::signbit(x);
+  const float a = std::fabs(x);
+  if (!(a < 1e15f)) return std::nullopt;
+  const float whole = std::trunc(a);
+  const float fraction = a - whole;
+  char buf[48];
+  char* const end = buf + sizeof buf;
+  char* p = end;
+  if (fraction == 0) {
+    // Up to 15 digits: formatNumber() writes them as they are.
+    *--p = '0';
+    *--p = ',';
+    auto n = static_cast<std::uint64_t>(whole);
+    do {
+      *--p = static_cast<char>('0' + n % 10);
+      n /= 10;
+    } while (n != 0);
+    if (negative) *--p = '-';
+    return std::string(p, end);
+  }
+  // The fraction has at most 24 significant bits, so its 10^7-fold is exact
+  // in a double: the first seven decimals and what follows them.
+  const double scaled = static_cast<double>(fraction) * 1e7;
+  const double first7 = std::floor(scaled);
+  // Decimals 8 to 15 all nines: the rounding to 15 significant digits may
+  // carry into the seventh.
+  if (scaled - first7 >= 0.99999999) return std::nullopt;
+  auto d = static_cast<std::uint32_t>(first7);
+  auto integer = static_cast<std::uint32_t>(whole);
+  // A seventh decimal of 5 or more rounds the sixth up and becomes 0.
+  if (d % 10 >= 5) {
+    d += 10 - d % 10;
+    if (d == 10000000) {
+      d = 0;
+      ++integer;
+    }
+  }
+  // integer,ddddddd holds at most 14 significant digits: formatNumber()
+  // writes it back digit for digit, trailing zeros dropped.
+  if (d == 0) {
+    *--p = '0';
+    *--p = ',';
+    p = writeDigits(p, integer);
+    if (negative) *--p = '-';
+    return std::string(p, end);
+  }
+  if (integer == 0 && d < 100) {
+    // Below 0,00001: the E notation, "1,2E-6" or "5E-7,0".
+    std::string text = negative ? "-" : "";
+    const std::uint32_t first = d >= 10 ? d / 10 : d, second = d >= 10 ? d % 10 : 0;
+    text += static_cast<char>('0' + first);
+    if (second != 0) {
+      text += ',';
+      text += static_cast<char>('0' + second);
+    }
+    text += d >= 10 ? "E-6" : "E-7";
+    if (second == 0) text += ",0";
+    return text;
+  }
+  int decimals = 7;
+  while (d % 10 == 0) {
+    d /= 10;
+    --decimals;
+  }
+  char* digitsAt = writeDigits(p, d);
+  while (p - digitsAt < decimals) *--digitsAt = '0';
+  p = digitsAt;
+  *--p = ',';
+  p = writeDigits(p, integer);
+  if (negative) *--p = '-';
+  return std::string(p, end);
+}
+
+}  // namespace
+
 std::string formatFloat32(float x) {
+  if (std::isnan(x) || std::isinf(x)) return formatNumber(x);
+  if (auto quick = quickFloat32(x)) return *std::move(quick);
+  return formatFloat32Exactly(x);
+}
+
+std::string formatFloat32Exactly(float x) {
   if (std::isnan(x) || std::isinf(x)) return formatNumber(x);
   const bool negative = std::signbit(x);
   const std::string sign = negative ? "-" : "";

@@ -46,5 +46,8 @@ std::string formatNumber(double v);
 // parts of more than 15 digits are written out whole ("100000002004087734272,0"),
 // so the text converts back to the same value.
 std::string formatFloat32(float x);
+// The same text worked out the long way, digit string by digit string: the
+// reference the quick path of formatFloat32() is tested against.
+std::string formatFloat32Exactly(float x);
 
 }  // namespace kessik

@@ -109,6 +109,19 @@ std::optional<ByteString> TZapisBaziZm::FieldOrNothing(int n) const {
   return Payload.substr(f->payloadStart, f->end - f->payloadStart);
 }
 
+std::vector<std::optional<std::string_view>> TZapisBaziZm::FieldViews() const {
+  std::vector<std::optional<std::string_view>> out;
+  out.reserve(static_cast<std::size_t>(std::max(FieldCount, 0)));
+  const std::string_view payload(Payload);
+  for (std::size_t offset = 0; static_cast<std::int32_t>(out.size()) < FieldCount && offset < payload.size();) {
+    FieldSpan f = fieldAt(payload, offset);
+    if (f.intact) out.emplace_back(payload.substr(f.payloadStart, f.end - f.payloadStart));
+    else out.emplace_back(std::nullopt);
+    offset = f.end;
+  }
+  return out;
+}
+
 bool TZapisBaziZm::FieldIntact(int n) const {
   if (n > FieldCount) return false;
   auto f = findField(Payload, n);

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "core/node.h"
 
@@ -60,6 +61,10 @@ class TZapisBaziZm {
   // Quiet accessors for the editors: the payload of field n, nothing when the
   // field is missing or its payload runs past the end of the record.
   std::optional<ByteString> FieldOrNothing(int n) const;
+  // The payloads of fields 1 .. FieldCount in one pass, each as
+  // FieldOrNothing gives it (nothing for a field cut short): views into
+  // Payload, valid until it changes.
+  std::vector<std::optional<std::string_view>> FieldViews() const;
   // True when field n exists and its header and payload lie inside the payload.
   bool FieldIntact(int n) const;
   // The type byte of field n, nothing when it is missing.

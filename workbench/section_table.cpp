@@ -101,7 +101,7 @@ int SectionTableModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(columnNames_.size());
 }
 
-const std::string& SectionTableModel::cellText(int record, int column) const {
+std::string_view SectionTableModel::cellText(int record, int column) const {
   if (column == 0) return session_.snapshot().records[record].file;
   return session_.text(record, rowOfColumn(column));
 }
@@ -132,7 +132,7 @@ QVariant SectionTableModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
       if (row < 0) return {};
       if (auto f = session_.failure(record, row)) return toQ(*f);
-      if (session_.edited(record, row)) return toQ(ru("Было: «") + session_.loadedText(record, row) + ru("»"));
+      if (session_.edited(record, row)) return toQ(ru("Было: «") + std::string(session_.loadedText(record, row)) + ru("»"));
       if (!session_.snapshot().records[record].readable(row)) return toQ(session_.text(record, row));
       return {};
     default:
@@ -173,12 +173,12 @@ void SectionTableModel::rebuildLines() {
     for (int i = 0; i < records; ++i) lines_[i] = i;
   } else {
     int record = 0;
-    const TableFilter::CellAt cell = [&](int column) -> const std::string& { return cellText(record, column); };
+    const TableFilter::CellAt cell = [&](int column) { return cellText(record, column); };
     for (record = 0; record < records; ++record)
       if (filter_.matches(cell, columns)) lines_.push_back(record);
   }
   if (sortColumn_ >= 0 && sortColumn_ < columns)
-    sortLines(lines_, [&](int record) -> const std::string& { return cellText(record, sortColumn_); },
+    sortLines(lines_, [&](int record) { return cellText(record, sortColumn_); },
               sortOrder_ == Qt::DescendingOrder);
 }
 
@@ -404,7 +404,7 @@ void TSectionTableF::RevertButClick() {
   for (int record : session_.editedRecordList())
     for (int row = 0; row < session_.rowCount(); ++row)
       if (session_.edited(record, row))
-        step.push_back({record, row, session_.text(record, row), session_.loadedText(record, row)});
+        step.push_back({record, row, std::string(session_.text(record, row)), std::string(session_.loadedText(record, row))});
   if (step.empty()) return;
   applyStep(step, false);
   history_.push(std::move(step));

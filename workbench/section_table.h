@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <optional>
@@ -66,7 +67,7 @@ class SectionTableModel : public QAbstractTableModel {
 
  private:
   void rebuildLines();
-  const std::string& cellText(int record, int column) const;
+  std::string_view cellText(int record, int column) const;
 
   TableSession& session_;
   std::vector<std::string> columnNames_;

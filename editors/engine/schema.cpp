@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <map>
 #include <stdexcept>
 
 #include "core/record.h"
@@ -26,12 +25,39 @@ bool Schema::hasButtonRows() const {
 
 namespace {
 
-// The rows of one field, in row order.
-std::map<int, std::vector<int>> rowsByField(const Schema& schema) {
-  std::map<int, std::vector<int>> out;
-  for (int i = 0; i < static_cast<int>(schema.rows.size()); ++i) out[schema.rows[i].place.field].push_back(i);
-  return out;
-}
+// The rows of each field, fields ascending, rows in row order: one sorted
+// list of row indices cut into runs, so that a record is read without a
+// container per field.
+class RowsByField {
+ public:
+  explicit RowsByField(const Schema& schema) : order_(schema.rows.size()) {
+    // Rows mostly stand in field order already: an insertion sort, stable
+    // and without a buffer.
+    auto fieldOf = [&](int r) { return schema.rows[r].place.field; };
+    for (std::size_t i = 0; i < order_.size(); ++i) {
+      std::size_t j = i;
+      for (; j > 0 && fieldOf(order_[j - 1]) > fieldOf(static_cast<int>(i)); --j) order_[j] = order_[j - 1];
+      order_[j] = static_cast<int>(i);
+    }
+    runs_.reserve(order_.size());
+    std::size_t begin = 0;
+    for (std::size_t i = 1; i <= order_.size(); ++i) {
+      if (i < order_.size() && schema.rows[order_[i]].place.field == schema.rows[order_[begin]].place.field) continue;
+      runs_.emplace_back(schema.rows[order_[begin]].place.field,
+                         std::span<const int>(order_.data() + begin, i - begin));
+      begin = i;
+    }
+  }
+  RowsByField(const RowsByField&) = delete;
+  RowsByField& operator=(const RowsByField&) = delete;
+  // (field, its rows) in field order.
+  auto begin() const { return runs_.begin(); }
+  auto end() const { return runs_.end(); }
+
+ private:
+  std::vector<int> order_;
+  std::vector<std::pair<int, std::span<const int>>> runs_;
+};
 
 const MinMaxRule* minMaxOf(const Schema& schema, int row) {
   for (const auto& m : schema.minMax)
@@ -144,9 +170,13 @@ Schema buildSchema(const SchemaDef& def, std::string folder) {
 }
 
 std::string unreadableText(int field, bool fieldMissing) {
-  if (fieldMissing)
-    return ru("<не прочитано: в записи нет поля ") + decimal(field) + ru("; поле не будет записано>");
-  return ru("<не прочитано: поле ") + decimal(field) + ru(" повреждено или короче, чем нужно; оно сохранится как было>");
+  // Converted once: a damaged section shows these in many cells.
+  static const std::string missingHead = ru("<не прочитано: в записи нет поля ");
+  static const std::string missingTail = ru("; поле не будет записано>");
+  static const std::string damagedHead = ru("<не прочитано: поле ");
+  static const std::string damagedTail = ru(" повреждено или короче, чем нужно; оно сохранится как было>");
+  if (fieldMissing) return missingHead + decimal(field) + missingTail;
+  return damagedHead + decimal(field) + damagedTail;
 }
 
 bool RecordView::untouched(int row) const {
@@ -155,27 +185,35 @@ bool RecordView::untouched(int row) const {
          texts[row] == loadedTexts[row];
 }
 
-RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record) {
+RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record, DecodeParts parts) {
   const int n = static_cast<int>(schema.rows.size());
+  const bool whole = parts == DecodeParts::All;
   RecordView view;
   view.texts.assign(n, std::string());
   view.readable.assign(n, true);
-  view.slotData.assign(n, ByteString());
-  view.loadedBytes.assign(n, ByteString());
+  if (whole) {
+    view.slotData.assign(n, ByteString());
+    view.loadedBytes.assign(n, ByteString());
+  }
+  // Every field found once; each row's value is a view into its field.
+  const std::vector<std::optional<std::string_view>> fields = record.FieldViews();
 
-  for (const auto& [field, rows] : rowsByField(schema)) {
-    std::optional<ByteString> payload = record.FieldOrNothing(field);
+  for (const auto& [field, rows] : RowsByField(schema)) {
+    std::optional<std::string_view> payload;
+    if (field >= 1 && static_cast<std::size_t>(field) <= fields.size()) payload = fields[field - 1];
     bool missing = field < 1 || field > record.FieldCount;
     if (missing) record.GetField(field);  // the record object reports the missing field
     bool ok = payload.has_value();
-    std::string_view data = ok ? std::string_view(*payload) : std::string_view();
+    std::string_view data = ok ? *payload : std::string_view();
     Items items;
     bool itemsSplit = false;
-    std::string name;
-    if (ok) name = decode(Codec::Name, data);
+    std::optional<std::string> name;
+    auto nameOfField = [&]() -> const std::string& {
+      if (!name) name = decode(Codec::Name, data);
+      return *name;
+    };
 
     // First read every row of the field; one unreadable row marks them all.
-    std::vector<std::pair<int, std::string>> texts;
     for (int r : rows) {
       if (!ok) break;
       const Row& row = schema.rows[r];
@@ -206,34 +244,41 @@ RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record) {
           bytes = data.substr(a - 1, b - a + 1);
           break;
         }
-        case Where::NamePart:
-          view.loadedBytes[r] = ByteString(data);
-          texts.emplace_back(r, removeBlanks(std::string_view(name).substr(0, std::min<std::size_t>(row.place.to, name.size()))));
+        case Where::NamePart: {
+          if (whole) view.loadedBytes[r] = ByteString(data);
+          const std::string& text = nameOfField();
+          view.texts[r] = removeBlanks(std::string_view(text).substr(0, std::min<std::size_t>(row.place.to, text.size())));
           continue;
-        case Where::DescPart:
-          view.loadedBytes[r] = ByteString(data);
-          texts.emplace_back(r, name.size() > static_cast<std::size_t>(row.place.to) ? name.substr(row.place.to) : std::string());
+        }
+        case Where::DescPart: {
+          if (whole) view.loadedBytes[r] = ByteString(data);
+          const std::string& text = nameOfField();
+          view.texts[r] = text.size() > static_cast<std::size_t>(row.place.to) ? text.substr(row.place.to) : std::string();
           continue;
+        }
       }
       if (!ok) break;
       if (!showsDescription(row.codec) && !enoughFor(row.codec, bytes)) {
         ok = false;
         break;
       }
-      if (row.slot) view.slotData[r] = ByteString(bytes);
-      view.loadedBytes[r] = ByteString(bytes);
-      texts.emplace_back(r, decode(row.codec, bytes, row.labels));
+      if (whole) {
+        if (row.slot) view.slotData[r] = ByteString(bytes);
+        view.loadedBytes[r] = ByteString(bytes);
+      }
+      view.texts[r] = decode(row.codec, bytes, row.labels);
     }
     if (!ok) {
+      const std::string unreadable = unreadableText(field, missing);
       for (int r : rows) {
         view.readable[r] = false;
-        view.texts[r] = unreadableText(field, missing);
-        view.slotData[r].clear();
-        view.loadedBytes[r].clear();
+        view.texts[r] = unreadable;
+        if (whole) {
+          view.slotData[r].clear();
+          view.loadedBytes[r].clear();
+        }
       }
-      continue;
     }
-    for (auto& [r, t] : texts) view.texts[r] = std::move(t);
   }
 
   // Minimum and maximum: the min row scaled, the max row the spread scaled
@@ -254,7 +299,7 @@ RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record) {
     auto shownLo = cellNumber(view.texts[m.minRow]);
     if (shownLo && spread) view.texts[m.maxRow] = formatNumber(*spread * m.scale + *shownLo);
   }
-  view.loadedTexts = view.texts;
+  if (whole) view.loadedTexts = view.texts;
   return view;
 }
 
@@ -332,7 +377,7 @@ BuildResult encodeRecord(const Schema& schema, RecordView& view, TZapisBaziZm& r
     return b;
   };
 
-  for (const auto& [field, rowsOfField] : rowsByField(schema)) {
+  for (const auto& [field, rowsOfField] : RowsByField(schema)) {
     bool readable = std::all_of(rowsOfField.begin(), rowsOfField.end(), [&](int r) { return view.readable[r]; });
     if (!readable) continue;
 

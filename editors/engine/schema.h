@@ -247,8 +247,11 @@ struct RecordView {
 // Reads every row of the record. A row whose field is missing, or whose item
 // or bytes lie past the end of its field, cannot be read: its cell says so,
 // and every row of that field is marked unreadable so that the field keeps
-// its bytes when the record is written.
-RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record);
+// its bytes when the record is written. TextsOnly fills in the texts and
+// readable alone (all a table of many records shows), leaving the slots and
+// what was loaded empty: such a view is not for encodeRecord.
+enum class DecodeParts : std::uint8_t { All, TextsOnly };
+RecordView decodeRecord(const Schema& schema, TZapisBaziZm& record, DecodeParts parts = DecodeParts::All);
 
 // The text of a cell whose row could not be read.
 std::string unreadableText(int field, bool fieldMissing);

@@ -93,6 +93,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto back = parseNumber(text);
     if (back && text.find('E') == std::string::npos) require(formatNumber(*back) == text);
   }
+  // The float display's quick path gives the long way's text.
+  if (size >= 4) {
+    float f;
+    std::memcpy(&f, data, 4);
+    require(formatFloat32(f) == formatFloat32Exactly(f));
+  }
   checkMaxLen(input, 24);
   normaliseList(input);
   return 0;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "core/codecs.h"
@@ -235,6 +236,43 @@ TEST(Codecs, Float32SpecialValues) {
   EXPECT_FALSE(check(Codec::Float32, "INF"));
   EXPECT_FALSE(check(Codec::Float32, "-INF"));
   EXPECT_FALSE(check(Codec::Float32, "5E-6,0"));
+}
+
+TEST(Codecs, Float32DisplayIsTheLongWaysText) {
+  // The display takes a quick path for the usual values; its text must be
+  // the one worked out digit string by digit string, for every float.
+  auto fromBits = [](std::uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+  };
+  std::size_t compared = 0, differing = 0;
+  auto compare = [&](float f) {
+    ++compared;
+    const std::string quick = formatFloat32(f), exact = formatFloat32Exactly(f);
+    if (quick != exact && ++differing <= 10) ADD_FAILURE() << std::hexfloat << f << ": " << quick << " != " << exact;
+  };
+  // Random bit patterns, every exponent and sign.
+  std::mt19937 rng(20240607);
+  for (int i = 0; i < 300000; ++i) compare(fromBits(static_cast<std::uint32_t>(rng())));
+  // Every float of runs around the edges: whole numbers, the carry of the
+  // seventh decimal (x,9999995), the E notation below 0,00001, 2^23 where
+  // fractions end, 10^15 where the digits are written out whole.
+  for (float edge : {0.0f, 1e-7f, 9.5e-6f, 1e-5f, 0.1f, 0.5f, 0.9999995f, 1.0f, 1.9999995f, 100.0f, 123456.7f,
+                     8388607.5f, 8388608.0f, 16777216.0f, 1e15f}) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &edge, 4);
+    for (std::uint32_t b = bits > 2000 ? bits - 2000 : 0; b < bits + 2000; ++b) {
+      compare(fromBits(b));
+      compare(fromBits(b | 0x80000000u));
+    }
+  }
+  // Values typed as decimals: k/100 and k/1000 as floats.
+  for (int k = -20000; k <= 20000; ++k) {
+    compare(static_cast<float>(k / 100.0));
+    compare(static_cast<float>(k / 1000.0));
+  }
+  EXPECT_EQ(differing, 0u) << "of " << compared;
 }
 
 TEST(Codecs, Float32CheckAndEncode) {

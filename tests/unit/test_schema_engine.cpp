@@ -348,6 +348,36 @@ TEST_F(SchemaEngine, SavingWithoutAnEditKeepsEveryValueOfEverySchema) {
   }
 }
 
+TEST_F(SchemaEngine, TheTextsAloneAreThoseOfTheWholeViewOfAnyRecord) {
+  // A table reads its sections for their texts alone, through the fields
+  // found in one pass: whole, cut short at every byte, or with a field
+  // running past the end, the texts and what is readable are the editor's.
+  const Schema codecs = everyCodecSchema();
+  std::vector<const Schema*> schemas = everySchema(schema_);
+  schemas.push_back(&codecs);
+  for (const Schema* s : schemas) {
+    const std::string original = lossyRecord(*s);
+    for (std::size_t cut = 0; cut <= original.size(); ++cut) {
+      SCOPED_TRACE(s->folder + " cut at " + std::to_string(cut));
+      TZapisBaziZm z;
+      z.Parse(std::string_view(original).substr(0, cut));
+      const auto views = z.FieldViews();
+      ASSERT_EQ(static_cast<int>(views.size()), z.FieldCount);
+      for (int n = 1; n <= z.FieldCount; ++n) {
+        const auto quiet = z.FieldOrNothing(n);
+        ASSERT_EQ(views[n - 1].has_value(), quiet.has_value()) << "field " << n;
+        if (quiet) {
+          EXPECT_EQ(*views[n - 1], *quiet) << "field " << n;
+        }
+      }
+      const RecordView whole = decodeRecord(*s, z);
+      const RecordView texts = decodeRecord(*s, z, DecodeParts::TextsOnly);
+      ASSERT_EQ(texts.texts, whole.texts);
+      ASSERT_EQ(texts.readable, whole.readable);
+    }
+  }
+}
+
 TEST_F(SchemaEngine, AnEditedRowIsEncodedAndItsNeighboursKeepTheirBytes) {
   const Schema s = everyCodecSchema();
   TZapisBaziZm z = parsed(lossyRecord(s));

@@ -61,6 +61,31 @@ class Collector : public Notifier {
 
 }  // namespace
 
+CellTexts::CellTexts(const std::vector<std::string>& texts) {
+  std::size_t total = 0;
+  for (const std::string& t : texts) total += t.size();
+  joined_.reserve(total);
+  ends_.reserve(texts.size());
+  for (const std::string& t : texts) {
+    joined_ += t;
+    ends_.push_back(static_cast<std::uint32_t>(joined_.size()));
+  }
+}
+
+std::vector<std::string> CellTexts::strings() const {
+  std::vector<std::string> out;
+  out.reserve(size());
+  for (std::size_t i = 0; i < size(); ++i) out.emplace_back((*this)[i]);
+  return out;
+}
+
+bool CellTexts::same(const std::vector<std::string>& texts) const {
+  if (texts.size() != size()) return false;
+  for (std::size_t i = 0; i < size(); ++i)
+    if (texts[i] != (*this)[i]) return false;
+  return true;
+}
+
 int readingThreads() {
   const unsigned cores = std::thread::hardware_concurrency();
   return cores == 0 ? 2 : static_cast<int>(std::min(cores, 4u));
@@ -93,27 +118,29 @@ std::optional<std::uint64_t> countRecordFiles(const std::string& folder) {
   return k;
 }
 
-RecordView decodeSnapshotRecord(const Schema& schema, const ByteString& bytes, int k, TZapisBaziZm& record) {
+RecordView decodeSnapshotRecord(const Schema& schema, const ByteString& bytes, int k, TZapisBaziZm& record,
+                                DecodeParts parts) {
   record.Parse(bytes);
   applyRecordNumber(schema, record, k);
-  return decodeRecord(schema, record);
+  return decodeRecord(schema, record, parts);
 }
 
 bool readSnapshotRecord(const Schema& schema, const std::string& folder, std::uint64_t k, SnapshotRecord& r,
-                        const std::filesystem::path* hostFolder) {
+                        const platform::FolderReader* reader) {
   r.file = recordFileName(k);
   TZapisBaziZm record;
-  // The usual case straight from the host; anything else through the
-  // record file reading of the editor, with its messages.
-  if (!hostFolder || platform::readWholeFile(*hostFolder / r.file, r.bytes) != platform::ReadStatus::Ok) {
+  // The usual case straight from the open folder; anything else through
+  // the record file reading of the editor, with its messages.
+  r.bytes.clear();
+  if (!reader || reader->read(r.file, r.bytes) != platform::ReadStatus::Ok) {
     TFileInString buffer;
     if (!loadRecordFile(folder + r.file, buffer, record)) return false;
     r.bytes = std::move(buffer.data());
   }
-  RecordView view = decodeSnapshotRecord(schema, r.bytes, static_cast<int>(k), record);
+  RecordView view = decodeSnapshotRecord(schema, r.bytes, static_cast<int>(k), record, DecodeParts::TextsOnly);
   // A record without field 1 is listed as "ERROR", as the scan lists it.
   r.mask = record.FieldCount >= 1 ? maskOf(record) : std::string("ERROR");
-  r.texts = std::move(view.texts);
+  r.texts = CellTexts(view.texts);
   if (std::find(view.readable.begin(), view.readable.end(), false) != view.readable.end()) {
     r.unreadable.assign(view.readable.size(), false);
     for (std::size_t i = 0; i < view.readable.size(); ++i) r.unreadable[i] = !view.readable[i];
@@ -163,8 +190,11 @@ std::optional<SectionSnapshot> readSnapshot(const Schema& schema, const std::str
   snap.records.resize(*count);
   std::atomic<std::uint64_t> firstMissing{*count};
   const auto host = platform::toHost(folder);
+  std::optional<platform::FolderReader> reader;
+  if (host) reader.emplace(*host);
+  const platform::FolderReader* open = reader && reader->isOpen() ? &*reader : nullptr;
   auto messages = forEachIndex(*count, threads, [&](std::uint64_t i) {
-    if (readSnapshotRecord(schema, folder, i + 1, snap.records[i], host ? &*host : nullptr)) return true;
+    if (readSnapshotRecord(schema, folder, i + 1, snap.records[i], open)) return true;
     // Gone since the folder was listed: the list ends before it.
     std::uint64_t seen = firstMissing.load();
     while (i < seen && !firstMissing.compare_exchange_weak(seen, i)) {

@@ -18,20 +18,45 @@
 #include <optional>
 #include <utility>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/node.h"
 #include "core/record.h"
 #include "editors/engine/schema.h"
+#include "platform/host.h"
 
 namespace kessik {
+
+// The texts of a record's cells, one per schema row, held in one buffer:
+// a section of 100,000 records holds millions of them, and a string each
+// would take several times the memory (and the time to fill it).
+class CellTexts {
+ public:
+  CellTexts() = default;
+  explicit CellTexts(const std::vector<std::string>& texts);
+  std::size_t size() const { return ends_.size(); }
+  std::string_view operator[](std::size_t i) const {
+    const std::uint32_t from = i == 0 ? 0 : ends_[i - 1];
+    return std::string_view(joined_).substr(from, ends_[i] - from);
+  }
+  std::vector<std::string> strings() const;
+  // The same texts, one by one.
+  bool same(const std::vector<std::string>& texts) const;
+  bool operator==(const CellTexts&) const = default;
+  friend bool operator==(const CellTexts& a, const std::vector<std::string>& b) { return a.same(b); }
+
+ private:
+  std::string joined_;
+  std::vector<std::uint32_t> ends_;
+};
 
 // One record of a section as the editor would show it after its scan.
 struct SnapshotRecord {
   std::string file;                // "0000001.zap"
   ByteString bytes;                // the record file as read
   std::string mask;                // field 1 as the editor's scan takes it
-  std::vector<std::string> texts;  // one per schema row
+  CellTexts texts;                 // one per schema row
   std::vector<bool> unreadable;    // rows that could not be read; empty when none
   bool readable(int row) const {
     return unreadable.empty() || !unreadable[static_cast<std::size_t>(row)];
@@ -52,13 +77,14 @@ std::optional<std::uint64_t> countRecordFiles(const std::string& folder);
 
 // Reads a record's bytes into the record object as the scan does (the
 // record-number rule applied in memory) and decodes it. Record number k from 1.
-RecordView decodeSnapshotRecord(const Schema& schema, const ByteString& bytes, int k, TZapisBaziZm& record);
+RecordView decodeSnapshotRecord(const Schema& schema, const ByteString& bytes, int k, TZapisBaziZm& record,
+                                DecodeParts parts = DecodeParts::All);
 
 // Reads record k (from 1) of the folder into r; false when the file is
-// missing. Messages go to the notifier in force on this thread. hostFolder,
-// when given, is the folder's host path (worked out once for many records).
+// missing. Messages go to the notifier in force on this thread. reader,
+// when given, is the folder opened once for many records.
 bool readSnapshotRecord(const Schema& schema, const std::string& folder, std::uint64_t k, SnapshotRecord& r,
-                        const std::filesystem::path* hostFolder = nullptr);
+                        const platform::FolderReader* reader = nullptr);
 
 // The threads reading a section or a tree: the cores of the machine, at
 // most four.

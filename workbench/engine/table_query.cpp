@@ -119,7 +119,7 @@ bool TableFilter::matches(const CellAt& cell, int columnCount) const {
       return false;
     case Kind::Equals:
       for (int c : columns_) {
-        const std::string& text = cell(c);
+        const std::string_view text = cell(c);
         if (number_) {
           auto v = cellNumber(text);
           if (v && *v == *number_) return true;
@@ -138,24 +138,24 @@ bool TableFilter::matches(const CellAt& cell, int columnCount) const {
   return false;
 }
 
-void sortLines(std::vector<int>& lines, const std::function<const std::string&(int line)>& cellOf, bool descending) {
+void sortLines(std::vector<int>& lines, const std::function<std::string_view(int line)>& cellOf, bool descending) {
   struct Key {
     int line;
     bool number;
     double value;
-    const std::string* text;
+    std::string_view text;
   };
   std::vector<Key> keys;
   keys.reserve(lines.size());
   for (int line : lines) {
-    const std::string& text = cellOf(line);
+    const std::string_view text = cellOf(line);
     auto v = cellNumber(text);
-    keys.push_back({line, v.has_value(), v.value_or(0), &text});
+    keys.push_back({line, v.has_value(), v.value_or(0), text});
   }
   auto less = [](const Key& a, const Key& b) {
     if (a.number != b.number) return a.number;
     if (a.number) return a.value < b.value;
-    return compareIgnoringCase(*a.text, *b.text) < 0;
+    return compareIgnoringCase(a.text, b.text) < 0;
   };
   if (descending)
     std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) { return less(b, a); });

@@ -58,7 +58,7 @@ class TableFilter {
   const std::vector<int>& columns() const { return columns_; }
 
   // Cell c of the line being tested.
-  using CellAt = std::function<const std::string&(int column)>;
+  using CellAt = std::function<std::string_view(int column)>;
   bool matches(const CellAt& cell, int columnCount) const;
 
  private:
@@ -76,6 +76,6 @@ TableFilter parseFilter(std::string_view line, const std::vector<std::string>& c
 // numbers come first in numeric order, then the others in the program's
 // order ignoring case; equal cells keep their order. Descending reverses the
 // order of the keys (equal cells still keep theirs).
-void sortLines(std::vector<int>& lines, const std::function<const std::string&(int line)>& cellOf, bool descending);
+void sortLines(std::vector<int>& lines, const std::function<std::string_view(int line)>& cellOf, bool descending);
 
 }  // namespace kessik

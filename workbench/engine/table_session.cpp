@@ -41,12 +41,12 @@ int TableSession::recordOf(const std::string& file) const {
   return -1;
 }
 
-const std::string& TableSession::text(int record, int row) const {
+std::string_view TableSession::text(int record, int row) const {
   if (auto it = current_.find(record); it != current_.end()) return it->second[row];
   return snap_.records[record].texts[row];
 }
 
-const std::string& TableSession::loadedText(int record, int row) const { return snap_.records[record].texts[row]; }
+std::string_view TableSession::loadedText(int record, int row) const { return snap_.records[record].texts[row]; }
 
 bool TableSession::edited(int record, int row) const {
   auto it = current_.find(record);
@@ -77,7 +77,7 @@ const std::string& TableSession::maskOf(int record) const {
 
 std::vector<std::string> TableSession::currentTexts(int record) const {
   if (auto it = current_.find(record); it != current_.end()) return it->second;
-  return snap_.records[record].texts;
+  return snap_.records[record].texts.strings();
 }
 
 std::unordered_map<std::string, int>& TableSession::maskCounts() const {
@@ -140,10 +140,10 @@ void TableSession::apply(const std::vector<CellChange>& changes, bool undo) {
     const bool maskCell = c.row == 0 && maskCounts_;
     if (maskCell) --(*maskCounts_)[maskOf(c.record)];
     auto it = current_.find(c.record);
-    if (it == current_.end()) it = current_.emplace(c.record, snap_.records[c.record].texts).first;
+    if (it == current_.end()) it = current_.emplace(c.record, snap_.records[c.record].texts.strings()).first;
     it->second[c.row] = undo ? c.before : c.after;
     failures_.erase({c.record, c.row});
-    if (it->second == snap_.records[c.record].texts) current_.erase(it);
+    if (snap_.records[c.record].texts.same(it->second)) current_.erase(it);
     if (maskCell) ++(*maskCounts_)[maskOf(c.record)];
   };
   if (undo)
@@ -207,7 +207,7 @@ void TableSession::commitSaved(const SaveBuild& build) {
       rec.bytes = it->second;
       TZapisBaziZm object;
       RecordView view = decodeSnapshotRecord(schema(), rec.bytes, record + 1, object);
-      rec.texts = std::move(view.texts);
+      rec.texts = CellTexts(view.texts);
       rec.mask = kessik::maskOf(object);
     }
     current_.erase(record);
@@ -234,7 +234,7 @@ bool TableSession::reloadRecord(int record) {
     const SnapshotRecord& now = snap_.records[record];
     for (int r = 0; r < rowCount(); ++r)
       if (it->second[r] == before.texts[r] || !now.readable(r)) it->second[r] = now.texts[r];
-    if (it->second == now.texts) current_.erase(it);
+    if (now.texts.same(it->second)) current_.erase(it);
   }
   return true;
 }
@@ -266,7 +266,7 @@ std::vector<std::string> TableSession::adoptEdits(const TableSession& earlier) {
     std::vector<std::string> texts = earlier.current_.at(old);
     for (int r = 0; r < rowCount(); ++r)
       if (texts[r] == was.texts[r] || !snap_.records[found].readable(r)) texts[r] = snap_.records[found].texts[r];
-    if (texts != snap_.records[found].texts) current_[found] = std::move(texts);
+    if (!snap_.records[found].texts.same(texts)) current_[found] = std::move(texts);
   }
   return lost;
 }

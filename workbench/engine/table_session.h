@@ -18,6 +18,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -59,8 +60,8 @@ class TableSession {
   int recordOf(const std::string& file) const;
 
   // The text a cell shows now (with its edit), and as it was read.
-  const std::string& text(int record, int row) const;
-  const std::string& loadedText(int record, int row) const;
+  std::string_view text(int record, int row) const;
+  std::string_view loadedText(int record, int row) const;
   bool edited(int record, int row) const;
   bool recordEdited(int record) const;
   int editedRecords() const;

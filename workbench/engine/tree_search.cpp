@@ -76,7 +76,7 @@ CellMatcher::CellMatcher(const SearchQuery& query) {
   impl_ = std::move(impl);
 }
 
-bool CellMatcher::matches(const Row& row, const std::string& cell) const {
+bool CellMatcher::matches(const Row& row, std::string_view cell) const {
   const SearchQuery& q = impl_->query;
   if (!q.exact) return impl_->needle.foundIn(cell);
   if (cell == q.text) return true;
@@ -85,9 +85,9 @@ bool CellMatcher::matches(const Row& row, const std::string& cell) const {
   std::size_t from = 0;
   for (;;) {
     const std::size_t comma = cell.find(',', from);
-    if (std::string_view(cell).substr(from, comma == std::string::npos ? std::string::npos : comma - from) == q.text)
+    if (cell.substr(from, comma == std::string_view::npos ? std::string_view::npos : comma - from) == q.text)
       return true;
-    if (comma == std::string::npos) return false;
+    if (comma == std::string_view::npos) return false;
     from = comma + 1;
   }
 }
@@ -149,17 +149,20 @@ void TreeSearch::run() {
     const SearchSection& section = sections_[chunk.section];
     const Schema& schema = *section.schema;
     const auto host = platform::toHost(section.folder);
+    std::optional<platform::FolderReader> reader;
+    if (host) reader.emplace(*host);
+    const platform::FolderReader* open = reader && reader->isOpen() ? &*reader : nullptr;
     std::vector<SearchHit> hits;
+    SnapshotRecord r;
     for (std::uint64_t k = chunk.from; k < chunk.to && !cancel_; ++k) {
-      SnapshotRecord r;
-      if (!readSnapshotRecord(schema, section.folder, k + 1, r, host ? &*host : nullptr)) break;
-      const std::string& mask = r.readable(0) ? r.texts[0] : r.mask;
+      if (!readSnapshotRecord(schema, section.folder, k + 1, r, open)) break;
+      const std::string_view mask = r.readable(0) ? r.texts[0] : std::string_view(r.mask);
       const int rows = query_.masksOnly ? 1 : static_cast<int>(schema.rows.size());
       // Every cell as the editor shows it: descriptions of raw values and
       // sound lists, and what a cell that could not be read says, too.
       for (int row = 0; row < rows; ++row) {
         if (!matcher.matches(schema.rows[row], r.texts[row])) continue;
-        hits.push_back({chunk.section, static_cast<int>(k), row, mask, r.texts[row]});
+        hits.push_back({chunk.section, static_cast<int>(k), row, std::string(mask), std::string(r.texts[row])});
       }
       ++done_;
     }

@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -54,7 +55,7 @@ struct SearchQuery {
 class CellMatcher {
  public:
   explicit CellMatcher(const SearchQuery& query);
-  bool matches(const Row& row, const std::string& cell) const;
+  bool matches(const Row& row, std::string_view cell) const;
 
  private:
   struct Impl;
