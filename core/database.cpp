@@ -386,7 +386,8 @@ bool writeSections(const TreePlaces& t, const std::vector<SectionLayout>& sectio
 }
 
 bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& progress,
-                std::optional<platform::FileLock>& lock, std::optional<TreePlaces>& places) {
+                std::optional<platform::FileLock>& lock, std::optional<TreePlaces>& places,
+                std::uint64_t* records) {
   progress.setLine1(file);
   progress.setStage(ru("Открытие файла и подготовка папки..."));
 
@@ -497,12 +498,15 @@ bool unpackInto(const std::string& file, std::string_view sourceRoot, Progress& 
           ru(", но старый исходник рядом с ней (папка с .~kessik в имени) убрать не удалось. Уберите его сами."));
     return false;
   }
+  if (records)
+    for (const SectionLayout& s : layout.layout.sections) *records += s.records.size();
   return true;
 }
 
 }  // namespace
 
-bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot, Progress& progress) {
+bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot, Progress& progress,
+                    std::uint64_t* records) {
   ProgressScope scope(progress);
   const std::string file(databaseFile);
   // Held until what a failed run wrote is gone.
@@ -511,7 +515,7 @@ bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot, 
   std::optional<TreePlaces> places;
   bool ok = false;
   try {
-    ok = unpackInto(file, sourceRoot, progress, lock, places);
+    ok = unpackInto(file, sourceRoot, progress, lock, places, records);
   } catch (const std::bad_alloc&) {
     // Everything the work held is freed by now.
     error(ru("Не хватает памяти для распаковки файла ") + file + ru(". Нераспакован."));

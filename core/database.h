@@ -104,8 +104,9 @@ std::string recordFaultText(const RecordCheck& check, std::size_t size);
 // section and no more threads than cores; the first failure stops them all,
 // and progress is reported from the calling thread only. True when the whole
 // database was written.
+// With records given, the number of records unpacked is added to it.
 bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot,
-                    Progress& progress = noProgress());
+                    Progress& progress = noProgress(), std::uint64_t* records = nullptr);
 
 // Packs the database folder (R + name + "\") into databaseFile: sections
 // 1, 2, ... up to the first missing folder (at most kMaxPackedSections),
@@ -118,7 +119,8 @@ bool unpackDatabase(std::string_view databaseFile, std::string_view sourceRoot,
 // folder, a record file that cannot be read or is no whole record node, or
 // too little memory is refused naming the file, and the file is left as it
 // was. True when the file was written.
+// With records given, the number of records packed is added to it.
 bool packDatabase(std::string_view databaseFolder, std::string_view databaseFile,
-                  Progress& progress = noProgress());
+                  Progress& progress = noProgress(), std::uint64_t* records = nullptr);
 
 }  // namespace kessik

@@ -271,7 +271,7 @@ std::uint64_t entriesOf(const fs::path& folder) {
   return n;
 }
 
-bool packInto(const std::string& folder, const std::string& file, Progress& progress) {
+bool packInto(const std::string& folder, const std::string& file, Progress& progress, std::uint64_t* records) {
   progress.setLine1(file);
   progress.setStage(ru("Анализ исходника и подсчет ДЛ..."));
 
@@ -389,17 +389,19 @@ bool packInto(const std::string& folder, const std::string& file, Progress& prog
   packed.close();
   if (!packed.ok() || !out.write(kDatabaseTrailer) || !out.commit()) return saveFailed(out.error());
   progress.setPosition(std::max<std::uint64_t>(maximum, 1));
+  if (records) *records += written;
   return true;
 }
 
 }  // namespace
 
-bool packDatabase(std::string_view databaseFolder, std::string_view databaseFile, Progress& progress) {
+bool packDatabase(std::string_view databaseFolder, std::string_view databaseFile, Progress& progress,
+                  std::uint64_t* records) {
   ProgressScope scope(progress);
   const std::string file(databaseFile);
   const std::string folder = withTrailingBackslash(databaseFolder.empty() ? "." : databaseFolder);
   try {
-    return packInto(folder, file, progress);
+    return packInto(folder, file, progress, records);
   } catch (const std::bad_alloc&) {
     // The temporary file went with the unwinding; the old file is untouched.
     error(ru("Не хватает памяти для запаковки папки ") + folder + ru(". База ") + file + ru(" не запакована."));

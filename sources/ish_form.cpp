@@ -225,7 +225,8 @@ void TIshF::runStep(Game& g, const std::function<bool(sources::SourcesDriver&)>&
   {
     BusyWork busy(state.archive);
     did = step(driver);
-    if (did) busy.done(done(state));
+    // Steps that cut or built databases say how many records they carried.
+    if (did) busy.done(done(state) + (driver.records() ? ", " + recordsText(driver.records()) : std::string()));
   }
   if (driver.sourcesChanged()) Changed = true;
   RefreshFbUtClick();

@@ -280,7 +280,7 @@ StepResult SourcesDriver::generateSources(bool ask) {
   host_.emptyFolder(g.root);
   changed_ = true;
   for (const auto& f : unpackList())
-    if (!unpackDatabase(g.work + f, g.root, host_.progress())) return failed(ru("база ") + f + ru(" не распакована"));
+    if (!unpackDatabase(g.work + f, g.root, host_.progress(), &records_)) return failed(ru("база ") + f + ru(" не распакована"));
   return {};
 }
 
@@ -306,7 +306,7 @@ StepResult SourcesDriver::generateDatabases(bool ask) {
     }
   }
   for (const auto& f : packList())
-    if (!packDatabase(g.root + baseName(f) + "\\", g.work + f, host_.progress()))
+    if (!packDatabase(g.root + baseName(f) + "\\", g.work + f, host_.progress(), &records_))
       return failed(ru("база ") + f + ru(" не собрана из папки ") + g.root + baseName(f) + "\\");
   return {};
 }

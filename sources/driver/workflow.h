@@ -15,6 +15,7 @@
 // Qt-free.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,9 @@ class SourcesDriver {
   // clear (the main window then closes its section editors).
   bool sourcesChanged() const { return changed_; }
   void clearChanged() { changed_ = false; }
+  // The records the steps of this driver unpacked into the sources or
+  // packed into databases (for the window's status line).
+  std::uint64_t records() const { return records_; }
 
  private:
   const std::vector<std::string>& checkList() const;
@@ -147,6 +151,7 @@ class SourcesDriver {
   Game game_;
   SourcesHost& host_;
   bool changed_ = false;
+  std::uint64_t records_ = 0;
 };
 
 }  // namespace kessik::sources

@@ -629,7 +629,8 @@ void TstDesktop::s_sources(TMainForm& f) {
   fill(false);
   ish.RefreshFbUtClick();
   QTest::mouseClick(ish.KlepIshBut, Qt::LeftButton);
-  QVERIFY2(statusLine(f).startsWith(qru("Сгенерирован исходник: C:\\ish\\, ")), qPrintable(statusLine(f)));
+  // Eight databases of one record each.
+  QVERIFY2(statusLine(f).startsWith(qru("Сгенерирован исходник: C:\\ish\\, 8 записей, ")), qPrintable(statusLine(f)));
   f.findChild<QLabel*>("StatusLineLab")->clear();
   fill(true);
   (*script)->answers = {Answer::Yes};
