@@ -51,6 +51,9 @@ constexpr int kTableTop = 48;
 constexpr int kRowHeight = 18;
 // The table made lower than its section's size keeps its header and a few rows.
 constexpr int kMinTableHeight = 20 + 4 * kRowHeight + 4;
+// How low the table may be made: a few rows, or the section's own height
+// where that is lower still.
+int lowestTableHeight(const WindowSize& size) { return std::min(kMinTableHeight, size.tableHeight); }
 
 // The record files of a folder, as many as the scan can find at most.
 std::uint64_t countRecordFiles(const std::string& folder) {
@@ -122,8 +125,7 @@ void SectionEditor::buildControls() {
   // Opens at the section's size; wider or taller, the table grows (down to
   // a few rows when it is made lower).
   setResizableClientSize(this, size.clientWidth, size.clientHeight,
-                         QSize(size.clientWidth, size.clientHeight - size.tableHeight +
-                                                     std::min(kMinTableHeight, size.tableHeight)));
+                         QSize(size.clientWidth, size.clientHeight - size.tableHeight + lowestTableHeight(size)));
   // The geometry is that of the original small dialog font: field names of
   // 30 characters fit the 180-pixel name column, button texts their buttons.
   QFont small = font();
@@ -206,8 +208,7 @@ void SectionEditor::layoutControls() {
   const int extraWidth = std::max(0, width() - size.clientWidth);
   const int extraHeight = height() - size.clientHeight;
   const int tableWidth = size.tableWidth + extraWidth;
-  // A section whose table is already lower than a few rows keeps its own.
-  const int tableHeight = std::max(std::min(kMinTableHeight, size.tableHeight), size.tableHeight + extraHeight);
+  const int tableHeight = std::max(lowestTableHeight(size), size.tableHeight + extraHeight);
   const int half = (tableWidth - 15) / 2;
   Label1->setGeometry(kMargin, 4, half, 16);
   MaskiBox->setGeometry(kMargin, kListsTop, half, 22);

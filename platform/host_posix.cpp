@@ -227,6 +227,28 @@ ReadStatus closedFailing(int fd, const SystemError& why, ReadStatus status, std:
   return status;
 }
 
+// Appends up to `want` bytes of the open file to data (fewer where it ends
+// first) and closes it. A failed read is noted and keeps what came before.
+ReadStatus appendAndClose(int fd, std::string& data, std::size_t want) {
+  ReadStatus status = ReadStatus::Ok;
+  const std::size_t start = data.size();
+  data.resize(start + want);
+  std::size_t got = 0;
+  while (got < want) {
+    ssize_t n = ::read(fd, data.data() + start + got, want - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      noteFailure(lastHostError());
+      status = ReadStatus::CannotOpen;
+    }
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  data.resize(start + got);
+  ::close(fd);
+  return status;
+}
+
 }  // namespace
 
 ReadStatus readWholeFile(const fs::path& host, std::string& data) {
@@ -285,24 +307,7 @@ ReadStatus readFileHead(const fs::path& host, std::size_t count, std::string& da
   if (!S_ISREG(st.st_mode))
     return closedFailing(fd, failureOf(S_ISDIR(st.st_mode) ? Failure::IsFolder : Failure::NotAFile),
                          ReadStatus::CannotOpen);
-  ReadStatus status = ReadStatus::Ok;
-  {
-    data.resize(count);
-    std::size_t got = 0;
-    while (got < count) {
-      ssize_t n = ::read(fd, data.data() + got, count - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        noteFailure(lastHostError());
-        status = ReadStatus::CannotOpen;
-      }
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    data.resize(got);
-  }
-  ::close(fd);
-  return status;
+  return appendAndClose(fd, data, count);
 }
 
 namespace {
@@ -629,25 +634,7 @@ ReadStatus FolderReader::read(const std::string& name, std::string& data) const 
   if (::fstat(fd, &st) != 0) return closedFailing(fd, lastHostError(), ReadStatus::CannotOpen);
   if (S_ISDIR(st.st_mode)) return closedFailing(fd, failureOf(Failure::IsFolder), ReadStatus::Missing);
   if (!S_ISREG(st.st_mode)) return closedFailing(fd, failureOf(Failure::NotAFile), ReadStatus::CannotOpen);
-  ReadStatus status = ReadStatus::Ok;
-  {
-    const std::size_t start = data.size(), want = static_cast<std::size_t>(st.st_size);
-    data.resize(start + want);
-    std::size_t got = 0;
-    while (got < want) {
-      ssize_t n = ::read(fd, data.data() + start + got, want - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        noteFailure(lastHostError());
-        status = ReadStatus::CannotOpen;
-      }
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    data.resize(start + got);
-  }
-  ::close(fd);
-  return status;
+  return appendAndClose(fd, data, static_cast<std::size_t>(st.st_size));
 }
 
 fs::path programFolder() {

@@ -31,6 +31,9 @@ std::optional<std::string> windowsPathOf(const std::string& hostPath);
 bool reportUnreadable(const std::vector<std::string>& unreadable);
 bool reportSkipped(const std::vector<std::string>& skipped);
 
+// Says on standard error that the folder holds no section the program knows.
+void sayNoKnownSection(const std::string& root);
+
 int commandUnpack(const std::vector<std::string>& args);
 int commandPack(const std::vector<std::string>& args);
 

@@ -92,7 +92,7 @@ int commandFind(const std::vector<std::string>& args) {
       return Trouble;
     }
   } else if (sections.empty()) {
-    say(stderr, ru("В папке ") + root + ru(" нет ни одного известного раздела (например ") + kessik::sections().front().folder + ").");
+    sayNoKnownSection(root);
     return Trouble;
   }
 

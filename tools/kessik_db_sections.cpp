@@ -150,6 +150,11 @@ bool reportUnreadable(const std::vector<std::string>& unreadable) {
   return true;
 }
 
+void sayNoKnownSection(const std::string& root) {
+  say(stderr, ru("В папке ") + root + ru(" нет ни одного известного раздела (например ") + sections().front().folder +
+                  ").");
+}
+
 bool reportSkipped(const std::vector<std::string>& skipped) {
   if (skipped.empty()) return false;
   for (const std::string& line : skipped) say(stderr, line);

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "editors/schemas/registry.h"
 #include "editors/schemas/tree.h"
 #include "kessik_db.h"
 #include "util/cp1251.h"
@@ -38,7 +37,7 @@ int commandCheck(const std::vector<std::string>& args) {
   if (!root) return ExitFailed;
   const auto sections = sectionsOfRoot(*root);
   if (sections.empty()) {
-    say(stderr, ru("В папке ") + *root + ru(" нет ни одного известного раздела (например ") + kessik::sections().front().folder + ").");
+    sayNoKnownSection(*root);
     return ExitFailed;
   }
   const auto lines = checkTree(*root);
