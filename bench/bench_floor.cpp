@@ -125,7 +125,10 @@ struct Figure {
 };
 
 // Runs the program and the floor alternately, each after its untimed
-// preparation; the medians and the program's largest peak memory.
+// preparation and a sync of the file systems, so that no run pays for the
+// writes an earlier one left in the page cache (a sync in the program would
+// otherwise write out the floor's files too); the medians and the program's
+// largest peak memory.
 Figure compare(const std::string& work, const std::string& floorName, double goal, const std::function<void()>& prepare,
                const std::function<Run()>& program, const std::function<void()>& floorPrepare,
                const std::function<double()>& floor) {
@@ -133,10 +136,12 @@ Figure compare(const std::string& work, const std::string& floorName, double goa
   std::vector<double> p, f;
   for (int i = 0; i < gRuns; ++i) {
     prepare();
+    ::sync();
     Run r = program();
     p.push_back(r.seconds);
     row.peakKb = std::max(row.peakKb, r.peakKb);
     floorPrepare();
+    ::sync();
     f.push_back(floor());
   }
   row.program = medianOf(p);

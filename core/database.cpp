@@ -258,6 +258,9 @@ bool databaseFileReadable(const std::string& file) {
 // only one that reports progress, so the bar moves forward from one thread.
 // The first failure stops every thread at its next record; its message is
 // shown once all have stopped. Out of memory in any thread is rethrown here.
+// Every kFlushEvery records written, one more thread puts what is written so
+// far on the disk while the writing goes on (platform::flushAhead), so the
+// sync before the swap waits for the last stretch only.
 class SectionWriters {
  public:
   SectionWriters(const TreePlaces& t, const std::vector<SectionLayout>& sections, std::string_view data,
@@ -280,6 +283,11 @@ class SectionWriters {
     } catch (const std::exception&) {
       // Fewer threads (none, at worst): the sections left are written here.
     }
+    try {
+      if (totalRecords() >= 2 * kFlushEvery) flusher_ = std::thread([this] { flushWhileWriting(); });
+    } catch (const std::exception&) {
+      // No head start: the sync before the swap does it all.
+    }
     work(true);
     {
       std::unique_lock<std::mutex> lock(mutex_);
@@ -300,9 +308,46 @@ class SectionWriters {
   }
 
  private:
+  static constexpr std::uint64_t kFlushEvery = 2000;
+
   void joinAll() {
     for (std::thread& th : threads_)
       if (th.joinable()) th.join();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      writingOver_ = true;
+    }
+    flushWanted_.notify_all();
+    if (flusher_.joinable()) flusher_.join();
+  }
+
+  std::uint64_t totalRecords() const {
+    std::uint64_t n = 0;
+    for (const SectionLayout& s : sections_) n += s.records.size();
+    return n;
+  }
+
+  // Requests that come while a flush runs are served by one more flush.
+  void flushWhileWriting() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    std::uint64_t served = 0;
+    for (;;) {
+      flushWanted_.wait(lock, [&] { return writingOver_ || flushRequests_ > served; });
+      if (writingOver_) return;
+      served = flushRequests_;
+      lock.unlock();
+      platform::flushAhead(t_.building);
+      lock.lock();
+    }
+  }
+
+  void recordWritten() {
+    if (++written_ % kFlushEvery != 0) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++flushRequests_;
+    }
+    flushWanted_.notify_one();
   }
 
   // Takes sections until none are left or one failed.
@@ -339,6 +384,7 @@ class SectionWriters {
         return fail(ru("Ошибка записи файла ") + t_.folder + section + "\\" + name + ru(". Нераспакован."), false);
       crashPoint("unpack-record");
       consumed_ += rec.size;
+      recordWritten();
       if (reporter) report();
     }
     return true;
@@ -368,12 +414,17 @@ class SectionWriters {
   const std::string_view data_;
   Progress& progress_;
   std::vector<std::thread> threads_;
+  std::thread flusher_;
   std::atomic<std::size_t> next_{0};
+  std::atomic<std::uint64_t> written_{0};  // records written, all threads together
   std::atomic<bool> stop_{false};
   std::atomic<std::uint64_t> consumed_;  // bytes of the file written out, headers included
   std::uint64_t reported_;
   std::mutex mutex_;
   std::condition_variable finished_;
+  std::condition_variable flushWanted_;
+  std::uint64_t flushRequests_ = 0;
+  bool writingOver_ = false;
   int busy_ = 0;
   std::string failure_;  // cp1251, the first failure's message
   bool outOfMemory_ = false;

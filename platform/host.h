@@ -139,6 +139,11 @@ bool syncFolder(const std::filesystem::path& folder);
 // that holds it (far cheaper than a sync per file); elsewhere each file and
 // folder below it in turn.
 bool syncTree(const std::filesystem::path& folder);
+// A head start for a later syncTree of a tree still being written: puts what
+// is written so far on the disk while the writing goes on, so the last sync
+// has only the rest to do. It promises nothing (syncTree still does); where
+// syncTree goes file by file it does nothing.
+void flushAhead(const std::filesystem::path& folder);
 // Renames a file or folder (a file under the new name is replaced) and syncs
 // the folder that holds the new name, and the old name's folder where it is
 // another. What is renamed must be on the disk already. True when the rename

@@ -510,6 +510,17 @@ bool syncTree(const fs::path& folder) {
   return ok;
 }
 
+void flushAhead(const fs::path& folder) {
+#ifdef __linux__
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return;
+  ::syncfs(fd);
+  ::close(fd);
+#else
+  (void)folder;
+#endif
+}
+
 bool renameDurably(const fs::path& from, const fs::path& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) {
     noteFailure(lastHostError());

@@ -337,6 +337,8 @@ bool syncTree(const fs::path& folder) {
   return true;
 }
 
+void flushAhead(const fs::path&) {}
+
 bool renameDurably(const fs::path& from, const fs::path& to) {
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     noteFailure(lastHostError());

@@ -86,9 +86,10 @@ TEST_F(Database, UnpackWritesTheTreeAndPackGivesTheSameBytes) {
   EXPECT_EQ(tree("C:\\s"), expected);  // packing never changes the tree
 }
 
-// More sections than cores, written on several threads: the tree is whole,
-// and the bar moves only forward, only from the calling thread, up to the end
-// of the database node.
+// More sections than cores, written on several threads, and enough records
+// for the early flushes to run meanwhile: the tree is whole, and the bar
+// moves only forward, only from the calling thread, up to the end of the
+// database node.
 TEST_F(Database, UnpackOnThreadsReportsProgressInOrder) {
   class Recording : public Progress {
    public:
@@ -109,7 +110,7 @@ TEST_F(Database, UnpackOnThreadsReportsProgressInOrder) {
     const std::string sec = std::to_string(s);
     std::string records;
     expected["units/" + sec + "/"] = "";
-    for (int r = 1; r <= 30 * s; ++r) {
+    for (int r = 1; r <= 300 * s; ++r) {
       const std::string rec = record(static_cast<std::size_t>((r * 37 + s) % 180), static_cast<char>(s));
       records += rec;
       expected["units/" + sec + "/" + recordFileName(static_cast<std::uint64_t>(r))] = rec;
