@@ -125,6 +125,20 @@ RecordView decodeSnapshotRecord(const Schema& schema, const ByteString& bytes, i
   return decodeRecord(schema, record, parts);
 }
 
+void decodeSnapshotBytes(const Schema& schema, int k, SnapshotRecord& r) {
+  TZapisBaziZm record;
+  RecordView view = decodeSnapshotRecord(schema, r.bytes, k, record, DecodeParts::TextsOnly);
+  // A record without field 1 is listed as "ERROR", as the scan lists it.
+  r.mask = record.FieldCount >= 1 ? maskOf(record) : std::string("ERROR");
+  r.texts = CellTexts(view.texts);
+  if (std::find(view.readable.begin(), view.readable.end(), false) != view.readable.end()) {
+    r.unreadable.assign(view.readable.size(), false);
+    for (std::size_t i = 0; i < view.readable.size(); ++i) r.unreadable[i] = !view.readable[i];
+  } else {
+    r.unreadable.clear();
+  }
+}
+
 bool readSnapshotRecord(const Schema& schema, const std::string& folder, std::uint64_t k, SnapshotRecord& r,
                         const platform::FolderReader* reader) {
   r.file = recordFileName(k);
@@ -137,16 +151,7 @@ bool readSnapshotRecord(const Schema& schema, const std::string& folder, std::ui
     if (!loadRecordFile(folder + r.file, buffer, record)) return false;
     r.bytes = std::move(buffer.data());
   }
-  RecordView view = decodeSnapshotRecord(schema, r.bytes, static_cast<int>(k), record, DecodeParts::TextsOnly);
-  // A record without field 1 is listed as "ERROR", as the scan lists it.
-  r.mask = record.FieldCount >= 1 ? maskOf(record) : std::string("ERROR");
-  r.texts = CellTexts(view.texts);
-  if (std::find(view.readable.begin(), view.readable.end(), false) != view.readable.end()) {
-    r.unreadable.assign(view.readable.size(), false);
-    for (std::size_t i = 0; i < view.readable.size(); ++i) r.unreadable[i] = !view.readable[i];
-  } else {
-    r.unreadable.clear();
-  }
+  decodeSnapshotBytes(schema, static_cast<int>(k), r);
   return true;
 }
 

@@ -80,6 +80,10 @@ std::optional<std::uint64_t> countRecordFiles(const std::string& folder);
 RecordView decodeSnapshotRecord(const Schema& schema, const ByteString& bytes, int k, TZapisBaziZm& record,
                                 DecodeParts parts = DecodeParts::All);
 
+// Decodes r.bytes (record number k from 1) into its mask, its cell texts and
+// its unreadable rows.
+void decodeSnapshotBytes(const Schema& schema, int k, SnapshotRecord& r);
+
 // Reads record k (from 1) of the folder into r; false when the file is
 // missing. Messages go to the notifier in force on this thread. reader,
 // when given, is the folder opened once for many records.

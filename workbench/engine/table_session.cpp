@@ -205,10 +205,7 @@ void TableSession::commitSaved(const SaveBuild& build) {
     SnapshotRecord& rec = snap_.records[record];
     if (auto it = build.files.find(rec.file); it != build.files.end()) {
       rec.bytes = it->second;
-      TZapisBaziZm object;
-      RecordView view = decodeSnapshotRecord(schema(), rec.bytes, record + 1, object);
-      rec.texts = CellTexts(view.texts);
-      rec.mask = kessik::maskOf(object);
+      decodeSnapshotBytes(schema(), record + 1, rec);
     }
     current_.erase(record);
   }
