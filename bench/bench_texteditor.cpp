@@ -263,6 +263,14 @@ int main(int argc, char** argv) {
            b.w->FileNameEd->setText("out.rtf");
            b.w->SaveButClick();
          }));
+  // The 20 MB text taken into the document pane and saved as RTF: every
+  // Cyrillic letter becomes \'hh.
+  b.w->OpenAsRtf(files[1].name);
+  b.whole();
+  report("save the 20 MB text as RTF (convert, write)", files[1].size, measure(largeRuns, [&] {
+           b.w->FileNameEd->setText("large-out.rtf");
+           b.w->SaveButClick();
+         }));
   b.open(files[0]);
   b.whole();
   report("save the text back (encode, write; 1 MB)", kSmall, measure(runs, [&] {

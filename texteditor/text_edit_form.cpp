@@ -26,6 +26,7 @@
 #include "platform/host.h"
 #include "archives/pack_options.h"
 #include "texteditor/engine/rtf.h"
+#include "ui/busy_work.h"
 #include "ui/del_form.h"
 #include "ui/form_util.h"
 #include "ui/window_sizes.h"
@@ -844,6 +845,8 @@ void TTextEdF::SaveButClick() {
   if (target != CurFile && pathExists(target) &&
       !askYes(ru("Уже существует") + "\r" + target + "\r" + ru("Перезаписать?")))
     return;
+  // A large document takes a moment to convert and write: a busy cursor.
+  BusyWork busy(target);
   std::string bytes;
   if (RtfMode()) {
     // Each line of a text is a paragraph of its own.

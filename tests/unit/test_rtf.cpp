@@ -204,3 +204,28 @@ TEST(Rtf, ParagraphsHandedOverAsReadAndReadingStopped) {
   EXPECT_GT(stopped.document.paragraphs.size(), 0u);
   EXPECT_LT(stopped.document.paragraphs.size(), 20000u);
 }
+
+// What the writer makes of each kind of character in a plain run: printable
+// ASCII as it is (";" too), the format's own signs escaped, cp1251 as \'hh,
+// the rest as \uN?, control characters dropped, broken UTF-8 as U+FFFD.
+TEST(Rtf, WriterEscapesEachKindOfCharacter) {
+  const struct {
+    std::string text, body;
+  } cases[] = {
+      {"a; b", "a; b"},
+      {"{x}\\", "\\{x\\}\\\\"},
+      {"Жё№", "\\'c6\\'b8\\'b9"},
+      {"€", "\\'88"},
+      {"ΩĀ", "\\u937?\\u256?"},
+      {"\U0001F600", "\\u-10179?\\u-8704?"},
+      {"t\tl\nx\x01y", "t\\tab l\\line xy"},
+      {std::string("a\xD0") + "b\xC3", "a\\u-3?b\\u-3?"},
+  };
+  for (const auto& c : cases) {
+    const std::string out = write(Document{{Paragraph{Align::Left, {{c.text, {}}}}}});
+    const std::string head = "\\pard ";
+    const std::size_t from = out.find(head) + head.size(), to = out.rfind("\\par\r\n");
+    ASSERT_LT(from, to) << out;
+    EXPECT_EQ(out.substr(from, to - from), c.body) << c.text;
+  }
+}

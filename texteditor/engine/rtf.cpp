@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <map>
-#include <unordered_map>
 
 #include "util/cp1251.h"
 
@@ -27,7 +26,10 @@ char32_t nextUtf8(std::string_view s, std::size_t& i) {
 struct CodePages {
   std::array<char32_t, 256> cp1251{};
   std::array<char32_t, 256> cp1252{};
-  std::unordered_map<char32_t, unsigned char> to1251;
+  // The cp1251 byte of a character above 0x7F, 0 for none; every such
+  // character lies below 0x2200.
+  std::array<unsigned char, 0x2200> to1251{};
+  unsigned char byte1251(char32_t cp) const { return cp < to1251.size() ? to1251[cp] : 0; }
 };
 
 const CodePages& codePages() {
@@ -37,7 +39,7 @@ const CodePages& codePages() {
       const std::string utf8 = cp1251ToUtf8(std::string(1, static_cast<char>(b)));
       std::size_t i = 0;
       p.cp1251[b] = nextUtf8(utf8, i);
-      if (b >= 0x80) p.to1251.emplace(p.cp1251[b], static_cast<unsigned char>(b));
+      if (b >= 0x80 && p.cp1251[b] < p.to1251.size()) p.to1251[p.cp1251[b]] = static_cast<unsigned char>(b);
       p.cp1252[b] = static_cast<char32_t>(b);
     }
     constexpr std::array<char16_t, 32> k1252 = {
@@ -488,8 +490,27 @@ class Reader {
 
 void appendEscaped(std::string& out, std::string_view utf8, bool inFontName) {
   const auto& pages = codePages();
+  const auto plain = [inFontName](unsigned char c) {
+    return c >= 0x20 && c < 0x80 && c != '\\' && c != '{' && c != '}' && !(inFontName && c == ';');
+  };
   for (std::size_t i = 0; i < utf8.size();) {
-    const char32_t cp = nextUtf8(utf8, i);
+    // Printable ASCII goes out as it is, a stretch at a time.
+    std::size_t end = i;
+    while (end < utf8.size() && plain(static_cast<unsigned char>(utf8[end]))) ++end;
+    if (end > i) {
+      out.append(utf8, i, end - i);
+      i = end;
+      continue;
+    }
+    char32_t cp;
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    if (lead >= 0xC2 && lead < 0xE0 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+      // Two bytes (Cyrillic among them): read here, the common case.
+      cp = static_cast<char32_t>((lead & 0x1F) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F));
+      i += 2;
+    } else {
+      cp = nextUtf8(utf8, i);
+    }
     if (cp == '\\' || cp == '{' || cp == '}') {
       out += '\\';
       out += static_cast<char>(cp);
@@ -501,11 +522,10 @@ void appendEscaped(std::string& out, std::string_view utf8, bool inFontName) {
       // Control characters have no place in the text.
     } else if (cp < 0x80) {
       out += static_cast<char>(cp);
-    } else if (auto it = pages.to1251.find(cp); it != pages.to1251.end()) {
+    } else if (const unsigned char b = pages.byte1251(cp); b != 0) {
       static constexpr char hex[] = "0123456789abcdef";
-      out += "\\'";
-      out += hex[it->second >> 4];
-      out += hex[it->second & 15];
+      const char escaped[4] = {'\\', '\'', hex[b >> 4], hex[b & 15]};
+      out.append(escaped, 4);
     } else {
       auto unit = [&out](int u) {
         out += "\\u";
@@ -573,7 +593,13 @@ std::string write(const Document& document) {
       if (r.format.color) colorIndex(*r.format.color);
     }
 
-  std::string out = "{\\rtf1\\ansi\\ansicpg1251\\uc1";
+  std::size_t textBytes = 0;
+  for (const Paragraph& p : document.paragraphs)
+    for (const Run& r : p.runs) textBytes += r.text.size();
+  std::string out;
+  // Cyrillic text takes two bytes of UTF-8 and four of \'hh each.
+  out.reserve(2 * textBytes + 16 * document.paragraphs.size() + 256);
+  out += "{\\rtf1\\ansi\\ansicpg1251\\uc1";
   if (!fonts.empty()) {
     out += "{\\fonttbl";
     for (std::size_t i = 0; i < fonts.size(); ++i) {
