@@ -87,7 +87,8 @@ TEST_F(Database, UnpackWritesTheTreeAndPackGivesTheSameBytes) {
 }
 
 // More sections than cores, written on several threads, and enough records
-// for the early flushes to run meanwhile: the tree is whole, and the bar
+// for the early flushes to run meanwhile (and for the old tree's removal to
+// be shared out when it is unpacked again): the tree is whole, and the bar
 // moves only forward, only from the calling thread, up to the end of the
 // database node.
 TEST_F(Database, UnpackOnThreadsReportsProgressInOrder) {
@@ -128,6 +129,11 @@ TEST_F(Database, UnpackOnThreadsReportsProgressInOrder) {
   EXPECT_TRUE(std::is_sorted(progress.positions.begin(), progress.positions.end()));
   EXPECT_EQ(progress.positions.back(), file.size() - kDatabaseTrailer.size());
   EXPECT_EQ(progress.maximum, file.size());
+
+  // Again over the tree: the old one, removed by several threads, is gone
+  // whole.
+  ASSERT_TRUE(unpackDatabase("C:\\r\\units.udb", "C:\\s\\"));
+  EXPECT_EQ(tree("C:\\s"), expected);
 }
 
 TEST_F(Database, UnpackReplacesTheOldFolderOnly) {
