@@ -541,12 +541,23 @@ bool syncFolder(const fs::path& folder) {
   return true;
 }
 
-bool syncTree(const fs::path& folder) {
 #ifdef __linux__
+namespace {
+
+// One sync of the file system that holds the folder.
+bool syncFileSystemOf(const fs::path& folder) {
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
   if (fd < 0) return false;
   bool ok = ::syncfs(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
+  return ::close(fd) == 0 && ok;
+}
+
+}  // namespace
+#endif
+
+bool syncTree(const fs::path& folder) {
+#ifdef __linux__
+  const bool ok = syncFileSystemOf(folder);
 #else
   const bool ok = syncEachBelow(folder);
 #endif
@@ -558,10 +569,7 @@ bool syncTree(const fs::path& folder) {
 
 void flushAhead(const fs::path& folder) {
 #ifdef __linux__
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return;
-  ::syncfs(fd);
-  ::close(fd);
+  syncFileSystemOf(folder);
 #else
   (void)folder;
 #endif
